@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# The main job. With arguments they are passed to `orvelle`; without, the demo
+# backup is generated (deterministically) and Orvelle is run on it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh >&2
+bin="${ORVELLE_BUILD_DIR:-build}/bin"
+if [ $# -gt 0 ]; then
+  exec "$bin/orvelle" "$@"
+fi
+demo="demo/backup"
+rm -rf demo
+"$bin/orvelle-make-demo" "$demo" >/dev/null
+echo "== Backups under $demo"
+ORVELLE_BACKUP_ROOT="$demo" "$bin/orvelle" list
+for folder in "$demo"/*/; do
+  echo
+  echo "== Media files of ${folder%/}"
+  "$bin/orvelle" files "${folder%/}"
+done

@@ -1,0 +1,34 @@
+#pragma once
+/// Sub-commands of `orvelle` register themselves: each command file defines a
+/// static CommandRegistrar whose setup function adds its sub-command (with
+/// options and callback) to the application. main.cpp knows none of them.
+///
+/// A callback reports failure by throwing CLI::RuntimeError(exitCode) after
+/// printing its message to standard error.
+
+#include <CLI/CLI.hpp>
+
+#include <string>
+
+namespace orvelle::cli {
+
+using CommandSetup = void (*)(CLI::App& app);
+
+struct CommandRegistrar {
+    /// `order` sorts the commands in the help text (lower first).
+    CommandRegistrar(int order, CommandSetup setup);
+};
+
+/// Adds every registered command to `app`.
+void setupCommands(CLI::App& app);
+
+/// The sub-command `name` of `parent`, created with `description` when missing
+/// (for command groups such as "sqlite").
+CLI::App* subcommandGroup(CLI::App& parent, const std::string& name, const std::string& description);
+
+/// Exit codes of the command line.
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+} // namespace orvelle::cli

@@ -1,0 +1,24 @@
+#include "core/AppleTime.h"
+
+#include "platform/LocalTime.h"
+
+#include <cstdio>
+
+namespace orvelle {
+
+std::string unixTimeText(std::int64_t unixSeconds) {
+    platform::CalendarTime t;
+    if (!platform::breakDownLocal(unixSeconds, t)) return {};
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
+                  t.second);
+    return buf;
+}
+
+std::string appleTimeText(std::int64_t appleSeconds) {
+    // Guard the addition: a hostile value must not overflow.
+    if (appleSeconds > INT64_MAX - kAppleEpochOffset) return {};
+    return unixTimeText(appleSeconds + kAppleEpochOffset);
+}
+
+} // namespace orvelle

@@ -1,0 +1,62 @@
+#pragma once
+/// The fourteen categories a user can tick, in the order they are shown, and
+/// the ItemKind numbers by which scans and the selection tally tell them apart.
+
+#include <array>
+#include <optional>
+#include <string_view>
+
+namespace orvelle {
+
+enum class ItemKind : int {
+    None = 0, ///< Reminder, Calendar and Safari Bookmark: shown, never filled
+    CameraRoll = 1,
+    PhotoStream = 2,
+    AppPhotos = 3,
+    AppVideos = 4,
+    Messages = 5,
+    MessageAttachments = 6,
+    Contacts = 7,
+    CallHistory = 8,
+    Notes = 9,
+    WhatsApp = 10,
+    WhatsAppAttachments = 11,
+};
+
+enum class CategoryGroup { PhotosAndVideos, MessagesAndCallLogs };
+
+struct CategoryInfo {
+    ItemKind kind;
+    std::string_view optionControl; ///< control name on the category page
+    std::string_view treeLabel;     ///< label without the count, e.g. "Camera Roll"
+    std::string_view cliName;       ///< name on the command line and in JSON
+    CategoryGroup group;
+};
+
+inline constexpr std::array<CategoryInfo, 14> kCategories{{
+    {ItemKind::CameraRoll, "OptCameraRoll", "Camera Roll", "camera-roll", CategoryGroup::PhotosAndVideos},
+    {ItemKind::PhotoStream, "OptPhotoStream", "Photo Stream", "photo-stream", CategoryGroup::PhotosAndVideos},
+    {ItemKind::AppPhotos, "OptAppPhotos", "App Photos", "app-photos", CategoryGroup::PhotosAndVideos},
+    {ItemKind::AppVideos, "OptAppVideos", "App Videos", "app-videos", CategoryGroup::PhotosAndVideos},
+    {ItemKind::Messages, "OptMessages", "Messages", "messages", CategoryGroup::MessagesAndCallLogs},
+    {ItemKind::MessageAttachments, "OptMessageAtts", "Messages Attachments", "message-attachments",
+     CategoryGroup::MessagesAndCallLogs},
+    {ItemKind::Contacts, "OptContacts", "Contacts", "contacts", CategoryGroup::MessagesAndCallLogs},
+    {ItemKind::CallHistory, "OptCallHistory", "Call History", "call-history", CategoryGroup::MessagesAndCallLogs},
+    {ItemKind::Notes, "OptNotes", "Notes", "notes", CategoryGroup::MessagesAndCallLogs},
+    {ItemKind::WhatsApp, "WhatsApp", "WhatsApp", "whatsapp", CategoryGroup::MessagesAndCallLogs},
+    {ItemKind::WhatsAppAttachments, "OptWhatsAppAtts", "WhatsApp Attachments", "whatsapp-attachments",
+     CategoryGroup::MessagesAndCallLogs},
+    {ItemKind::None, "OptReminder", "Reminder", "reminder", CategoryGroup::MessagesAndCallLogs},
+    {ItemKind::None, "OptCalendar", "Calendar", "calendar", CategoryGroup::MessagesAndCallLogs},
+    {ItemKind::None, "SafariBookmark", "Safari Bookmark", "safari-bookmark", CategoryGroup::MessagesAndCallLogs},
+}};
+
+/// The category with the given command-line name, if any.
+inline std::optional<CategoryInfo> categoryByCliName(std::string_view name) {
+    for (const auto& c : kCategories)
+        if (c.cliName == name) return c;
+    return std::nullopt;
+}
+
+} // namespace orvelle

@@ -1,0 +1,30 @@
+#pragma once
+/// Status codes returned by engine operations. The engine never throws across
+/// its boundary: every operation answers one of these 32-bit values.
+
+#include <cstdint>
+
+namespace orvelle {
+
+using Status = std::int32_t;
+
+constexpr Status kStatusOk = 0;
+/// The user stopped the operation (a progress callback answered non-zero).
+constexpr Status kStatusStopped = 2;
+/// A database or stored file that an operation needs does not exist. Kept apart
+/// from kStatusStopped, which shares the system's "file not found" number.
+constexpr Status kStatusFileMissing = 3;
+/// Fewer bytes than asked for could be read.
+constexpr Status kStatusShortRead = 30;
+/// Missing or invalid input, or a file that is not what it should be.
+constexpr Status kStatusInvalid = 87;
+/// A query through the SQLite library failed.
+constexpr Status kStatusSqliteQueryFailed = 1006;
+/// A Manifest.mbdb exists but cannot be opened.
+constexpr Status kStatusManifestUnreadable = 6009;
+/// Wrong or missing password for an encrypted backup.
+constexpr Status kStatusWrongPassword = -110;
+/// A generic failure (the device source answers this to every operation).
+constexpr Status kStatusFailed = -1;
+
+} // namespace orvelle
