@@ -1,9 +1,10 @@
 # One static library per engine folder. Sources are picked up from the folder
-# (and its sub-folders), so adding a module never means touching a list.
-# A folder with no sources yet becomes an interface library.
+# itself (a sub-folder with a CMakeLists.txt is a module of its own), so adding
+# a file never means touching a list. A folder with no sources yet becomes an
+# interface library.
 function(orvelle_engine_module name)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
-  file(GLOB_RECURSE _sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  file(GLOB _sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(_sources)
     add_library(orvelle_${name} STATIC ${_sources})
     target_include_directories(orvelle_${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
