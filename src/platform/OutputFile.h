@@ -1,0 +1,39 @@
+#pragma once
+/// Files the program writes (preview copies, exports). Never used on a backup.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <system_error>
+
+namespace orvelle::platform {
+
+/// A file opened for writing, created when missing and truncated. Movable,
+/// not copyable; closes on destruction.
+class OutputFile {
+public:
+    OutputFile() = default;
+    ~OutputFile();
+    OutputFile(OutputFile&& other) noexcept;
+    OutputFile& operator=(OutputFile&& other) noexcept;
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    /// Creates or truncates `path`; `hidden` marks it hidden where the system
+    /// has such a mark. False (with `ec` set) on failure.
+    bool create(const std::filesystem::path& path, bool hidden, std::error_code& ec);
+    bool isOpen() const { return m_fd >= 0; }
+    /// Closes the file; false with `ec` set when the last writes failed.
+    bool close(std::error_code& ec);
+
+    /// Writes all `length` bytes at `offset`. False with `ec` set on failure.
+    bool writeAt(std::uint64_t offset, const void* data, std::size_t length, std::error_code& ec);
+
+private:
+    int m_fd = -1;
+};
+
+/// Deletes the file `path`; true when it is gone afterwards.
+bool removeFile(const std::filesystem::path& path);
+
+} // namespace orvelle::platform
