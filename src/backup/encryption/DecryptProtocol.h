@@ -1,0 +1,39 @@
+#pragma once
+/// What the backup store and the decryption program (orvelle-decrypt) say to
+/// each other.
+///
+///   orvelle-decrypt BACKUP_FOLDER OUTPUT_FOLDER
+///
+/// - The password arrives on the program's standard input (one line), never on
+///   its command line, where other users of the machine could read it.
+/// - Every decrypted file is written flat into OUTPUT_FOLDER under its file ID;
+///   a Manifest.db backup's decrypted manifest is written there as
+///   "Manifest.db-decypted". The backup folder is only read.
+/// - Standard output carries text lines: "Count: N" (N files done so far) as
+///   the work goes on, and "Wrong password" when the password does not open
+///   the keybag. Other lines ("Skipped ...", "Error: ...") are for people.
+/// - A run that fails removes everything it wrote.
+
+namespace orvelle {
+
+/// File name of the decryption program beside the orvelle programs.
+#ifdef _WIN32
+constexpr const char* kDecryptProgramName = "orvelle-decrypt.exe";
+#else
+constexpr const char* kDecryptProgramName = "orvelle-decrypt";
+#endif
+/// Printed when the password is wrong.
+constexpr const char* kWrongPasswordText = "Wrong password";
+/// Opens a progress line; a decimal count of finished files follows.
+constexpr const char* kCountText = "Count:";
+/// Name of the decrypted manifest in the output folder.
+constexpr const char* kDecryptedManifestName = "Manifest.db-decypted";
+
+/// Exit codes of the decryption program.
+constexpr int kDecryptExitOk = 0;
+constexpr int kDecryptExitFailed = 1;
+constexpr int kDecryptExitUsage = 2;
+constexpr int kDecryptExitWrongPassword = 3;
+constexpr int kDecryptExitInterrupted = 130;
+
+} // namespace orvelle

@@ -1,0 +1,54 @@
+#pragma once
+/// Decrypts a whole encrypted backup into an output folder: reads
+/// Manifest.plist, opens the keybag with the password (derived once), decrypts
+/// the manifest (Manifest.db form) or reads it (Manifest.mbdb form), then
+/// decrypts every stored file flat under its file ID. Files whose record or
+/// stored bytes are unusable are skipped with a message; a failure of the
+/// whole run removes everything the run wrote.
+
+#include <filesystem>
+#include <ostream>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orvelle::decrypt {
+
+struct BackupFileEntry;
+class ClassKeyRing;
+
+class BackupDecrypter {
+public:
+    enum class Outcome { Ok, WrongPassword, Failed, Interrupted };
+
+    /// `progress` receives the "Count: N" lines, `messages` the skipped files.
+    BackupDecrypter(std::filesystem::path backupFolder, std::filesystem::path outputFolder,
+                    std::ostream& progress, std::ostream& messages);
+
+    /// Runs the decryption. On any outcome but Ok, nothing written stays behind
+    /// and `error` says why (empty for WrongPassword).
+    Outcome run(std::string_view password, std::string& error);
+
+    /// Files written (decrypted files and the decrypted manifest).
+    std::size_t writtenCount() const { return m_written.size(); }
+    /// Files skipped because their record or stored bytes were unusable.
+    std::size_t skippedCount() const { return m_skipped; }
+
+private:
+    Outcome decryptAll(std::string_view password, std::string& error);
+    bool listFiles(const ClassKeyRing& keys, const std::string& manifestKey,
+                   std::vector<BackupFileEntry>& files, std::string& error);
+    void decryptOne(const ClassKeyRing& keys, const BackupFileEntry& entry);
+    void removeWritten();
+
+    std::filesystem::path m_backupFolder;
+    std::filesystem::path m_outputFolder;
+    std::ostream& m_progress;
+    std::ostream& m_messages;
+    std::set<std::filesystem::path> m_written;
+    bool m_createdOutputFolder = false;
+    std::size_t m_skipped = 0;
+};
+
+} // namespace orvelle::decrypt

@@ -1,0 +1,27 @@
+#include "platform/Signals.h"
+
+#include <csignal>
+
+namespace orvelle::platform {
+
+namespace {
+volatile std::sig_atomic_t g_interrupted = 0;
+
+extern "C" void onInterrupt(int) {
+    g_interrupted = 1;
+}
+} // namespace
+
+void catchInterrupts() {
+    std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
+#ifdef SIGHUP
+    std::signal(SIGHUP, onInterrupt);
+#endif
+}
+
+bool interruptRequested() {
+    return g_interrupted != 0;
+}
+
+} // namespace orvelle::platform
