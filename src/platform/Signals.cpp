@@ -18,6 +18,10 @@ void catchInterrupts() {
 #ifdef SIGHUP
     std::signal(SIGHUP, onInterrupt);
 #endif
+#ifdef SIGPIPE
+    // Whoever read our output is gone: nobody wants the rest.
+    std::signal(SIGPIPE, onInterrupt);
+#endif
 }
 
 bool interruptRequested() {

@@ -1,5 +1,6 @@
 #pragma once
-/// Interrupt requests (Ctrl+C, a terminate request from a parent process) as
+/// Interrupt requests (Ctrl+C, a terminate request from a parent process, a
+/// closed output pipe) as
 /// a flag that long-running work polls, so it can remove what it wrote
 /// before it exits.
 

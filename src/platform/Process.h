@@ -1,0 +1,72 @@
+#pragma once
+/// Child programs with pipes: standard input on one pipe, standard output and
+/// standard error joined on another, no console window. Arguments travel as a
+/// list, never through a shell, so paths with blanks need no care from the
+/// caller (on Windows the list is quoted into one command line).
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+namespace orvelle::platform {
+
+class ChildProcess {
+public:
+    enum class ReadStatus {
+        Data,        ///< some output was appended
+        Timeout,     ///< nothing arrived within the timeout
+        EndOfOutput, ///< the child closed its output (it has ended or is ending)
+        Failed,      ///< the pipe could not be read
+    };
+
+    ChildProcess() = default;
+    /// A child still running is terminated and waited for.
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    /// Starts `program` with `arguments` (not including the program itself).
+    /// False with `ec` set when the pipes cannot be made or the program cannot
+    /// be started (missing, not executable).
+    bool start(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+               std::error_code& ec);
+
+    /// Writes all of `data` to the child's standard input. False when the
+    /// child has closed it (e.g. it has already ended).
+    bool writeInput(std::string_view data);
+    /// Closes the child's standard input (the child sees end of input).
+    void closeInput();
+
+    /// Waits up to `timeoutMs` for output and appends up to `maxBytes` of it to `chunk`.
+    ReadStatus readOutput(std::string& chunk, std::size_t maxBytes, int timeoutMs);
+
+    /// True while the child has not ended (does not block).
+    bool running();
+    /// Waits for the child to end; its exit code, or 128 + signal number when
+    /// a signal ended it, or -1 when there is no child.
+    int wait();
+    /// Asks the child to end (it may clean up first).
+    void terminate();
+
+private:
+    void closeOutput();
+
+    long m_pid = -1;
+    int m_input = -1;
+    int m_output = -1;
+    bool m_ended = false;
+    int m_exitCode = -1;
+};
+
+/// One argument quoted for a Windows command line, so that the program's
+/// argument parser gives back exactly `argument` (blanks, quotes, trailing
+/// backslashes included).
+std::string quoteWindowsArgument(std::string_view argument);
+
+/// The full path of the running program; empty when it cannot be found.
+std::filesystem::path currentExecutablePath();
+
+} // namespace orvelle::platform
