@@ -1,0 +1,57 @@
+#include "sqlite_records/BtreeWalker.h"
+
+#include "sqlite_records/BtreePage.h"
+#include "sqlite_records/SqliteFile.h"
+
+namespace orvelle {
+
+BtreeWalker::BtreeWalker(const SqliteFile& file) : m_file(file) {
+    m_visited.assign(static_cast<std::size_t>(file.pageCount()), false);
+}
+
+bool BtreeWalker::markVisited(std::uint32_t pageIndex) {
+    if (pageIndex >= m_visited.size() || m_visited[pageIndex]) return false;
+    m_visited[pageIndex] = true;
+    return true;
+}
+
+bool BtreeWalker::visited(std::uint32_t pageIndex) const {
+    return pageIndex < m_visited.size() && m_visited[pageIndex];
+}
+
+void BtreeWalker::reset() {
+    m_visited.assign(m_visited.size(), false);
+}
+
+Status BtreeWalker::walk(std::uint32_t rootIndex, const LeafVisitor& visitor) {
+    if (m_buffers.empty()) m_buffers.resize(1);
+    if (const Status st = m_file.readPage(rootIndex, m_buffers[0]); st != kStatusOk) return st;
+    // The root's buffer is level 0; walkPage uses levels from 1 below it.
+    return walk(m_buffers[0], rootIndex, visitor);
+}
+
+Status BtreeWalker::walk(ByteSpan rootBytes, std::uint32_t rootIndex, const LeafVisitor& visitor) {
+    if (visited(rootIndex)) return kStatusOk;
+    markVisited(rootIndex);
+    return walkPage(rootBytes, rootIndex, 0, visitor);
+}
+
+Status BtreeWalker::walkPage(ByteSpan bytes, std::uint32_t pageIndex, std::size_t depth,
+                             const LeafVisitor& visitor) {
+    const BtreePage page(bytes, pageIndex, m_file.usableSize());
+    if (page.isTableLeaf()) return visitor(page);
+    if (!page.isTableInterior() || depth + 1 >= kMaxDepth) return kStatusOk;
+    const ChildPageMap children = page.childPages();
+    const std::size_t level = depth + 1;
+    if (m_buffers.size() <= level) m_buffers.resize(level + 1);
+    for (const auto& [child, key] : children) {
+        if (visited(child)) continue;
+        // A child outside the file fails to read and ends the walk with that error.
+        if (const Status st = m_file.readPage(child, m_buffers[level]); st != kStatusOk) return st;
+        markVisited(child);
+        if (const Status st = walkPage(m_buffers[level], child, level, visitor); st != kStatusOk) return st;
+    }
+    return kStatusOk;
+}
+
+} // namespace orvelle

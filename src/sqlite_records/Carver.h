@@ -1,0 +1,61 @@
+#pragma once
+/// Carving: finding the starts of deleted records in the free space of table
+/// pages. Four sources are searched on each leaf page, in this order:
+///  1. freeblock - the freeblock chain (a freed cell whose first 4 bytes became
+///     the freeblock header);
+///  2. tail      - the space behind the highest cell;
+///  3. gap       - the unallocated gap between the cell pointer array and the
+///     lowest cell;
+///  4. stale     - cell pointers left behind the live ones.
+/// Each candidate is checked against the shape of the table's records (its
+/// expected column count c): serial types that fit, a body that ends inside
+/// the page. A candidate that starts inside a live cell, or at an offset
+/// already found, is dropped.
+
+#include "core/Status.h"
+#include "sqlite_records/PageMaps.h"
+#include "sqlite_records/RowMode.h"
+#include "sqlite_records/SqliteFormat.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace orvelle {
+
+class BtreePage;
+class SqliteFile;
+
+/// One candidate record start.
+struct Candidate {
+    std::uint16_t offset = 0; ///< page offset of the first serial type read
+    RowSource source = RowSource::freeblock;
+};
+
+/// How candidates are checked.
+struct CarveShape {
+    /// Expected column count c (0: no rule; only length checks apply).
+    std::uint32_t columnCount = 0;
+    /// Column count for the header searches of the tail and gap sources
+    /// (defaults to columnCount when 0).
+    std::uint32_t searchColumnCount = 0;
+    /// Require the 36 bytes at the start of a freeblock record's body to be
+    /// non-zero (the GUID of a `message` row).
+    bool requireGuid = false;
+};
+
+/// The carving shape for the file's current table (its expected column count,
+/// `callColumnCount` for `call`, the GUID rule for `message`), with
+/// `columnCount` in place of the table rule when it is not 0.
+CarveShape carveShapeFor(const SqliteFile& file, std::uint32_t columnCount);
+
+/// Runs the four sources on one table leaf page and appends the candidates
+/// found (duplicates and starts inside live cells dropped).
+void findPageCandidates(const BtreePage& page, const CarveShape& shape, std::vector<Candidate>& out);
+
+/// The carving walk for one b-tree page and all pages below it: for each table
+/// leaf page, the candidate offsets in the order found. Uses the expected
+/// column count of the file's current table. A failing page read ends the walk
+/// with its code; candidates already collected stay.
+Status collectCandidates(const SqliteFile& file, ByteSpan page, std::uint32_t pageIndex, CellOffsetMap& out);
+
+} // namespace orvelle

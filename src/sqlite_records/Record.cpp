@@ -1,0 +1,137 @@
+#include "sqlite_records/Record.h"
+
+#include <bit>
+#include <cstring>
+
+namespace orvelle {
+
+std::uint64_t serialTypesLength(ByteSpan bytes, std::uint64_t count) {
+    std::uint64_t pos = 0;
+    for (std::uint64_t i = 0; i < count; ++i) {
+        if (pos >= bytes.size()) return 0;
+        const Varint v = readVarint(bytes.data() + pos, bytes.size() - pos);
+        if (v.used == 0) return 0;
+        // A varint cut off by the end of the bytes is a fault too.
+        if ((bytes[pos + v.used - 1] & 0x80) != 0 && v.used < kMaxVarintLength) return 0;
+        pos += v.used;
+    }
+    return pos;
+}
+
+std::uint64_t recordLength(std::uint64_t headerBytes, ByteSpan bytes, std::uint64_t available) {
+    if (headerBytes > bytes.size()) return available + 1;
+    std::uint64_t length = headerBytes;
+    std::uint64_t pos = 0;
+    while (pos < headerBytes) {
+        const Varint v = readVarint(bytes.data() + pos, headerBytes - pos);
+        if (v.used == 0) break;
+        pos += v.used;
+        const std::uint64_t width = serialTypeBodyLength(v.value);
+        if (width > available) return available + 1;
+        length += width;
+        if (length > available) return length;
+    }
+    return length;
+}
+
+RecordValue decodeValue(std::uint64_t serialType, const std::uint8_t* body) {
+    RecordValue value;
+    value.serialType = serialType;
+    if (serialType >= 1 && serialType <= 6) {
+        const std::size_t width = static_cast<std::size_t>(serialTypeBodyLength(serialType));
+        std::uint64_t raw = 0;
+        for (std::size_t i = 0; i < width; ++i)
+            raw = (raw << 8) | body[i];
+        const unsigned shift = static_cast<unsigned>(64 - 8 * width);
+        // Sign-extend from the value's width.
+        value.integer = static_cast<std::int64_t>(raw << shift) >> shift;
+        value.kind = ValueKind::integer;
+    } else if (serialType == kSerialFloat) {
+        std::uint64_t raw = 0;
+        for (std::size_t i = 0; i < 8; ++i)
+            raw = (raw << 8) | body[i];
+        value.real = std::bit_cast<double>(raw);
+        value.kind = ValueKind::real;
+    } else if (serialType == kSerialZero || serialType == kSerialOne) {
+        value.integer = serialType == kSerialOne ? 1 : 0;
+        value.kind = ValueKind::integer;
+    } else if (serialType >= kSerialFirstBlob) {
+        const std::size_t width = static_cast<std::size_t>(serialTypeBodyLength(serialType));
+        value.bytes = std::string_view(reinterpret_cast<const char*>(body), width);
+        value.kind = (serialType & 1) ? ValueKind::text : ValueKind::blob;
+    }
+    return value;
+}
+
+namespace {
+
+// Reads `count` serial types from `types` and the values they describe from
+// `body` (of `bodyAvailable` bytes); appends to `out`. Returns the body length,
+// or false through `ok`.
+bool decodeColumns(ByteSpan types, std::uint64_t count, const std::uint8_t* body, std::uint64_t bodyAvailable,
+                   std::vector<RecordValue>& out, std::uint64_t& bodyLength) {
+    std::uint64_t pos = 0;
+    std::uint64_t bodyPos = 0;
+    for (std::uint64_t i = 0; i < count; ++i) {
+        if (pos >= types.size()) return false;
+        const Varint v = readVarint(types.data() + pos, types.size() - pos);
+        pos += v.used;
+        if (!isValidSerialType(v.value)) return false;
+        const std::uint64_t width = serialTypeBodyLength(v.value);
+        if (width > bodyAvailable - bodyPos) return false;
+        out.push_back(decodeValue(v.value, body + bodyPos));
+        bodyPos += width;
+    }
+    bodyLength = bodyPos;
+    return true;
+}
+
+} // namespace
+
+bool decodeRecord(ByteSpan payload, std::vector<RecordValue>& out, std::uint64_t& headerLength) {
+    out.clear();
+    const Varint hl = readVarint(payload);
+    if (hl.used == 0 || hl.value < hl.used || hl.value > payload.size()) return false;
+    headerLength = hl.value;
+    const ByteSpan types = payload.subspan(hl.used, static_cast<std::size_t>(hl.value) - hl.used);
+    const std::uint8_t* body = payload.data() + hl.value;
+    const std::uint64_t bodyAvailable = payload.size() - hl.value;
+    std::uint64_t pos = 0;
+    std::uint64_t bodyPos = 0;
+    while (pos < types.size()) {
+        const Varint v = readVarint(types.data() + pos, types.size() - pos);
+        pos += v.used;
+        if (!isValidSerialType(v.value)) return false;
+        const std::uint64_t width = serialTypeBodyLength(v.value);
+        if (width > bodyAvailable - bodyPos) return false;
+        out.push_back(decodeValue(v.value, body + bodyPos));
+        bodyPos += width;
+    }
+    return true;
+}
+
+bool decodeHeaderless(ByteSpan bytes, std::uint32_t columnCount, std::vector<RecordValue>& out,
+                      HeaderlessRecord& info) {
+    out.clear();
+    info = {};
+    if (columnCount == 0 || bytes.empty()) return false;
+    std::uint64_t count = columnCount;
+    if (bytes[0] != 0) {
+        info.firstColumn = 1;
+        --count;
+        RecordValue lost;
+        lost.serialType = kLostSerialType;
+        out.push_back(lost);
+    }
+    const std::uint64_t typeBytes = count == 0 ? 0 : serialTypesLength(bytes, count);
+    if (count != 0 && typeBytes == 0) return false;
+    info.serialTypeBytes = typeBytes;
+    std::uint64_t bodyLength = 0;
+    if (!decodeColumns(bytes.first(static_cast<std::size_t>(typeBytes)), count, bytes.data() + typeBytes,
+                       bytes.size() - typeBytes, out, bodyLength))
+        return false;
+    info.length = typeBytes + bodyLength;
+    return true;
+}
+
+} // namespace orvelle

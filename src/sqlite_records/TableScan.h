@@ -1,0 +1,109 @@
+#pragma once
+/// The per-table driver: one call yields a table's live rows, the rows carved
+/// from the free space of its pages, and the rows of its freed pages, each
+/// handed to the caller's row routine with a deleted flag.
+///
+/// Order: for each root page of the table (ascending), first the live rows of
+/// its leaf pages (pages ascending, cells in pointer order), then the carved
+/// candidates of the same pages (pages ascending, candidates in the order the
+/// sources found them: freeblock, tail, gap, stale); then, for each freelist
+/// page in freelist order that was a leaf of this table (its first record has
+/// the expected column count), its cells and then its carved candidates.
+///
+/// The driver streams: memory does not grow with the file (one page buffer per
+/// b-tree level, a visited bitmap of one bit per page).
+
+#include "core/Status.h"
+#include "sqlite_records/Record.h"
+#include "sqlite_records/RowMode.h"
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string_view>
+
+namespace orvelle {
+
+class SqliteFile;
+
+/// What a row routine receives. Every view is valid only during the call.
+struct Row {
+    /// cell: a complete cell (live, or a cell of a freelist page);
+    /// headerless: a candidate carved from free space.
+    RowMode mode = RowMode::cell;
+    /// Where it was found (live for live cells; freelist for cells of freelist
+    /// pages; freeblock, tail, gap or stale for carved candidates, also those
+    /// of freelist pages).
+    RowSource source = RowSource::live;
+    /// 0 for a live row, 1 for a deleted one (every carved row and every cell
+    /// of a freelist page).
+    std::uint32_t deleted = 0;
+    /// 0-based page number the row was found on.
+    std::uint32_t page = 0;
+    /// Byte offset within that page: the cell start (cell mode) or the first
+    /// serial type read (headerless).
+    std::uint32_t offset = 0;
+    /// The cell's rowid (cell mode); 0 for headerless rows.
+    std::int64_t rowid = 0;
+    /// Cell mode: the header-length varint's value. Headerless: the bytes of
+    /// serial types read.
+    std::uint64_t headerLength = 0;
+    /// 0, or 1 for a headerless row whose column 0 serial type was lost.
+    std::uint32_t firstColumn = 0;
+    /// The column values: values[i] is column i. Cell mode: one per serial type
+    /// of the record header (the record's own column count, which may be less
+    /// than the table's when columns were added later: missing columns are
+    /// NULL/default). Headerless: exactly the expected column count; values[0]
+    /// is a lost null (isLost()) when firstColumn is 1.
+    std::span<const RecordValue> values;
+    /// The record's bytes. Cell mode: the whole payload from the header-length
+    /// varint (overflow assembled). Headerless: from the first serial type read
+    /// to the end of the body.
+    ByteSpan record;
+    /// The raw bytes from `offset` to the usable end of the page (what a row
+    /// routine that decodes by itself would be given).
+    ByteSpan pageBytes;
+    /// The expected column count the candidate was checked against (0 = none).
+    std::uint32_t columnCount = 0;
+};
+
+/// The row routine: answers kStatusOk (0) when it took the row, kStatusInvalid
+/// (87) when the row is not a valid row of its table (dropped), or
+/// kStatusStopped (2) to end the scan (scanTable then returns 2).
+using RowSink = std::function<Status(const Row&)>;
+
+/// Counters of one scanTable run.
+struct ScanStats {
+    std::uint64_t liveRows = 0;     ///< live cells handed to the row routine
+    std::uint64_t deletedRows = 0;  ///< deleted rows handed to the row routine
+    std::uint64_t acceptedRows = 0; ///< rows the routine took (answered 0)
+    std::uint64_t pagesRead = 0;
+    std::uint64_t duplicatesDropped = 0; ///< candidates found twice at one offset
+};
+
+struct ScanOptions {
+    /// The expected column count used for carving and for decoding headerless
+    /// rows. 0: SqliteFile::expectedColumnCount(table), and when that has no
+    /// rule, the column count of the table's CREATE TABLE statement.
+    std::uint32_t columnCount = 0;
+    bool liveRows = true;       ///< hand over the live cells
+    bool carvedRows = true;     ///< carve the free space of the table's pages
+    bool freelistRows = true;   ///< read the freelist pages
+    ScanStats* stats = nullptr; ///< filled when given
+};
+
+/// Runs the live rows, the carved candidates and the freelist pages of
+/// `tableName` through `rowSink`. Sets the file's current table. Returns 0,
+/// the first page-read error of the table's b-tree walk (rows already handed
+/// over stay), 87 when the file is not open, or 2 when the row routine stopped
+/// the scan. A table that does not exist yields no rows and 0.
+Status scanTable(SqliteFile& file, std::string_view tableName, const RowSink& rowSink,
+                 const ScanOptions& options = {});
+
+/// The generic acceptance check for a row of unknown meaning: every text value
+/// is valid UTF-8 without U+FFFD, and a headerless row holds at least one
+/// non-null value beyond its lost column. The `sqlite carve` command and the
+/// recovery report use it.
+bool isPlausibleRow(const Row& row);
+
+} // namespace orvelle
