@@ -1,8 +1,7 @@
 #pragma once
 /// Interrupt requests (Ctrl+C, a terminate request from a parent process, a
-/// closed output pipe) as
-/// a flag that long-running work polls, so it can remove what it wrote
-/// before it exits.
+/// closed output pipe) as a flag that long-running work polls, so it can
+/// remove what it wrote before it exits.
 
 namespace orvelle::platform {
 
