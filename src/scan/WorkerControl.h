@@ -1,0 +1,40 @@
+#pragma once
+/// The hand-shake between a user interface and a worker (scan, export or
+/// print page): the worker calls checkpoint() at every progress report; the
+/// user interface pauses it by holding the lock (pause button, or while it
+/// asks whether to stop), asks it to stop with requestStop(), and waits for
+/// finished() after a confirmed stop.
+
+#include <atomic>
+#include <mutex>
+
+namespace orvelle {
+
+class WorkerControl {
+public:
+    /// Called by the worker when it starts: clears the stop request and the finished flag.
+    void begin();
+    /// Called by the worker as its last step.
+    void end();
+
+    /// Worker side: waits while the user interface holds the lock, then
+    /// answers false when a stop was requested.
+    bool checkpoint();
+
+    /// User-interface side: the worker blocks at its next checkpoint until release().
+    void hold() { m_lock.lock(); }
+    void release() { m_lock.unlock(); }
+    /// Asks the worker to stop at its next checkpoint; safe with or without the lock held.
+    void requestStop() { m_stop.store(true); }
+
+    bool stopRequested() const { return m_stop.load(); }
+    /// True when no worker runs (before the first begin() and after end()).
+    bool finished() const { return m_finished.load(); }
+
+private:
+    std::mutex m_lock;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_finished{true};
+};
+
+} // namespace orvelle
