@@ -1,0 +1,78 @@
+#include "backup/encryption/BackupDecryption.h"
+
+#include "backup/encryption/DecryptProtocol.h"
+#include "platform/Process.h"
+
+#include <string>
+
+namespace orvelle {
+
+namespace {
+
+constexpr std::size_t kReadSize = 4096;
+constexpr int kReadTimeoutMs = 50;
+
+// Reads what the child still writes until it closes its output, so it never
+// blocks on a full pipe while it ends.
+void drainOutput(platform::ChildProcess& child) {
+    for (;;) {
+        std::string ignored;
+        const auto status = child.readOutput(ignored, kReadSize, kReadTimeoutMs);
+        if (status == platform::ChildProcess::ReadStatus::EndOfOutput ||
+            status == platform::ChildProcess::ReadStatus::Failed)
+            return;
+    }
+}
+
+} // namespace
+
+std::filesystem::path defaultDecryptProgram() {
+    const std::filesystem::path self = platform::currentExecutablePath();
+    return self.empty() ? std::filesystem::path(kDecryptProgramName)
+                        : self.parent_path() / kDecryptProgramName;
+}
+
+Status decryptBackup(const DecryptRun& run, std::string_view password, std::int32_t& progress,
+                     const ProgressReport& report) {
+    DecryptProgress tracker(progress, run.step, run.backupFileCount, report);
+    if (run.messages) tracker.setMessageSink(run.messages);
+
+    platform::ChildProcess child;
+    std::error_code ec;
+    // Backup and output folder are separate arguments (quoted on Windows);
+    // the password goes through standard input only.
+    if (!child.start(run.program, {run.backupFolder.string(), run.outputFolder.string()}, ec)) {
+        if (run.messages) run.messages("Error: cannot start " + run.program.string() + ": " + ec.message());
+        tracker.finish();
+        return kStatusInvalid;
+    }
+    std::string input(password);
+    input += '\n';
+    child.writeInput(input);
+    child.closeInput();
+
+    Status result = kStatusOk;
+    bool outputEnded = false;
+    while (result == kStatusOk) {
+        std::string chunk;
+        const auto status = child.readOutput(chunk, kReadSize, kReadTimeoutMs);
+        if (status == platform::ChildProcess::ReadStatus::Timeout) continue;
+        if (status == platform::ChildProcess::ReadStatus::Data) {
+            result = tracker.onOutput(chunk);
+            continue;
+        }
+        outputEnded = true;
+        result = tracker.onEndOfOutput();
+        break;
+    }
+    // A stop answer: ask the program to end; it removes what it wrote.
+    if (result != kStatusOk && result != kStatusWrongPassword) child.terminate();
+    if (!outputEnded) drainOutput(child);
+    const int exitCode = child.wait();
+    if (result == kStatusOk && exitCode != kDecryptExitOk)
+        result = exitCode == kDecryptExitWrongPassword ? kStatusWrongPassword : kStatusInvalid;
+    tracker.finish();
+    return result;
+}
+
+} // namespace orvelle

@@ -1,0 +1,37 @@
+#pragma once
+/// Runs the decryption program (orvelle-decrypt) over an encrypted backup and
+/// follows its progress (see DecryptProtocol.h and DecryptProgress.h).
+
+#include "backup/encryption/DecryptProgress.h"
+#include "core/Status.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string_view>
+
+namespace orvelle {
+
+struct DecryptRun {
+    std::filesystem::path program;      // the orvelle-decrypt program
+    std::filesystem::path backupFolder; // the encrypted backup (only read)
+    std::filesystem::path outputFolder; // receives the flat decrypted copy
+    std::uint64_t backupFileCount = 0;  // files of listEncryptedBackupFiles, the progress denominator
+    std::int32_t step = 10;             // weight of the decryption in the scan's progress
+    /// Optional: the program's lines other than counts ("Skipped ...", "Error: ...").
+    std::function<void(std::string_view line)> messages;
+};
+
+/// Decrypts `run.backupFolder` into `run.outputFolder` with `password` (handed
+/// to the program on its standard input). Reports through `report` as
+/// DecryptProgress describes, updating `progress`. Returns kStatusOk,
+/// kStatusWrongPassword, kStatusInvalid when the program cannot be started or
+/// fails, or the report's non-zero stop answer (the program is then told to
+/// end, and removes what it wrote).
+Status decryptBackup(const DecryptRun& run, std::string_view password, std::int32_t& progress,
+                     const ProgressReport& report);
+
+/// The decryption program shipped beside the running program.
+std::filesystem::path defaultDecryptProgram();
+
+} // namespace orvelle
