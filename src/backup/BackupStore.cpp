@@ -1,0 +1,89 @@
+#include "backup/BackupStore.h"
+
+#include "backup/BackupCatalogue.h"
+#include "backup/ManifestLoader.h"
+#include "backup/MediaCollector.h"
+#include "backup/StoredFileRule.h"
+#include "platform/AppFolders.h"
+#include "platform/Folder.h"
+#include "platform/PathText.h"
+
+namespace orvelle {
+
+BackupStoreOptions defaultBackupStoreOptions() {
+    BackupStoreOptions options;
+    options.backupRoots = platform::defaultBackupRoots();
+    options.dataFolder = platform::dataFolder();
+    return options;
+}
+
+BackupStore::BackupStore(BackupStoreOptions options) : m_dataFolder(std::move(options.dataFolder)) {
+    if (!options.backupRoots.empty()) m_backupRoot = options.backupRoots.front();
+    if (!m_dataFolder.empty()) {
+        platform::createFolders(m_dataFolder);
+        removePreviewCopies(m_dataFolder);
+    }
+    enumerateCandidates(options.backupRoots, m_candidates);
+}
+
+BackupStore::~BackupStore() {
+    if (!m_dataFolder.empty()) removePreviewCopies(m_dataFolder);
+}
+
+std::vector<BackupInfo> BackupStore::listBackups() const {
+    return orvelle::listBackups(m_candidates);
+}
+
+Status BackupStore::readBackupFolder(const std::filesystem::path& folder, BackupInfo& out) const {
+    return orvelle::readBackupFolder(folder, out);
+}
+
+Status BackupStore::selectBackup(const BackupInfo& info) {
+    m_current = info;
+    m_backupRoot = platform::utf8Path(info.folder);
+    return kStatusOk;
+}
+
+void BackupStore::useDecryptedCopy(const std::filesystem::path& folder) {
+    m_current.folder = platform::pathText(folder);
+    m_backupRoot = folder;
+}
+
+Status BackupStore::loadManifest(const std::filesystem::path& backupFolder,
+                                 const std::filesystem::path& decryptedCopyFolder) {
+    m_manifest.clear();
+    const ManifestLoadResult result = orvelle::loadManifest(backupFolder, decryptedCopyFolder, m_manifest);
+    m_twoLevelLayout = result.twoLevelLayout;
+    return result.status;
+}
+
+std::filesystem::path BackupStore::storedFilePath(std::string_view fileId) const {
+    return orvelle::storedFilePath(m_backupRoot, fileId, storedLayout(m_current.encrypted, m_twoLevelLayout));
+}
+
+Status BackupStore::scanCameraRoll(std::vector<MediaFileRecord>& cameraRoll,
+                                   std::vector<MediaFileRecord>& photoStream) {
+    MediaCollector collector({m_manifest, m_backupRoot, storedLayout(m_current.encrypted, m_twoLevelLayout)},
+                             m_progress);
+    return collector.scanCameraRoll(cameraRoll, photoStream);
+}
+
+Status BackupStore::scanMessageAttachments(std::vector<AttachmentRecord>& attachments) {
+    MediaCollector collector({m_manifest, m_backupRoot, storedLayout(m_current.encrypted, m_twoLevelLayout)},
+                             m_progress);
+    return collector.scanMessageAttachments(attachments);
+}
+
+Status BackupStore::scanAppFiles(std::vector<AppFileRecord>& appFiles) {
+    MediaCollector collector({m_manifest, m_backupRoot, storedLayout(m_current.encrypted, m_twoLevelLayout)},
+                             m_progress);
+    return collector.scanAppFiles(appFiles, m_whatsAppAttachments);
+}
+
+Status BackupStore::makePreviewCopy(const std::filesystem::path& storedPath,
+                                    std::filesystem::path& previewPath, PreviewProgress function,
+                                    void* context) const {
+    return orvelle::makePreviewCopy(storedPath, m_dataFolder, previewPath, function, context);
+}
+
+} // namespace orvelle

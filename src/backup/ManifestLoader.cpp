@@ -1,0 +1,34 @@
+#include "backup/ManifestLoader.h"
+
+#include "backup/ManifestDb.h"
+#include "backup/ManifestMbdb.h"
+#include "platform/File.h"
+
+namespace orvelle {
+
+ManifestLoadResult loadManifest(const std::filesystem::path& backupFolder,
+                                const std::filesystem::path& decryptedCopyFolder, ManifestList& out) {
+    ManifestLoadResult result;
+    const auto db = backupFolder / std::string(kManifestDbName);
+    result.twoLevelLayout = platform::isRegularFile(db);
+    if (result.twoLevelLayout) {
+        result.manifestPath = db;
+        const std::string decrypted(kDecryptedManifestName);
+        if (!decryptedCopyFolder.empty() && platform::isRegularFile(decryptedCopyFolder / decrypted))
+            result.manifestPath = decryptedCopyFolder / decrypted;
+        else if (platform::isRegularFile(backupFolder / decrypted))
+            result.manifestPath = backupFolder / decrypted;
+        result.status = listManifestDb(result.manifestPath, out);
+        return result;
+    }
+    const auto mbdb = backupFolder / std::string(kManifestMbdbName);
+    if (platform::isRegularFile(mbdb)) {
+        result.manifestPath = mbdb;
+        result.status = parseManifestMbdb(mbdb, out);
+        return result;
+    }
+    result.status = kStatusInvalid;
+    return result;
+}
+
+} // namespace orvelle
