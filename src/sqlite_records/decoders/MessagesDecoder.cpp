@@ -1,0 +1,354 @@
+#include "sqlite_records/decoders/MessagesDecoder.h"
+
+#include "core/AppleTime.h"
+#include "core/Text.h"
+#include "platform/File.h"
+#include "sqlite_records/SqliteFile.h"
+#include "sqlite_records/TableScan.h"
+#include "sqlite_records/decoders/ContactLookup.h"
+#include "sqlite_records/decoders/ContactsDecoder.h"
+#include "sqlite_records/decoders/RowValues.h"
+#include "sqlite_records/decoders/SqlValueLine.h"
+#include "sqlite_records/decoders/TypedStream.h"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <unordered_map>
+
+namespace orvelle {
+
+namespace {
+
+constexpr std::string_view kMessageTable = "message";
+constexpr std::string_view kHandleTable = "handle";
+constexpr std::string_view kAttachmentTable = "attachment";
+constexpr std::string_view kJoinTable = "message_attachment_join";
+
+enum MessageField : std::size_t { kText, kHandleId, kAttributedBody, kDate, kFromMe };
+constexpr std::array<FieldColumn, 5> kMessageFields{
+    {{"text", 2}, {"handle_id", 5}, {"attributedBody", 8}, {"date", 15}, {"is_from_me", 21}}};
+
+/// Columns the export rewrites for a deleted row.
+enum ExportField : std::size_t {
+    kGuid,
+    kExportText,
+    kAccountGuid,
+    kExportDate,
+    kDateRead,
+    kIsFinished,
+    kExportFromMe,
+    kIsRead
+};
+constexpr std::array<FieldColumn, 8> kExportFields{{{"guid", 1},
+                                                    {"text", 2},
+                                                    {"account_guid", 13},
+                                                    {"date", 15},
+                                                    {"date_read", 16},
+                                                    {"is_finished", 19},
+                                                    {"is_from_me", 21},
+                                                    {"is_read", 26}}};
+
+constexpr std::array<FieldColumn, 1> kHandleFields{{{"id", 1}}};
+constexpr std::array<FieldColumn, 1> kAttachmentFields{{{"filename", 4}}};
+enum JoinField : std::size_t { kJoinMessage, kJoinAttachment };
+constexpr std::array<FieldColumn, 2> kJoinFields{{{"message_id", 0}, {"attachment_id", 1}}};
+
+/// The message table's column count by the older rule (when no statement can be read).
+constexpr std::uint64_t kWideMessageHeader = 51;
+constexpr std::int32_t kNarrowMessageColumns = 38;
+constexpr std::int32_t kWideMessageColumns = 51;
+
+/// Prefix of the guid given to a deleted row put back by the export.
+constexpr std::string_view kRestoredGuidPrefix = "27B99F78-F6F0-475F-8BA1-";
+constexpr std::size_t kGuidLength = 36;
+constexpr std::int64_t kNanosecondDates = 100'000'000'000;
+constexpr std::int64_t kNanosecondsPerSecond = 1'000'000'000;
+
+ScanOptions optionsFor(const TableColumns& columns) {
+    ScanOptions options;
+    options.columnCount = columns.columnCount();
+    return options;
+}
+
+void noteMessageCell(SqliteFile& file, const Row& row) {
+    if (row.mode != RowMode::cell) return;
+    auto& state = file.state();
+    state.messageColumns =
+        row.headerLength < kWideMessageHeader ? kNarrowMessageColumns : kWideMessageColumns;
+    if (row.rowid > 0 && static_cast<std::uint64_t>(row.rowid) > state.maxRowId)
+        state.maxRowId = static_cast<std::uint64_t>(row.rowid);
+}
+
+bool isConstantOne(const Row& row, int position) {
+    const RecordValue* value = columnValue(row, position);
+    return value && value->isInteger() && value->integer == 1;
+}
+
+/// The message text: `text`, or the plain string archived in `attributedBody`
+/// when `text` is NULL or empty.
+Status readMessageText(const Row& row, const TableColumns& columns, std::string& text) {
+    if (readText(row, columns[kText], text) == TextField::rejected) return kStatusInvalid;
+    if (!text.empty()) return kStatusOk;
+    const RecordValue* body = columnValue(row, columns[kAttributedBody]);
+    if (!body || body->kind != ValueKind::blob) return kStatusOk;
+    const auto archived = readAttributedStringText(body->bytes);
+    if (!archived) return kStatusOk;
+    if (!isUsableText(archived->text)) return kStatusInvalid;
+    text = archived->text;
+    return kStatusOk;
+}
+
+std::int32_t toInt32(std::int64_t value) {
+    return static_cast<std::int32_t>(value);
+}
+
+} // namespace
+
+TableColumns messageColumns(const SqliteFile& file) {
+    return TableColumns::resolve(file, kMessageTable, kMessageFields, 0);
+}
+TableColumns fixedMessageColumns() {
+    return TableColumns::fixed(kMessageFields, 0);
+}
+TableColumns handleColumns(const SqliteFile& file) {
+    return TableColumns::resolve(file, kHandleTable, kHandleFields, 0);
+}
+TableColumns attachmentColumns(const SqliteFile& file) {
+    return TableColumns::resolve(file, kAttachmentTable, kAttachmentFields, 0);
+}
+TableColumns joinColumns(const SqliteFile& file) {
+    return TableColumns::resolve(file, kJoinTable, kJoinFields, 0);
+}
+
+Status decodeMessageRows(SqliteFile& file, const TableColumns& columns, std::vector<MessageRecord>& out) {
+    return scanTable(
+        file, kMessageTable,
+        [&](const Row& row) {
+            noteMessageCell(file, row);
+            MessageRecord message;
+            message.deleted = row.deleted;
+            message.rowId = static_cast<std::uint32_t>(row.rowid);
+            if (readMessageText(row, columns, message.text) != kStatusOk || message.text.empty())
+                return kStatusInvalid;
+            if (const auto handle = readKey(row, columns[kHandleId])) message.handleId = toInt32(*handle);
+            if (const auto seconds = readAppleSeconds(row, columns[kDate]))
+                message.date = appleTimeText(*seconds);
+            message.fromMe = isConstantOne(row, columns[kFromMe]) ? 1 : 0;
+            out.push_back(std::move(message));
+            return kStatusOk;
+        },
+        optionsFor(columns));
+}
+
+Status decodeHandleRows(SqliteFile& file, const TableColumns& columns, std::vector<HandleRow>& out) {
+    return scanTable(
+        file, kHandleTable,
+        [&](const Row& row) {
+            HandleRow handle;
+            if (readText(row, columns[0], handle.address) == TextField::rejected || handle.address.empty())
+                return kStatusInvalid;
+            handle.deleted = row.deleted;
+            handle.rowId = row.rowid;
+            out.push_back(std::move(handle));
+            return kStatusOk;
+        },
+        optionsFor(columns));
+}
+
+Status decodeAttachmentRows(SqliteFile& file, const TableColumns& columns, std::vector<AttachmentRow>& out) {
+    return scanTable(
+        file, kAttachmentTable,
+        [&](const Row& row) {
+            AttachmentRow attachment;
+            if (readText(row, columns[0], attachment.fileName) == TextField::rejected ||
+                attachment.fileName.empty())
+                return kStatusInvalid;
+            attachment.deleted = row.deleted;
+            attachment.rowId = row.rowid;
+            out.push_back(std::move(attachment));
+            return kStatusOk;
+        },
+        optionsFor(columns));
+}
+
+Status decodeJoinRows(SqliteFile& file, const TableColumns& columns, std::vector<JoinRow>& out) {
+    return scanTable(
+        file, kJoinTable,
+        [&](const Row& row) {
+            JoinRow join;
+            join.deleted = row.deleted;
+            join.messageId = readKey(row, columns[kJoinMessage]).value_or(0);
+            join.attachmentId = readKey(row, columns[kJoinAttachment]).value_or(0);
+            out.push_back(join);
+            return kStatusOk;
+        },
+        optionsFor(columns));
+}
+
+void joinMessageTables(MessageTables& tables, ContactLookup* contacts) {
+    // attachment -> message: the first join row naming the attachment.
+    std::unordered_map<std::int64_t, std::int64_t> messageOfAttachment;
+    messageOfAttachment.reserve(tables.joins.size());
+    for (const auto& join : tables.joins)
+        messageOfAttachment.try_emplace(join.attachmentId, join.messageId);
+    // message -> the first attachment (table order) joined to it.
+    std::unordered_map<std::int64_t, const std::string*> firstAttachment;
+    for (auto& attachment : tables.attachments) {
+        if (attachment.rowId == 0) continue; // a carved row has no rowid to join by
+        const auto it = messageOfAttachment.find(attachment.rowId);
+        if (it == messageOfAttachment.end()) continue;
+        attachment.messageId = it->second;
+        firstAttachment.try_emplace(it->second, &attachment.fileName);
+    }
+    std::unordered_map<std::int64_t, const std::string*> handleAddress;
+    handleAddress.reserve(tables.handles.size());
+    for (const auto& handle : tables.handles)
+        if (handle.rowId != 0) handleAddress.try_emplace(handle.rowId, &handle.address);
+
+    for (auto& message : tables.messages) {
+        message.address.clear();
+        message.contactName.clear();
+        message.attachmentName.clear();
+        if (const auto it = handleAddress.find(message.handleId); it != handleAddress.end())
+            message.address = *it->second;
+        if (contacts && !message.address.empty()) message.contactName = contacts->nameFor(message.address);
+        if (message.rowId != 0)
+            if (const auto it = firstAttachment.find(message.rowId); it != firstAttachment.end())
+                message.attachmentName = *it->second;
+    }
+}
+
+ConversationMap groupConversations(std::vector<MessageRecord> messages) {
+    std::stable_sort(messages.begin(), messages.end(), [](const MessageRecord& a, const MessageRecord& b) {
+        return compareIgnoreCase(a.date, b.date) < 0;
+    });
+    ConversationMap conversations;
+    for (auto& message : messages) {
+        const std::int32_t key = message.handleId;
+        conversations[key].push_back(std::move(message));
+    }
+    return conversations;
+}
+
+Status decodeMessages(const std::filesystem::path& smsDb, const std::filesystem::path& addressBook,
+                      const DecodeContext& context, ConversationMap& out, std::uint64_t& maxRowId,
+                      DecodeReport* report) {
+    out.clear();
+    SqliteFile file;
+    Status status = platform::isRegularFile(smsDb) ? file.open(smsDb) : kStatusFileMissing;
+    if (status != kStatusOk) {
+        reportProgress(context, 100);
+        return status;
+    }
+    MessageTables tables;
+    // A table that breaks off keeps the rows read before the break; the other
+    // tables are still read.
+    decodeMessageRows(file, messageColumns(file), tables.messages);
+    if (const int answer = reportProgress(context, 20)) return answer;
+    decodeHandleRows(file, handleColumns(file), tables.handles);
+    if (const int answer = reportProgress(context, 30)) return answer;
+    decodeAttachmentRows(file, attachmentColumns(file), tables.attachments);
+    if (const int answer = reportProgress(context, 40)) return answer;
+    decodeJoinRows(file, joinColumns(file), tables.joins);
+    if (const int answer = reportProgress(context, 50)) return answer;
+    maxRowId = file.state().maxRowId;
+
+    ContactLookup contacts;
+    bool haveContacts = false;
+    if (!addressBook.empty()) {
+        SqliteFile book;
+        Status bookStatus =
+            platform::isRegularFile(addressBook) ? book.open(addressBook) : kStatusFileMissing;
+        if (bookStatus == kStatusOk) {
+            book.state().newAddressBookLayout = context.newAddressBookLayout ? 1 : 0;
+            std::vector<ContactRecord> rows;
+            bookStatus = decodeContactRows(book, rows);
+            contacts = ContactLookup(rows);
+            haveContacts = true;
+        }
+        if (report) report->addressBook = bookStatus;
+        if (const int answer = reportProgress(context, 70)) return answer;
+    }
+    joinMessageTables(tables, haveContacts ? &contacts : nullptr);
+    if (report) {
+        for (const auto& message : tables.messages)
+            (message.deleted ? report->deletedRows : report->liveRows)++;
+    }
+    out = groupConversations(std::move(tables.messages));
+    reportProgress(context, 100);
+    return kStatusOk;
+}
+
+Status exportMessageRows(const std::filesystem::path& smsDb, const std::filesystem::path& output,
+                         std::uint64_t& maxRowId) {
+    if (!platform::isRegularFile(smsDb)) return kStatusFileMissing;
+    SqliteFile file;
+    if (const Status status = file.open(smsDb); status != kStatusOk) return status;
+    std::ofstream stream(output, std::ios::binary | std::ios::app);
+    if (!stream) return kStatusInvalid;
+    const TableColumns columns = TableColumns::resolve(file, kMessageTable, kExportFields, 0);
+    const TableColumns countFrom = messageColumns(file);
+    const std::int64_t now =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
+            .count() -
+        kAppleEpochOffset;
+    // Recent devices count message dates in nanoseconds; a put-back row uses
+    // the unit its live neighbours use.
+    bool nanoseconds = false;
+    ScanOptions options;
+    options.columnCount = countFrom.columnCount();
+    const Status status = scanTable(
+        file, kMessageTable,
+        [&](const Row& row) {
+            noteMessageCell(file, row);
+            if (const RecordValue* date = columnValue(row, columns[kExportDate]);
+                row.deleted == 0 && date && date->isInteger() && date->integer >= kNanosecondDates)
+                nanoseconds = true;
+            if (row.rowid > 0 && static_cast<std::uint64_t>(row.rowid) > maxRowId)
+                maxRowId = static_cast<std::uint64_t>(row.rowid);
+            std::string text;
+            if (readText(row, columns[kExportText], text) == TextField::rejected) return kStatusInvalid;
+            const bool deleted = row.deleted != 0;
+            if (deleted) {
+                const RecordValue* account = columnValue(row, columns[kAccountGuid]);
+                if (!account || !account->isText() || account->bytes.size() != kGuidLength)
+                    return kStatusInvalid;
+                for (const char c : account->bytes)
+                    if (c < '-' || c > 'z') return kStatusInvalid;
+            }
+            std::int64_t rowId = row.rowid;
+            if (rowId == 0) rowId = static_cast<std::int64_t>(++maxRowId);
+            const bool fromMe = isConstantOne(row, columns[kExportFromMe]);
+            SqlValueLine line;
+            line.addInteger(rowId);
+            for (std::size_t i = 1; i < row.values.size(); ++i) {
+                const int column = static_cast<int>(i);
+                if (deleted && column == columns[kGuid]) {
+                    char suffix[32];
+                    std::snprintf(suffix, sizeof suffix, "%012llX", static_cast<unsigned long long>(rowId));
+                    line.addText(std::string(kRestoredGuidPrefix) + suffix);
+                } else if (deleted && column == columns[kIsFinished]) {
+                    line.addInteger(1);
+                } else if (deleted && column == columns[kExportDate]) {
+                    line.addInteger(nanoseconds ? now * kNanosecondsPerSecond : now);
+                } else if (deleted && column == columns[kDateRead]) {
+                    line.addInteger(fromMe ? 0 : nanoseconds ? now * kNanosecondsPerSecond : now);
+                } else if (deleted && column == columns[kIsRead]) {
+                    line.addInteger(fromMe ? 0 : 1);
+                } else if (row.values[i].isLost()) {
+                    line.addRaw("NULL");
+                } else {
+                    line.add(row.values[i]);
+                }
+            }
+            stream << line.finish();
+            return kStatusOk;
+        },
+        options);
+    return stream ? status : kStatusInvalid;
+}
+
+} // namespace orvelle

@@ -1,0 +1,69 @@
+#include "sqlite_records/decoders/RowValues.h"
+
+#include "core/Text.h"
+#include "sqlite_records/TableScan.h"
+
+#include <cmath>
+
+namespace orvelle {
+
+namespace {
+/// From this magnitude on an Apple time counts nanoseconds (10^11 seconds lie
+/// more than 3,000 years after 2001).
+constexpr std::int64_t kNanosecondThreshold = 100'000'000'000;
+constexpr std::int64_t kNanosecondsPerSecond = 1'000'000'000;
+} // namespace
+
+const RecordValue* columnValue(const Row& row, int position) {
+    if (position < 0 || static_cast<std::size_t>(position) >= row.values.size()) return nullptr;
+    const RecordValue& value = row.values[static_cast<std::size_t>(position)];
+    return value.isLost() ? nullptr : &value;
+}
+
+bool isUsableText(std::string_view bytes) {
+    return bytes.find('\0') == std::string_view::npos && isAcceptableText(bytes);
+}
+
+TextField readText(const Row& row, int position, std::string& out) {
+    out.clear();
+    const RecordValue* value = columnValue(row, position);
+    if (!value || !value->isText()) return TextField::absent;
+    if (!isUsableText(value->bytes)) return TextField::rejected;
+    out.assign(value->bytes);
+    return TextField::ok;
+}
+
+std::optional<std::int64_t> readKey(const Row& row, int position) {
+    const RecordValue* value = columnValue(row, position);
+    if (!value || value->serialType < 1 || value->serialType > 6) return std::nullopt;
+    return value->integer;
+}
+
+std::optional<std::int64_t> readNumber(const Row& row, int position) {
+    const RecordValue* value = columnValue(row, position);
+    if (!value) return std::nullopt;
+    if (value->isInteger()) return value->integer;
+    if (value->kind == ValueKind::real) {
+        // Out-of-range and NaN floats are not numbers of any device field.
+        if (!std::isfinite(value->real) || std::fabs(value->real) >= 9.2e18) return std::nullopt;
+        return static_cast<std::int64_t>(value->real);
+    }
+    return std::nullopt;
+}
+
+bool holdsNumber(const Row& row, int position) {
+    const RecordValue* value = columnValue(row, position);
+    return value && (value->isInteger() || value->kind == ValueKind::real);
+}
+
+std::optional<std::int64_t> readAppleSeconds(const Row& row, int position) {
+    const RecordValue* value = columnValue(row, position);
+    if (!value || value->serialType == kSerialZero || value->serialType == kSerialOne) return std::nullopt;
+    auto seconds = readNumber(row, position);
+    if (!seconds) return std::nullopt;
+    if (*seconds >= kNanosecondThreshold || *seconds <= -kNanosecondThreshold)
+        *seconds /= kNanosecondsPerSecond;
+    return seconds;
+}
+
+} // namespace orvelle

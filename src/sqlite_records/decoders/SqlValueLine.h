@@ -1,0 +1,41 @@
+#pragma once
+/// One row of a table written as a line of SQL values, the form in which the
+/// row exports hand rows (live and deleted) to other tools:
+///
+///   NULL            NULL
+///   integer         decimal digits (the constants 0 and 1 as 0 and 1)
+///   float           shortest decimal that reads back the same double
+///   text            in double quotes, single and double quotes doubled
+///   blob            X'…' with two lower-case hex digits per byte
+///
+/// Values are separated by "," (one field per column, so columns stay aligned
+/// whatever their types) and the line ends with "\r\n".
+
+#include "sqlite_records/Record.h"
+
+#include <string>
+#include <string_view>
+
+namespace orvelle {
+
+class SqlValueLine {
+public:
+    /// Appends one value as its column's field.
+    void add(const RecordValue& value);
+    /// Appends an already rendered field.
+    void addRaw(std::string_view field);
+    /// Appends a text field (quoted, quotes doubled).
+    void addText(std::string_view text);
+    void addInteger(std::int64_t value);
+
+    /// The finished line with its "\r\n".
+    std::string finish() const { return m_line + "\r\n"; }
+
+private:
+    void separate();
+
+    std::string m_line;
+    bool m_first = true;
+};
+
+} // namespace orvelle

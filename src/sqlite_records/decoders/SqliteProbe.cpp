@@ -1,0 +1,55 @@
+#include "sqlite_records/decoders/SqliteProbe.h"
+
+#include "platform/File.h"
+
+#include <cstdio>
+#include <sqlite3.h>
+#include <string>
+
+namespace orvelle {
+
+std::string immutableUri(const std::filesystem::path& path) {
+    const std::string text = std::filesystem::absolute(path).generic_string();
+    std::string uri = "file:";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        // Characters with a meaning in a URI are percent-encoded.
+        if (byte == '%' || byte == '?' || byte == '#' || byte < 0x20 || byte == 0x7f) {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02X", byte);
+            uri += escaped;
+        } else {
+            uri += c;
+        }
+    }
+    uri += "?mode=ro&immutable=1";
+    return uri;
+}
+
+ProbeResult probeQuery(const std::filesystem::path& path, std::string_view query) {
+    ProbeResult result;
+    if (!platform::isRegularFile(path)) {
+        result.status = kStatusFileMissing;
+        return result;
+    }
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(immutableUri(path).c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) !=
+        SQLITE_OK) {
+        sqlite3_close(db);
+        result.status = kStatusSqliteQueryFailed;
+        return result;
+    }
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, query.data(), static_cast<int>(query.size()), &statement, nullptr) !=
+            SQLITE_OK ||
+        !statement) {
+        result.status = kStatusSqliteQueryFailed;
+    } else {
+        result.columnCount = sqlite3_column_count(statement);
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return result;
+}
+
+} // namespace orvelle

@@ -1,0 +1,52 @@
+#include "sqlite_records/decoders/TableColumns.h"
+
+#include "core/Text.h"
+#include "sqlite_records/TableSchema.h"
+
+namespace orvelle {
+
+bool columnNameMatches(std::string_view column, std::string_view wanted) {
+    if (wanted.empty() || wanted.front() != '*') return equalsIgnoreCase(column, wanted);
+    // Full-text content columns are numbered: c0First, c15Phone, ...
+    if (column.size() < 2 || (column[0] != 'c' && column[0] != 'C')) return false;
+    std::size_t pos = 1;
+    while (pos < column.size() && column[pos] >= '0' && column[pos] <= '9')
+        ++pos;
+    if (pos == 1) return false;
+    return equalsIgnoreCase(column.substr(pos), wanted.substr(1));
+}
+
+TableColumns TableColumns::fromSchema(const TableSchema& schema, std::span<const FieldColumn> fields) {
+    TableColumns result;
+    result.m_fromStatement = true;
+    result.m_columnCount = schema.columnCount();
+    const auto& columns = schema.columns();
+    for (const auto& field : fields) {
+        int position = -1;
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            if (columnNameMatches(columns[i], field.name)) {
+                position = static_cast<int>(i);
+                break;
+            }
+        }
+        result.m_positions.push_back(position);
+    }
+    return result;
+}
+
+TableColumns TableColumns::fixed(std::span<const FieldColumn> fields, std::uint32_t fallbackCount) {
+    TableColumns result;
+    result.m_columnCount = fallbackCount;
+    for (const auto& field : fields)
+        result.m_positions.push_back(field.fallbackPosition);
+    return result;
+}
+
+TableColumns TableColumns::resolve(const SqliteFile& file, std::string_view table,
+                                   std::span<const FieldColumn> fields, std::uint32_t fallbackCount) {
+    if (auto schema = TableSchema::load(file, table); schema && !schema->withoutRowid())
+        return fromSchema(*schema, fields);
+    return fixed(fields, fallbackCount);
+}
+
+} // namespace orvelle

@@ -1,0 +1,59 @@
+#pragma once
+/// Where a decoder finds its fields in a table's records. Device tables gained
+/// columns over the system versions, so each field is looked up by its column
+/// name in the table's own CREATE TABLE statement (page 1 of the file), and the
+/// expected column count for carving comes from the same statement. When the
+/// statement cannot be read, fixed positions and a fixed count are used: those
+/// of the layout the decoder was first written for.
+
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace orvelle {
+
+class SqliteFile;
+class TableSchema;
+
+/// One field a decoder reads.
+struct FieldColumn {
+    /// The column's name (ASCII case ignored). A name that begins with '*'
+    /// matches a full-text column named "c" + digits + the rest ("*Phone"
+    /// matches "c15Phone" and "c16Phone").
+    std::string_view name;
+    /// The position used when the table's schema cannot be read; -1: none.
+    int fallbackPosition = -1;
+};
+
+class TableColumns {
+public:
+    /// Looks every field up by name in `schema`; a field whose name the
+    /// table lacks gets -1. The column count is the statement's.
+    static TableColumns fromSchema(const TableSchema& schema, std::span<const FieldColumn> fields);
+    /// The fixed positions and `fallbackCount` (0: the page reader's rule).
+    static TableColumns fixed(std::span<const FieldColumn> fields, std::uint32_t fallbackCount);
+    /// From the schema of `table` in `file` when it can be read, else fixed.
+    static TableColumns resolve(const SqliteFile& file, std::string_view table,
+                                std::span<const FieldColumn> fields, std::uint32_t fallbackCount);
+
+    /// Position of field `field` (its index in the list given), -1 when absent.
+    int operator[](std::size_t field) const { return field < m_positions.size() ? m_positions[field] : -1; }
+    bool has(std::size_t field) const { return (*this)[field] >= 0; }
+    /// Expected column count for carving; 0 leaves it to the page reader.
+    std::uint32_t columnCount() const { return m_columnCount; }
+    /// True when the positions came from the table's CREATE TABLE statement.
+    bool fromStatement() const { return m_fromStatement; }
+
+private:
+    std::vector<int> m_positions;
+    std::uint32_t m_columnCount = 0;
+    bool m_fromStatement = false;
+};
+
+/// True when column `column` is what `wanted` names (see FieldColumn::name).
+bool columnNameMatches(std::string_view column, std::string_view wanted);
+
+} // namespace orvelle
