@@ -1,0 +1,13 @@
+#include "export/CallHistoryDocument.h"
+
+#include "export/TableRow.h"
+#include "scan/DisplayText.h"
+
+namespace orvelle {
+
+std::string callHistoryRow(const CallRecord& call) {
+    return tableRow(
+        {call.contactName, call.number, call.date, callDirectionText(call), callStatusText(call)});
+}
+
+} // namespace orvelle

@@ -1,0 +1,98 @@
+#include "export/ChatDocuments.h"
+
+#include "export/HtmlText.h"
+#include "export/SafeFileName.h"
+#include "platform/File.h"
+
+#include <cstdint>
+
+namespace orvelle {
+
+namespace {
+
+Status writeContent(const std::filesystem::path& path, std::string_view content) {
+    std::error_code ec;
+    if (platform::writeWholeFile(path, content, ec)) return kStatusOk;
+    return ec ? static_cast<Status>(ec.value()) : kStatusInvalid;
+}
+
+/// "%10s: %s\n": the label right-aligned in ten characters.
+void appendLabelled(std::string& out, std::string_view label, std::string_view value) {
+    if (label.size() < 10) out.append(10 - label.size(), ' ');
+    out += label;
+    out += ": ";
+    out += value;
+    out += '\n';
+}
+
+} // namespace
+
+std::string chatBlockHtml(const ChatLine& line) {
+    std::string block = "<div class=\"date\">Date: ";
+    block += htmlEscape(line.date);
+    block += ' ';
+    block += line.fromMe ? std::string("Me") : htmlEscape(line.sender);
+    block += ":</div>\r\n<div class=\"";
+    if (line.deleted) block += "del_";
+    block += line.fromMe ? "send_msg" : "recv_msg";
+    block += "\">";
+    block += htmlEscape(line.text);
+    block += "</div>\r\n";
+    return block;
+}
+
+Status writeChatHtml(const std::filesystem::path& wanted, std::string_view head, std::string_view tail,
+                     const std::vector<ChatLine>& lines, const ProgressSink& progress,
+                     std::filesystem::path* written) {
+    std::filesystem::path path;
+    Status status = createUniqueFile(wanted, path);
+    if (written) *written = path;
+    if (status != kStatusOk) {
+        progress(100, status, path);
+        return status;
+    }
+    std::string page(head);
+    const std::uint64_t count = lines.size();
+    bool stopped = false;
+    for (std::uint64_t i = 0; i < count && !stopped; ++i) {
+        page += chatBlockHtml(lines[i]);
+        // The last block's report waits until the file is written, so that it carries the result.
+        if (i + 1 < count) stopped = progress(static_cast<int>((i + 1) * 100 / count), kStatusOk, path) != 0;
+    }
+    page += tail;
+    status = writeContent(path, page);
+    if (!stopped) progress(100, status, path);
+    return stopped ? kStatusStopped : status;
+}
+
+std::string withCrLf(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
+        out += text[i];
+    }
+    return out;
+}
+
+Status writeNewDocument(const std::filesystem::path& wanted, std::string_view content,
+                        std::filesystem::path* written) {
+    std::filesystem::path path;
+    Status status = createUniqueFile(wanted, path);
+    if (written) *written = path;
+    return status == kStatusOk ? writeContent(path, content) : status;
+}
+
+Status writeChatText(const std::filesystem::path& wanted, const std::vector<ChatLine>& lines,
+                     std::filesystem::path* written) {
+    std::string text;
+    for (const ChatLine& line : lines) {
+        appendLabelled(text, line.fromMe ? "To" : "From", line.sender);
+        appendLabelled(text, "Data", line.date);
+        appendLabelled(text, "Content", line.text);
+        text += '\n';
+    }
+    return writeNewDocument(wanted, std::string(kUtf8Bom) + withCrLf(text), written);
+}
+
+} // namespace orvelle

@@ -1,0 +1,30 @@
+#include "export/CsvText.h"
+
+namespace orvelle {
+
+std::string csvField(std::string_view value) {
+    if (value.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(value);
+    std::string out;
+    out.reserve(value.size() + 2);
+    out += '"';
+    for (char c : value) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    out += '"';
+    return out;
+}
+
+std::string csvLine(std::initializer_list<std::string_view> fields) {
+    std::string line;
+    bool first = true;
+    for (std::string_view field : fields) {
+        if (!first) line += ',';
+        first = false;
+        line += csvField(field);
+    }
+    line += "\r\n";
+    return line;
+}
+
+} // namespace orvelle

@@ -1,0 +1,18 @@
+#pragma once
+/// CSV lines as RFC 4180 writes them: a field holding a comma, a double
+/// quote, a CR or a LF is enclosed in double quotes with its quotes doubled;
+/// every line ends with CR LF.
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace orvelle {
+
+/// One field, quoted when it needs to be.
+std::string csvField(std::string_view value);
+
+/// The fields joined by commas, followed by CR LF.
+std::string csvLine(std::initializer_list<std::string_view> fields);
+
+} // namespace orvelle

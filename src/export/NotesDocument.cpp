@@ -1,0 +1,11 @@
+#include "export/NotesDocument.h"
+
+#include "export/TableRow.h"
+
+namespace orvelle {
+
+std::string noteRow(const NoteRecord& note) {
+    return tableRow({note.title, note.date, note.body});
+}
+
+} // namespace orvelle

@@ -1,0 +1,172 @@
+#include "export/PrintPage.h"
+
+#include "export/ChatNames.h"
+#include "export/HtmlText.h"
+#include "platform/File.h"
+#include "platform/Folder.h"
+#include "platform/ProgramFolder.h"
+#include "scan/CStatisticsObj.h"
+#include "scan/DisplayText.h"
+#include "scan/ScanResults.h"
+#include "scan/WorkerControl.h"
+
+namespace orvelle {
+
+namespace {
+
+/// "<p><span>" + label + "</span>" + escaped value + "</p>\r\n".
+void field(std::string& out, std::string_view label, std::string_view value) {
+    out += "<p><span>";
+    out += label;
+    out += "</span>";
+    out += htmlEscape(value);
+    out += "</p>\r\n";
+}
+
+class PrintBuilder {
+public:
+    PrintBuilder(bool deletedOnly, const ScanResults& results, const CStatisticsObj& tally,
+                 WorkerControl& control, std::string& out)
+        : m_deletedOnly(deletedOnly), m_results(results), m_tally(tally), m_control(control), m_out(out) {}
+
+    Status build(ItemKind kind) {
+        switch (kind) {
+        case ItemKind::Messages:
+            return eachTaken(m_results.messageSummaries, [&](auto& s) { return messages(s); });
+        case ItemKind::Contacts:
+            return eachTaken(m_results.contacts, [&](auto& c) { return contact(c); });
+        case ItemKind::CallHistory:
+            return eachTaken(m_results.calls, [&](auto& c) { return call(c); });
+        case ItemKind::Notes:
+            return eachTaken(m_results.notes, [&](auto& n) { return note(n); });
+        case ItemKind::WhatsApp:
+            return eachTaken(m_results.whatsAppSummaries, [&](auto& s) { return whatsApp(s); });
+        default:
+            return kStatusOk;
+        }
+    }
+
+private:
+    bool taken(const void* record, std::uint32_t deleted) const {
+        const TallyEntry* entry = m_tally.lookup(record);
+        return entry && entry->selected && (!m_deletedOnly || deleted != kLive);
+    }
+
+    template <typename Record, typename Write>
+    Status eachTaken(const std::vector<Record>& records, Write write) {
+        for (const Record& r : records) {
+            if (!taken(&r, r.deleted)) continue;
+            if (write(r) != kStatusOk) return kStatusStopped;
+        }
+        return kStatusOk;
+    }
+
+    bool goOn() { return m_control.checkpoint(); }
+
+    Status messages(const MessageRecord& summary) {
+        const auto it = m_results.messageChats.find(summary.handleId);
+        if (it == m_results.messageChats.end()) return kStatusOk;
+        for (const MessageRecord& m : it->second) {
+            if (!goOn()) return kStatusStopped;
+            m_out += "<div>\r\n";
+            field(m_out, m.fromMe != 0 ? "To:" : "From:", messageParty(m));
+            field(m_out, "Date:", m.date);
+            field(m_out, "Content:", m.text);
+            m_out += "</div>\r\n";
+        }
+        return kStatusOk;
+    }
+
+    Status contact(const ContactRecord& c) {
+        if (!goOn()) return kStatusStopped;
+        m_out += "<div>\r\n";
+        field(m_out, "Name:", c.name);
+        field(m_out, "Phone Number:", c.phones);
+        field(m_out, "Company:", c.company);
+        field(m_out, "Email:", c.email);
+        field(m_out, "URL:", c.url);
+        m_out += "</div>\r\n";
+        return kStatusOk;
+    }
+
+    Status call(const CallRecord& c) {
+        if (!goOn()) return kStatusStopped;
+        m_out += "<div>\r\n";
+        field(m_out, "Name:", c.contactName);
+        field(m_out, "Phone Number:", c.number);
+        field(m_out, "Date:", c.date);
+        field(m_out, "Type:", callDirectionText(c));
+        field(m_out, "Duration:", callStatusText(c));
+        m_out += "</div>\r\n";
+        return kStatusOk;
+    }
+
+    Status note(const NoteRecord& n) {
+        if (!goOn()) return kStatusStopped;
+        m_out += "<div>\r\n";
+        field(m_out, "Title:", n.title);
+        field(m_out, "Date:", n.date);
+        field(m_out, "Notes:", n.body);
+        m_out += "</div>\r\n";
+        return kStatusOk;
+    }
+
+    Status whatsApp(const WhatsAppMessageRecord& summary) {
+        const auto it = m_results.whatsAppChats.find(summary.chatKey);
+        if (it == m_results.whatsAppChats.end()) return kStatusOk;
+        m_out += "<div>\r\n";
+        field(m_out, "Chats:", summary.chatTitle);
+        field(m_out, "Name:", summary.chatNames.empty() ? summary.senderName : summary.chatNames);
+        field(m_out, "Phone Number:", summary.chatIds.empty() ? summary.senderId : summary.chatIds);
+        m_out += "<p><span>Content:</span></p>\r\n";
+        for (const WhatsAppMessageRecord& m : it->second) {
+            if (!goOn()) return kStatusStopped;
+            m_out += "<p>";
+            m_out += m.fromMe != 0 ? std::string("Me") : htmlEscape(m.senderName);
+            m_out += " (";
+            m_out += htmlEscape(m.date);
+            m_out += "): ";
+            m_out += htmlEscape(m.text);
+            m_out += "</p>";
+        }
+        m_out += "</div>\r\n";
+        return kStatusOk;
+    }
+
+    bool m_deletedOnly;
+    const ScanResults& m_results;
+    const CStatisticsObj& m_tally;
+    WorkerControl& m_control;
+    std::string& m_out;
+};
+
+} // namespace
+
+std::filesystem::path defaultPrintPagePath() {
+    const std::filesystem::path program = platform::executableFolder();
+    return (program.empty() ? std::filesystem::path("Print") : program / "Print") / "page.html";
+}
+
+Status buildPrintContent(ItemKind kind, bool deletedOnly, const ScanResults& results,
+                         const CStatisticsObj& tally, WorkerControl& control, std::string& content) {
+    return PrintBuilder(deletedOnly, results, tally, control, content).build(kind);
+}
+
+Status buildPrintPage(ItemKind kind, bool deletedOnly, const ScanResults& results,
+                      const CStatisticsObj& tally, const HtmlTemplate& printTemplate,
+                      const std::filesystem::path& pagePath, WorkerControl& control) {
+    control.begin();
+    std::string page = printTemplate.head;
+    Status status = buildPrintContent(kind, deletedOnly, results, tally, control, page);
+    if (status == kStatusOk) {
+        page += printTemplate.tail;
+        if (pagePath.has_parent_path()) platform::createFolders(pagePath.parent_path());
+        std::error_code ec;
+        if (!platform::writeWholeFile(pagePath, page, ec))
+            status = ec ? static_cast<Status>(ec.value()) : kStatusInvalid;
+    }
+    control.end();
+    return status;
+}
+
+} // namespace orvelle

@@ -1,0 +1,20 @@
+#include "export/StatusText.h"
+
+#include <system_error>
+
+namespace orvelle {
+
+std::string statusText(Status status) {
+    switch (status) {
+    case kStatusOk:
+        return "Success";
+    case kStatusInvalid:
+        return "The parameter is incorrect.";
+    case kStatusFileMissing:
+        return "The system cannot find the file specified.";
+    default:
+        return std::system_category().message(status);
+    }
+}
+
+} // namespace orvelle
