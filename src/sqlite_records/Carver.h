@@ -29,6 +29,10 @@ class SqliteFile;
 struct Candidate {
     std::uint16_t offset = 0; ///< page offset of the first serial type read
     RowSource source = RowSource::freeblock;
+    /// 0 when the record's header showed that the serial types start at
+    /// column 0; -1 when unknown (judged by the first byte: 0 means column 0,
+    /// otherwise column 0's serial type was lost); 1 when column 0 was lost.
+    std::int8_t firstColumn = -1;
 };
 
 /// How candidates are checked.

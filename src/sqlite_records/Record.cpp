@@ -94,29 +94,26 @@ bool decodeRecord(ByteSpan payload, std::vector<RecordValue>& out, std::uint64_t
     if (hl.used == 0 || hl.value < hl.used || hl.value > payload.size()) return false;
     headerLength = hl.value;
     const ByteSpan types = payload.subspan(hl.used, static_cast<std::size_t>(hl.value) - hl.used);
-    const std::uint8_t* body = payload.data() + hl.value;
-    const std::uint64_t bodyAvailable = payload.size() - hl.value;
-    std::uint64_t pos = 0;
-    std::uint64_t bodyPos = 0;
-    while (pos < types.size()) {
-        const Varint v = readVarint(types.data() + pos, types.size() - pos);
-        pos += v.used;
-        if (!isValidSerialType(v.value)) return false;
-        const std::uint64_t width = serialTypeBodyLength(v.value);
-        if (width > bodyAvailable - bodyPos) return false;
-        out.push_back(decodeValue(v.value, body + bodyPos));
-        bodyPos += width;
-    }
-    return true;
+    std::uint64_t count = 0;
+    for (std::size_t pos = 0; pos < types.size(); ++count)
+        pos += readVarint(types.data() + pos, types.size() - pos).used;
+    std::uint64_t bodyLength = 0;
+    return decodeColumns(types, count, payload.data() + hl.value, payload.size() - hl.value, out, bodyLength);
 }
 
 bool decodeHeaderless(ByteSpan bytes, std::uint32_t columnCount, std::vector<RecordValue>& out,
                       HeaderlessRecord& info) {
+    const std::uint32_t firstColumn = !bytes.empty() && bytes[0] != 0 ? 1 : 0;
+    return decodeHeaderless(bytes, columnCount, firstColumn, out, info);
+}
+
+bool decodeHeaderless(ByteSpan bytes, std::uint32_t columnCount, std::uint32_t firstColumn,
+                      std::vector<RecordValue>& out, HeaderlessRecord& info) {
     out.clear();
     info = {};
-    if (columnCount == 0 || bytes.empty()) return false;
+    if (columnCount == 0 || bytes.empty() || firstColumn > 1) return false;
     std::uint64_t count = columnCount;
-    if (bytes[0] != 0) {
+    if (firstColumn == 1) {
         info.firstColumn = 1;
         --count;
         RecordValue lost;

@@ -80,4 +80,10 @@ struct HeaderlessRecord {
 bool decodeHeaderless(ByteSpan bytes, std::uint32_t columnCount, std::vector<RecordValue>& out,
                       HeaderlessRecord& info);
 
+/// The same, with the first column known instead of judged by the first byte:
+/// `firstColumn` 0 reads `columnCount` serial types from column 0, 1 reads
+/// `columnCount` - 1 from column 1 (column 0 lost).
+bool decodeHeaderless(ByteSpan bytes, std::uint32_t columnCount, std::uint32_t firstColumn,
+                      std::vector<RecordValue>& out, HeaderlessRecord& info);
+
 } // namespace orvelle

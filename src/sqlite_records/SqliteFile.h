@@ -87,6 +87,9 @@ public:
     /// the device tables; 0 = no rule); also stored as currentColumnCount().
     std::uint32_t expectedColumnCount(std::string_view tableName);
     std::uint32_t currentColumnCount() const { return m_currentColumnCount; }
+    /// Sets the expected column count of the current table (when it comes from
+    /// elsewhere than the fixed rules, for instance the table's schema).
+    void setCurrentColumnCount(std::uint32_t count) { m_currentColumnCount = count; }
 
     /// Adds every root page (0-based, key -1) of the schema rows whose name or
     /// tbl_name equals `tableName` (ignoring ASCII case); rows whose root page

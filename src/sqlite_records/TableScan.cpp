@@ -1,17 +1,167 @@
 #include "sqlite_records/TableScan.h"
 
+#include "core/Text.h"
+#include "sqlite_records/BtreePage.h"
+#include "sqlite_records/BtreeWalker.h"
+#include "sqlite_records/Carver.h"
 #include "sqlite_records/SqliteFile.h"
+#include "sqlite_records/TableSchema.h"
 
 namespace orvelle {
 
+namespace {
+
+// One table's walk: the state shared by its live, carved and freelist passes.
+class TableScan {
+public:
+    TableScan(SqliteFile& file, const RowSink& sink, std::uint32_t columnCount, ScanStats& stats)
+        : m_file(file), m_sink(sink), m_columns(columnCount), m_shape(carveShapeFor(file, columnCount)),
+          m_stats(stats), m_liveWalker(file), m_carveWalker(file) {}
+
+    Status liveRows(std::uint32_t root) {
+        return m_liveWalker.walk(root, [this](const BtreePage& leaf) {
+            ++m_stats.pagesRead;
+            return cells(leaf, RowSource::live, 0);
+        });
+    }
+
+    Status carvedRows(std::uint32_t root) {
+        return m_carveWalker.walk(root, [this](const BtreePage& leaf) { return candidates(leaf); });
+    }
+
+    // A freelist page that was a table page: its cells and its free space, when
+    // its first record has this table's column count.
+    Status freelistPage(std::uint32_t pageIndex) {
+        if (m_liveWalker.visited(pageIndex) || m_freelistWalker.visited(pageIndex)) return kStatusOk;
+        if (m_file.readPage(pageIndex, m_page) != kStatusOk) return kStatusOk;
+        const std::uint8_t type = m_page[0];
+        if (type != kPageTypeTableLeaf && type != kPageTypeTableInterior) return kStatusOk;
+        return m_freelistWalker.walk(m_page, pageIndex, [this](const BtreePage& leaf) {
+            // Pages of the live tree may hang below a freed interior page.
+            if (m_liveWalker.visited(leaf.index())) return kStatusOk;
+            ++m_stats.pagesRead;
+            const std::int64_t columns = m_file.countRecordColumns(leaf.bytes(), leaf.index());
+            if (m_columns == 0 || columns != static_cast<std::int64_t>(m_columns)) return kStatusOk;
+            if (const Status st = cells(leaf, RowSource::freelist, 1); st != kStatusOk) return st;
+            return candidates(leaf);
+        });
+    }
+
+private:
+    Status cells(const BtreePage& leaf, RowSource source, std::uint32_t deleted) {
+        for (std::uint16_t cell : leaf.cellPointers()) {
+            if (m_file.readCellPayload(leaf.bytes(), leaf.index(), cell, m_payload) != kStatusOk ||
+                !m_payload.complete)
+                continue;
+            Row row;
+            if (!decodeRecord(m_payload.payload, m_values, row.headerLength)) continue;
+            row.mode = RowMode::cell;
+            row.source = source;
+            row.deleted = deleted;
+            row.page = leaf.index();
+            row.offset = cell;
+            row.rowid = m_payload.rowid;
+            row.values = m_values;
+            row.record = m_payload.payload;
+            row.pageBytes = leaf.usable().subspan(cell);
+            row.columnCount = m_columns;
+            if (const Status st = hand(row); st != kStatusOk) return st;
+        }
+        return kStatusOk;
+    }
+
+    Status candidates(const BtreePage& leaf) {
+        m_candidates.clear();
+        findPageCandidates(leaf, m_shape, m_candidates);
+        const ByteSpan usable = leaf.usable();
+        for (const Candidate& candidate : m_candidates) {
+            const ByteSpan bytes = usable.subspan(candidate.offset);
+            HeaderlessRecord info;
+            const bool decoded =
+                candidate.firstColumn < 0
+                    ? decodeHeaderless(bytes, m_columns, m_values, info)
+                    : decodeHeaderless(bytes, m_columns, static_cast<std::uint32_t>(candidate.firstColumn),
+                                       m_values, info);
+            if (!decoded) continue;
+            Row row;
+            row.mode = RowMode::headerless;
+            row.source = candidate.source;
+            row.deleted = 1;
+            row.page = leaf.index();
+            row.offset = candidate.offset;
+            row.headerLength = info.serialTypeBytes;
+            row.firstColumn = info.firstColumn;
+            row.values = m_values;
+            row.record = bytes.first(static_cast<std::size_t>(info.length));
+            row.pageBytes = bytes;
+            row.columnCount = m_columns;
+            if (const Status st = hand(row); st != kStatusOk) return st;
+        }
+        return kStatusOk;
+    }
+
+    Status hand(const Row& row) {
+        (row.deleted ? m_stats.deletedRows : m_stats.liveRows)++;
+        const Status st = m_sink(row);
+        if (st == kStatusOk) ++m_stats.acceptedRows;
+        return st == kStatusStopped ? kStatusStopped : kStatusOk;
+    }
+
+    SqliteFile& m_file;
+    const RowSink& m_sink;
+    std::uint32_t m_columns;
+    CarveShape m_shape;
+    ScanStats& m_stats;
+    BtreeWalker m_liveWalker;
+    BtreeWalker m_carveWalker;
+    BtreeWalker m_freelistWalker{m_file};
+    CellPayload m_payload;
+    std::vector<RecordValue> m_values;
+    std::vector<Candidate> m_candidates;
+    std::vector<std::uint8_t> m_page;
+};
+
+} // namespace
+
 Status scanTable(SqliteFile& file, std::string_view tableName, const RowSink& rowSink,
                  const ScanOptions& options) {
+    if (!file.isOpen()) return kStatusInvalid;
+    ChildPageMap roots;
+    if (const Status st = file.findTableRoots(tableName, roots); st != kStatusOk) return st;
+    if (roots.empty()) return kStatusOk;
     file.setCurrentTable(tableName);
-    return file.isOpen() ? kStatusOk : kStatusInvalid;
+    std::uint32_t columns = options.columnCount ? options.columnCount : file.expectedColumnCount(tableName);
+    if (columns == 0) {
+        if (const auto schema = TableSchema::load(file, tableName)) columns = schema->columnCount();
+    }
+    file.setCurrentColumnCount(columns);
+
+    ScanStats localStats;
+    ScanStats& stats = options.stats ? *options.stats : localStats;
+    TableScan scan(file, rowSink, columns, stats);
+    for (const auto& [root, key] : roots) {
+        if (options.liveRows)
+            if (const Status st = scan.liveRows(root); st != kStatusOk) return st;
+        if (options.carvedRows)
+            if (const Status st = scan.carvedRows(root); st != kStatusOk) return st;
+    }
+    if (options.freelistRows) {
+        // The live tree is known only after its walk; without it, freelist
+        // pages are judged by their column count alone.
+        for (std::uint32_t page : file.freelistPages())
+            if (const Status st = scan.freelistPage(page); st != kStatusOk) return st;
+    }
+    return kStatusOk;
 }
 
 bool isPlausibleRow(const Row& row) {
-    return true;
+    if (row.deleted == 0) return true;
+    bool anyValue = false;
+    for (const RecordValue& value : row.values) {
+        if (value.isText() && !isAcceptableText(value.bytes)) return false;
+        if (!value.isNull()) anyValue = true;
+    }
+    return row.mode == RowMode::cell || anyValue;
 }
 
 } // namespace orvelle

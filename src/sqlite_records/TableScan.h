@@ -100,9 +100,9 @@ struct ScanOptions {
 Status scanTable(SqliteFile& file, std::string_view tableName, const RowSink& rowSink,
                  const ScanOptions& options = {});
 
-/// The generic acceptance check for a row of unknown meaning: every text value
-/// is valid UTF-8 without U+FFFD, and a headerless row holds at least one
-/// non-null value beyond its lost column. The `sqlite carve` command and the
+/// The generic acceptance check for a row of unknown meaning: a live row is
+/// always taken; a deleted row needs every text value to be valid UTF-8
+/// without U+FFFD, and a headerless row at least one non-null value. The `sqlite carve` command and the
 /// recovery report use it.
 bool isPlausibleRow(const Row& row);
 

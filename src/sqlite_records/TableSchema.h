@@ -45,7 +45,9 @@ public:
     /// of `file`; nullopt when the table or its statement cannot be read.
     static std::optional<TableSchema> load(const SqliteFile& file, std::string_view tableName);
 
-    /// Column names, unquoted, in declaration order.
+    /// Column names, unquoted, in declaration order: the positions of the
+    /// values in a record (generated VIRTUAL columns, which records do not
+    /// hold, are left out).
     const std::vector<std::string>& columns() const { return m_columns; }
     /// Declared types as written (empty when none), parallel to columns().
     const std::vector<std::string>& types() const { return m_types; }
