@@ -1,0 +1,284 @@
+// orvelle sqlite decode KIND DB [--address-book DB] [--json]: runs one record
+// decoder on loose database files (copied from a backup or from anywhere) and
+// prints its records, live and deleted.
+
+#include "cli/Command.h"
+#include "cli/Json.h"
+#include "core/ItemRecords.h"
+#include "sqlite_records/decoders/CallsDecoder.h"
+#include "sqlite_records/decoders/ContactsDecoder.h"
+#include "sqlite_records/decoders/MessagesDecoder.h"
+#include "sqlite_records/decoders/NotesDecoder.h"
+#include "sqlite_records/decoders/WhatsAppDecoder.h"
+
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace orvelle::cli {
+
+namespace {
+
+struct DecodeOptions {
+    std::string kind;
+    std::string database;
+    std::string addressBook;
+    bool json = false;
+};
+
+const std::map<std::string, std::string> kKinds{{"messages", "sms.db"},
+                                                {"contacts", "AddressBook.sqlitedb"},
+                                                {"notes", "notes.sqlite"},
+                                                {"calls", "CallHistory.storedata or call_history.db"},
+                                                {"whatsapp", "ChatStorage.sqlite"}};
+
+const char* stateText(std::uint32_t deleted) {
+    return deleted ? "Deleted" : "Normal";
+}
+
+/// A text on one line: line breaks and tabs written as \n, \r, \t.
+std::string oneLine(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == '\t')
+            out += "\\t";
+        else
+            out += c;
+    }
+    return out;
+}
+
+[[noreturn]] void fail(const std::string& message, Status status) {
+    std::cerr << "orvelle sqlite decode: " << message << " (status " << status << ")\n";
+    throw CLI::RuntimeError(kExitFailure);
+}
+
+void warnAddressBook(const DecodeOptions& options, const DecodeReport& report) {
+    if (!options.addressBook.empty() && report.addressBook != kStatusOk)
+        std::cerr << "orvelle sqlite decode: warning: the address book " << options.addressBook
+                  << " could not be read (status " << report.addressBook
+                  << "); records are shown without names\n";
+}
+
+void writeMessage(JsonWriter& json, const MessageRecord& m) {
+    json.beginObject()
+        .field("deleted", m.deleted)
+        .field("fromMe", m.fromMe)
+        .field("rowId", m.rowId)
+        .field("handleId", m.handleId)
+        .field("date", m.date)
+        .field("address", m.address)
+        .field("contactName", m.contactName)
+        .field("text", m.text)
+        .field("attachmentName", m.attachmentName)
+        .endObject();
+}
+
+void writeWhatsApp(JsonWriter& json, const WhatsAppMessageRecord& m) {
+    json.beginObject()
+        .field("deleted", m.deleted)
+        .field("fromMe", m.fromMe)
+        .field("rowId", m.rowId)
+        .field("chatKey", m.chatKey)
+        .field("memberKey", m.memberKey)
+        .field("mediaKey", m.mediaKey)
+        .field("date", m.date)
+        .field("senderName", m.senderName)
+        .field("text", m.text)
+        .field("senderId", m.senderId)
+        .field("chatNames", m.chatNames)
+        .field("chatIds", m.chatIds)
+        .field("chatTitle", m.chatTitle)
+        .endObject();
+}
+
+template <typename Map, typename WriteOne> void writeGrouped(const Map& groups, WriteOne writeOne) {
+    JsonWriter json(std::cout);
+    json.beginArray();
+    for (const auto& [key, records] : groups) {
+        json.beginObject().field("key", key).key("messages").beginArray();
+        for (const auto& record : records)
+            writeOne(json, record);
+        json.endArray().endObject();
+    }
+    json.endArray();
+    std::cout << '\n';
+}
+
+void runMessages(const DecodeOptions& options) {
+    ConversationMap conversations;
+    std::uint64_t maxRowId = 0;
+    DecodeReport report;
+    const Status status = decodeMessages(options.database, options.addressBook, DecodeContext{},
+                                         conversations, maxRowId, &report);
+    if (status != kStatusOk) fail("cannot read " + options.database, status);
+    warnAddressBook(options, report);
+    if (options.json) return writeGrouped(conversations, writeMessage);
+    std::cout << "date\tstate\trowId\tfrom\tcontactName\ttext\tattachmentName\n";
+    for (const auto& [key, messages] : conversations) {
+        std::cout << "== conversation " << key << " (" << messages.size() << " messages)\n";
+        for (const auto& m : messages)
+            std::cout << m.date << '\t' << stateText(m.deleted) << '\t' << m.rowId << '\t'
+                      << (m.fromMe ? std::string("Me") : m.address) << '\t' << m.contactName << '\t'
+                      << oneLine(m.text) << '\t' << m.attachmentName << '\n';
+    }
+    std::cout << report.liveRows + report.deletedRows << " messages (" << report.liveRows << " live, "
+              << report.deletedRows << " deleted) in " << conversations.size() << " conversations\n";
+}
+
+void runWhatsApp(const DecodeOptions& options) {
+    WhatsAppChatMap chats;
+    const Status status = decodeWhatsApp(options.database, chats);
+    if (status != kStatusOk) fail("cannot read " + options.database, status);
+    if (options.json) return writeGrouped(chats, writeWhatsApp);
+    std::cout << "date\tstate\trowId\tsenderName\tsenderId\ttext\n";
+    std::size_t live = 0, deleted = 0;
+    for (const auto& [key, messages] : chats) {
+        const std::string title = messages.empty() ? std::string() : messages.front().chatTitle;
+        std::cout << "== chat " << key << " " << title << " (" << messages.size() << " messages)\n";
+        for (const auto& m : messages) {
+            (m.deleted ? deleted : live)++;
+            std::cout << m.date << '\t' << stateText(m.deleted) << '\t' << m.rowId << '\t' << m.senderName
+                      << '\t' << m.senderId << '\t' << oneLine(m.text) << '\n';
+        }
+    }
+    std::cout << live + deleted << " messages (" << live << " live, " << deleted << " deleted) in "
+              << chats.size() << " chats\n";
+}
+
+void runContacts(const DecodeOptions& options) {
+    std::vector<ContactRecord> contacts;
+    std::uint64_t maxContactRowId = 0;
+    const Status status = decodeContacts(options.database, DecodeContext{}, contacts, maxContactRowId);
+    if (status != kStatusOk) fail("cannot read " + options.database, status);
+    if (options.json) {
+        JsonWriter json(std::cout);
+        json.beginArray();
+        for (const auto& c : contacts)
+            json.beginObject()
+                .field("deleted", c.deleted)
+                .field("email", c.email)
+                .field("address", c.address)
+                .field("social", c.social)
+                .field("url", c.url)
+                .field("phones", c.phones)
+                .field("company", c.company)
+                .field("name", c.name)
+                .endObject();
+        json.endArray();
+        std::cout << '\n';
+        return;
+    }
+    std::cout << "name\tstate\tphones\temail\tcompany\taddress\turl\tsocial\n";
+    for (const auto& c : contacts)
+        std::cout << c.name << '\t' << stateText(c.deleted) << '\t' << oneLine(c.phones) << '\t' << c.email
+                  << '\t' << c.company << '\t' << oneLine(c.address) << '\t' << c.url << '\t' << c.social
+                  << '\n';
+    std::cout << contacts.size() << " contacts\n";
+}
+
+void runCalls(const DecodeOptions& options) {
+    std::vector<CallRecord> calls;
+    DecodeReport report;
+    const Status status = decodeCalls(options.database, options.addressBook, DecodeContext{}, calls, &report);
+    if (status != kStatusOk) fail("cannot read " + options.database, status);
+    warnAddressBook(options, report);
+    if (options.json) {
+        JsonWriter json(std::cout);
+        json.beginArray();
+        for (const auto& c : calls)
+            json.beginObject()
+                .field("deleted", c.deleted)
+                .field("incoming", c.incoming)
+                .field("duration", c.duration)
+                .field("date", c.date)
+                .field("number", c.number)
+                .field("contactName", c.contactName)
+                .endObject();
+        json.endArray();
+        std::cout << '\n';
+        return;
+    }
+    std::cout << "date\tstate\tdirection\tduration\tnumber\tcontactName\n";
+    for (const auto& c : calls)
+        std::cout << c.date << '\t' << stateText(c.deleted) << '\t' << (c.incoming ? "Incoming" : "Outgoing")
+                  << '\t' << c.duration << '\t' << c.number << '\t' << c.contactName << '\n';
+    std::cout << calls.size() << " calls\n";
+}
+
+void runNotes(const DecodeOptions& options) {
+    std::vector<NoteRecord> notes;
+    const Status status = decodeNotes(options.database, notes);
+    if (status != kStatusOk) fail("cannot read " + options.database, status);
+    if (options.json) {
+        JsonWriter json(std::cout);
+        json.beginArray();
+        for (const auto& n : notes)
+            json.beginObject()
+                .field("deleted", n.deleted)
+                .field("key", n.key)
+                .field("date", n.date)
+                .field("title", n.title)
+                .field("body", n.body)
+                .endObject();
+        json.endArray();
+        std::cout << '\n';
+        return;
+    }
+    std::cout << "date\tstate\tkey\ttitle\tbody\n";
+    for (const auto& n : notes)
+        std::cout << n.date << '\t' << stateText(n.deleted) << '\t' << n.key << '\t' << oneLine(n.title)
+                  << '\t' << oneLine(n.body) << '\n';
+    std::cout << notes.size() << " notes\n";
+}
+
+void run(const DecodeOptions& options) {
+    if (!options.addressBook.empty() && options.kind != "messages" && options.kind != "calls") {
+        std::cerr << "orvelle sqlite decode: --address-book applies to messages and calls only\n";
+        throw CLI::RuntimeError(kExitUsage);
+    }
+    if (options.kind == "messages")
+        runMessages(options);
+    else if (options.kind == "contacts")
+        runContacts(options);
+    else if (options.kind == "notes")
+        runNotes(options);
+    else if (options.kind == "calls")
+        runCalls(options);
+    else
+        runWhatsApp(options);
+}
+
+void setup(CLI::App& app) {
+    CLI::App* sqlite =
+        subcommandGroup(app, "sqlite", "Read SQLite database files page by page, deleted rows included");
+    CLI::App* decode = sqlite->add_subcommand(
+        "decode", "Decode the messages, contacts, notes, calls or WhatsApp chats of a loose database file");
+    auto options = std::make_shared<DecodeOptions>();
+    std::string kinds;
+    for (const auto& [kind, file] : kKinds)
+        kinds += "\n  " + kind + ": " + file;
+    decode->add_option("KIND", options->kind, "What the database holds:" + kinds)
+        ->required()
+        ->check(CLI::IsMember({"messages", "contacts", "notes", "calls", "whatsapp"}));
+    decode->add_option("DB", options->database, "The database file (it is only read)")->required();
+    decode->add_option("--address-book", options->addressBook,
+                       "AddressBook.sqlitedb for contact names (messages and calls)");
+    decode->add_flag(
+        "--json", options->json,
+        "JSON: one object per record; messages and WhatsApp grouped as [{\"key\":K,\"messages\":[...]}]");
+    decode->callback([options] { run(*options); });
+}
+
+const CommandRegistrar registrar(40, setup);
+
+} // namespace
+
+} // namespace orvelle::cli
