@@ -1,0 +1,42 @@
+#pragma once
+/// What commands that read one backup share: the BACKUP argument, the store
+/// they use, and opening the backup (summary made current, manifest loaded).
+/// Opening prints its own messages; on failure it throws CLI::RuntimeError.
+
+#include "backup/BackupInfo.h"
+#include "backup/BackupStore.h"
+#include "core/Status.h"
+
+#include <CLI/CLI.hpp>
+#include <string>
+#include <vector>
+
+namespace orvelle::cli {
+
+/// The command-line arguments that name the backup to open.
+struct BackupArguments {
+    std::string folder; ///< the backup folder
+};
+
+/// Adds the BACKUP positional argument to `command`.
+void addBackupArguments(CLI::App& command, BackupArguments& args);
+
+/// Store options for a command: `roots` when given, else the system's backup roots.
+BackupStoreOptions commandStoreOptions(const std::vector<std::string>& roots = {});
+
+/// The result of opening a backup for a command.
+struct OpenedBackup {
+    BackupInfo info;                   ///< the summary (folder set even without Info.plist)
+    bool hasInfoPlist = false;         ///< false when the folder has no readable Info.plist
+    Status manifestStatus = kStatusOk; ///< loadManifest's status (non-zero: partial or empty list)
+};
+
+/// Reads the backup's summary, makes it current and loads its manifest.
+/// Fails (message, CLI::RuntimeError) when the folder does not exist, holds no
+/// manifest, or is encrypted.
+OpenedBackup openBackupForCommand(BackupStore& store, const BackupArguments& args);
+
+/// A short text for a status of the manifest step.
+std::string manifestStatusText(Status status);
+
+} // namespace orvelle::cli

@@ -1,0 +1,33 @@
+#pragma once
+/// A plain text table for terminal output: columns padded to their widest
+/// cell (counted in characters, not bytes), two blanks apart.
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace orvelle::cli {
+
+class TextTable {
+public:
+    enum class Align { Left, Right };
+
+    /// The header row; `align` per column (left when not given).
+    explicit TextTable(std::vector<std::string> header, std::vector<Align> align = {});
+
+    void addRow(std::vector<std::string> cells);
+    bool empty() const { return m_rows.empty(); }
+
+    /// Writes the header, a rule and the rows, each line indented by `indent` blanks.
+    void print(std::ostream& out, std::size_t indent = 0) const;
+
+private:
+    std::vector<std::string> m_header;
+    std::vector<Align> m_align;
+    std::vector<std::vector<std::string>> m_rows;
+};
+
+/// Characters (UTF-8 code points) in `text`.
+std::size_t displayWidth(const std::string& text);
+
+} // namespace orvelle::cli

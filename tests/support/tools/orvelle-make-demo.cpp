@@ -1,0 +1,23 @@
+// orvelle-make-demo ROOT: writes the bundled demo backups below ROOT
+// (deterministic: the same bytes on every run) and prints their folders.
+
+#include "support/DemoBackup.h"
+
+#include <exception>
+#include <iostream>
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::cerr << "usage: orvelle-make-demo ROOT\n";
+        return 2;
+    }
+    try {
+        const std::filesystem::path root = orvelle::test::makeDemoBackups(argv[1]);
+        std::cout << (root / std::string(orvelle::test::kDemoRecentFolder)).string() << '\n'
+                  << (root / std::string(orvelle::test::kDemoOlderFolder)).string() << '\n';
+    } catch (const std::exception& e) {
+        std::cerr << "orvelle-make-demo: " << e.what() << '\n';
+        return 1;
+    }
+    return 0;
+}
