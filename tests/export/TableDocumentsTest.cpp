@@ -1,0 +1,99 @@
+#include "export/CallHistoryDocument.h"
+#include "export/ContactsDocument.h"
+#include "export/ExportTemplates.h"
+#include "export/NotesDocument.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+namespace orvelle {
+namespace {
+
+TEST(TableDocumentsTest, CallRowsShowDirectionAndState) {
+    const struct {
+        int incoming;
+        int duration;
+        const char* direction;
+        const char* state;
+    } cases[] = {
+        {1, 0, "Incoming", "Missed"},
+        {0, 0, "Outgoing", "Canceled"},
+        {1, 75, "Incoming", "1 Min 15 Sec"},
+        {0, 3725, "Outgoing", "1 Hour 2 Min"},
+    };
+    for (const auto& c : cases) {
+        CallRecord call;
+        call.incoming = c.incoming;
+        call.duration = c.duration;
+        call.date = "2019-09-09 09:09:09";
+        call.number = "+4930";
+        call.contactName = "Dee & Co";
+        EXPECT_EQ(callHistoryRow(call), std::string("\t<tr><td>Dee &amp; Co</td><td>+4930</td><td>2019-09-09 "
+                                                    "09:09:09</td><td>") +
+                                            c.direction + "</td><td>" + c.state + "</td></tr>\r\n");
+    }
+}
+
+TEST(TableDocumentsTest, NoteRowKeepsLineBreaksReadable) {
+    NoteRecord note;
+    note.title = "List";
+    note.date = "2018-01-01 00:00:00";
+    note.body = "milk\neggs <fresh>";
+    EXPECT_EQ(noteRow(note), "\t<tr><td>List</td><td>2018-01-01 00:00:00</td><td>milk<br>eggs "
+                             "&lt;fresh&gt;</td></tr>\r\n");
+}
+
+TEST(TableDocumentsTest, ContactRowJoinsPhonesWithBrAndKeepsColumnOrder) {
+    ContactRecord c;
+    c.name = "Ann";
+    c.phones = "+111\n+222";
+    c.email = "a@x";
+    c.address = "Street 1";
+    c.url = "http://x";
+    c.social = "@ann";
+    c.company = "<Acme>";
+    EXPECT_EQ(contactRow(c), "\t<tr><td>Ann</td><td>+111<br />+222</td><td>a@x</td><td>Street 1</td>"
+                             "<td>http://x</td><td>@ann</td><td>&lt;Acme&gt;</td></tr>\r\n");
+}
+
+TEST(ExportTemplatesTest, ShippedTemplatesLoadWithTitlesAndPlaceholders) {
+    ExportTemplates templates;
+    const std::filesystem::path folder = std::filesystem::path(ORVELLE_SOURCE_DIR) / "template";
+    ASSERT_EQ(loadExportTemplates(folder, "Ann's <iPhone>", templates), kStatusOk);
+    EXPECT_NE(templates.callHistory.head.find("iPhone's Call History of Ann&#39;s &lt;iPhone&gt;"),
+              std::string::npos);
+    EXPECT_NE(templates.whatsApp.head.find("iPhone's WhatsApp Messages of "), std::string::npos);
+    for (const HtmlTemplate* t : {&templates.callHistory, &templates.notes, &templates.contacts,
+                                  &templates.sms, &templates.whatsApp}) {
+        EXPECT_EQ(t->head.find("{|title|}"), std::string::npos);
+        EXPECT_EQ(t->tail.find("{|content|}"), std::string::npos);
+    }
+    EXPECT_NE(templates.sms.head.find("{|person|}"), std::string::npos);
+    for (const char* cls : {".date", ".send_msg", ".recv_msg", ".del_send_msg", ".del_recv_msg"}) {
+        EXPECT_NE(templates.sms.head.find(cls), std::string::npos) << cls;
+        EXPECT_NE(templates.whatsApp.head.find(cls), std::string::npos) << cls;
+    }
+    EXPECT_EQ(chatHead(templates.sms, "<x>", "1").find("<x>"), std::string::npos);
+    const HtmlTemplate print = loadPrintTemplate(folder);
+    EXPECT_NE(print.head.find("function Init(arg)"), std::string::npos);
+    EXPECT_NE(print.head.find("window.print()"), std::string::npos);
+}
+
+TEST(ExportTemplatesTest, MissingTemplateOrSplitPointFails) {
+    test::TempFolder folder;
+    ExportTemplates templates;
+    std::filesystem::path failed;
+    EXPECT_NE(loadExportTemplates(folder.path(), "", templates, &failed), kStatusOk);
+    EXPECT_EQ(failed.filename(), "CallHistory.html");
+    for (const char* name : {"CallHistory.html", "Notes.html", "contacts.html", "Sms.html"})
+        test::writeFile(folder / name, "<p>{|title|}</p>{|content|}<end>");
+    test::writeFile(folder / "WhatsApp.html", "no split point");
+    EXPECT_EQ(loadExportTemplates(folder.path(), "", templates, &failed), kStatusInvalid);
+    EXPECT_EQ(failed.filename(), "WhatsApp.html");
+    EXPECT_EQ(templates.notes.head, "<p>iPhone's Notes of </p>");
+    EXPECT_EQ(templates.notes.tail, "<end>");
+    EXPECT_TRUE(loadPrintTemplate(folder.path()).head.empty());
+}
+
+} // namespace
+} // namespace orvelle
