@@ -1,0 +1,138 @@
+#include "export/PrintPage.h"
+
+#include "scan/CStatisticsObj.h"
+#include "scan/ScanResults.h"
+#include "scan/WorkerControl.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace orvelle {
+namespace {
+
+class PrintPageTest : public ::testing::Test {
+protected:
+    void addAll() {
+        for (const auto& c : kCategories) {
+            if (c.kind == ItemKind::None) continue;
+            results.prepare(c.kind);
+            tally.addCategory(c.kind, results);
+        }
+    }
+    std::string content(ItemKind kind, bool deletedOnly = false) {
+        std::string out;
+        EXPECT_EQ(buildPrintContent(kind, deletedOnly, results, tally, control, out), kStatusOk);
+        return out;
+    }
+
+    ScanResults results;
+    CStatisticsObj tally;
+    WorkerControl control;
+};
+
+TEST_F(PrintPageTest, CallsAndNotesAndContactsGiveOneBlockPerTickedItem) {
+    results.calls.resize(2);
+    results.calls[0].contactName = "Ann";
+    results.calls[0].incoming = 1;
+    results.calls[0].duration = 75;
+    results.calls[1].contactName = "Bo";
+    results.notes.resize(1);
+    results.notes[0].title = "<T>";
+    results.notes[0].body = "a\nb";
+    results.contacts.resize(1);
+    results.contacts[0].name = "Cy";
+    results.contacts[0].phones = "1\n2";
+    addAll();
+    tally.select(&results.calls[1], false);
+    EXPECT_EQ(content(ItemKind::CallHistory),
+              "<div>\r\n<p><span>Name:</span>Ann</p>\r\n<p><span>Phone Number:</span></p>\r\n"
+              "<p><span>Date:</span></p>\r\n<p><span>Type:</span>Incoming</p>\r\n"
+              "<p><span>Duration:</span>1 Min 15 Sec</p>\r\n</div>\r\n");
+    EXPECT_EQ(content(ItemKind::Notes),
+              "<div>\r\n<p><span>Title:</span>&lt;T&gt;</p>\r\n<p><span>Date:</span></p>\r\n"
+              "<p><span>Notes:</span>a<br>b</p>\r\n</div>\r\n");
+    EXPECT_EQ(content(ItemKind::Contacts),
+              "<div>\r\n<p><span>Name:</span>Cy</p>\r\n<p><span>Phone Number:</span>1<br>2</p>\r\n"
+              "<p><span>Company:</span></p>\r\n<p><span>Email:</span></p>\r\n"
+              "<p><span>URL:</span></p>\r\n</div>\r\n");
+    EXPECT_EQ(content(ItemKind::CameraRoll), "");
+}
+
+TEST_F(PrintPageTest, ChatsPrintEveryMessageAndDeletedOnlyTakesChatsWithADeletedMessage) {
+    MessageRecord live, gone;
+    live.handleId = 1;
+    live.text = "hello";
+    live.contactName = "Ann";
+    live.address = "+1";
+    live.fromMe = 1;
+    gone = live;
+    gone.handleId = 2;
+    gone.fromMe = 0;
+    gone.text = "bye";
+    gone.contactName = "Unknown";
+    gone.deleted = kDeleted;
+    MessageRecord gone2 = gone;
+    gone2.deleted = kLive;
+    gone2.text = "again";
+    results.messageChats[1] = {live};
+    results.messageChats[2] = {gone, gone2};
+    WhatsAppMessageRecord w;
+    w.chatKey = 5;
+    w.chatTitle = "Group";
+    w.senderName = "Bo";
+    w.date = "d";
+    w.text = "<b>hi</b>";
+    WhatsAppMessageRecord me = w;
+    me.fromMe = 1;
+    results.whatsAppChats[5] = {w, me};
+    addAll();
+
+    EXPECT_EQ(content(ItemKind::Messages, true),
+              "<div>\r\n<p><span>From:</span>+1</p>\r\n<p><span>Date:</span></p>\r\n"
+              "<p><span>Content:</span>bye</p>\r\n</div>\r\n"
+              "<div>\r\n<p><span>From:</span>+1</p>\r\n<p><span>Date:</span></p>\r\n"
+              "<p><span>Content:</span>again</p>\r\n</div>\r\n");
+    const std::string all = content(ItemKind::Messages);
+    EXPECT_NE(all.find("<p><span>To:</span>Ann(+1)</p>"), std::string::npos);
+    EXPECT_EQ(content(ItemKind::WhatsApp),
+              "<div>\r\n<p><span>Chats:</span>Group</p>\r\n<p><span>Name:</span>Bo</p>\r\n"
+              "<p><span>Phone Number:</span></p>\r\n<p><span>Content:</span></p>\r\n"
+              "<p>Bo (d): &lt;b&gt;hi&lt;/b&gt;</p><p>Me (d): &lt;b&gt;hi&lt;/b&gt;</p></div>\r\n");
+    tally.select(&results.whatsAppSummaries[0], false);
+    EXPECT_EQ(content(ItemKind::WhatsApp), "") << "an unticked chat adds nothing";
+    EXPECT_EQ(content(ItemKind::WhatsApp, true), "");
+}
+
+TEST_F(PrintPageTest, PageIsWrittenWithTheTemplateUnlessStopped) {
+    test::TempFolder folder;
+    results.notes.resize(3);
+    addAll();
+    const HtmlTemplate page{"<head>", "<tail>"};
+    const auto path = folder / "Print" / "page.html";
+    ASSERT_EQ(buildPrintPage(ItemKind::CameraRoll, false, results, tally, page, path, control), kStatusOk);
+    EXPECT_EQ(test::readFile(path), "<head><tail>");
+    EXPECT_TRUE(control.finished());
+
+    // A stop before the builder starts: checked before the first item, nothing is written.
+    std::filesystem::remove(path);
+    std::string out;
+    control.requestStop();
+    EXPECT_EQ(buildPrintContent(ItemKind::Notes, false, results, tally, control, out), kStatusStopped);
+    EXPECT_EQ(out, "");
+
+    control.hold(); // a paused builder waits; a stop requested meanwhile ends it at once
+    std::thread builder([&] {
+        EXPECT_EQ(buildPrintPage(ItemKind::Notes, false, results, tally, page, path, control),
+                  kStatusStopped);
+    });
+    while (control.finished())
+        std::this_thread::yield();
+    control.requestStop();
+    control.release();
+    builder.join();
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+} // namespace
+} // namespace orvelle
