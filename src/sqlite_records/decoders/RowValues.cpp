@@ -35,7 +35,9 @@ TextField readText(const Row& row, int position, std::string& out) {
 
 std::optional<std::int64_t> readKey(const Row& row, int position) {
     const RecordValue* value = columnValue(row, position);
-    if (!value || value->serialType < 1 || value->serialType > 6) return std::nullopt;
+    // Any integer: SQLite stores the values 0 and 1 as the constants of serial
+    // types 8 and 9, so the first row of a table is referred to that way.
+    if (!value || !value->isInteger()) return std::nullopt;
     return value->integer;
 }
 

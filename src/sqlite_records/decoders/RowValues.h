@@ -30,7 +30,8 @@ TextField readText(const Row& row, int position, std::string& out);
 /// True when `bytes` is a usable device text (see TextField::rejected).
 bool isUsableText(std::string_view bytes);
 
-/// An integer key of serial type 1 to 6 (what the devices store keys as).
+/// An integer key: serial types 1 to 6, and the constants 0 and 1 (serial
+/// types 8 and 9), as which SQLite stores the keys 0 and 1.
 std::optional<std::int64_t> readKey(const Row& row, int position);
 
 /// An Apple time in whole seconds: an integer (seconds; nanoseconds when its

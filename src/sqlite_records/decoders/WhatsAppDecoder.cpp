@@ -88,8 +88,7 @@ Status decodeWhatsAppMessageRows(SqliteFile& file, const TableColumns& columns,
             message.rowId = static_cast<std::uint32_t>(row.rowid);
             const RecordValue* fromMe = columnValue(row, columns[kFromMe]);
             message.fromMe = fromMe && fromMe->isInteger() && fromMe->integer == 1 ? 1 : 0;
-            if (const RecordValue* chat = columnValue(row, columns[kChat]); chat && chat->isInteger())
-                message.chatKey = toInt32(chat->integer);
+            if (const auto chat = readKey(row, columns[kChat])) message.chatKey = toInt32(*chat);
             if (const auto member = readKey(row, columns[kMember])) message.memberKey = toInt32(*member);
             if (const auto media = readKey(row, columns[kMedia])) message.mediaKey = toInt32(*media);
             if (const auto seconds = readAppleSeconds(row, columns[kDate]))
@@ -202,8 +201,11 @@ WhatsAppChatMap joinWhatsAppTables(WhatsAppTables tables) {
                 message.senderId = it->second->memberId;
             }
         }
+        // A media item without a local path (a link preview, a location)
+        // leaves the message's own text.
         if (message.mediaKey != 0)
-            if (const auto it = mediaPath.find(message.mediaKey); it != mediaPath.end())
+            if (const auto it = mediaPath.find(message.mediaKey);
+                it != mediaPath.end() && !it->second->empty())
                 message.text = *it->second;
     }
     std::stable_sort(tables.messages.begin(), tables.messages.end(),
