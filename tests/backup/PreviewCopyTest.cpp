@@ -1,0 +1,104 @@
+#include "backup/PreviewCopy.h"
+
+#include "backup/BackupStore.h"
+#include "core/Status.h"
+#include "support/MediaSamples.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+namespace orvelle {
+namespace {
+
+using test::MediaSample;
+using test::TempFolder;
+
+struct Percents {
+    std::vector<std::int32_t> values;
+    std::int32_t answer = 0;
+    static std::int32_t callback(void* self, std::int32_t percent) {
+        auto& p = *static_cast<Percents*>(self);
+        p.values.push_back(percent);
+        return p.answer;
+    }
+};
+
+TEST(PreviewCopy, ChoosesThePreviewFileByContent) {
+    const struct {
+        MediaSample kind;
+        const char* preview;
+    } cases[] = {
+        {MediaSample::JpegExif, "tmp.jpg"},  {MediaSample::Heic, "tmp.jpg"},
+        {MediaSample::Heif, "tmp.jpg"},      {MediaSample::Png, "tmp.jpg"},
+        {MediaSample::Ico, "tmp.jpg"},       {MediaSample::MpegVideo, "tmp.avi"},
+        {MediaSample::Wmv, "tmp.avi"},       {MediaSample::QuickTime, "tmp.avi"},
+        {MediaSample::M4v, "tmp.avi"},       {MediaSample::ThreeGp, "tmp.avi"},
+        {MediaSample::RealMedia, "tmp.avi"}, {MediaSample::Mp3, "tmp.wav"},
+        {MediaSample::Midi, "tmp.wav"},      {MediaSample::Wave, "tmp.wav"},
+    };
+    for (const auto& c : cases) {
+        TempFolder temp;
+        const std::string content = test::mediaSample(c.kind, 3000);
+        test::writeFile(temp / "stored", content);
+        std::filesystem::path preview;
+        Percents percents;
+        EXPECT_EQ(makePreviewCopy(temp / "stored", temp.path(), preview, &Percents::callback, &percents),
+                  kStatusOk)
+            << test::sampleName(c.kind);
+        EXPECT_EQ(preview, temp / c.preview) << test::sampleName(c.kind);
+        EXPECT_EQ(test::readFile(preview), content);
+        EXPECT_EQ(percents.values, (std::vector<std::int32_t>{100, 100}));
+    }
+}
+
+TEST(PreviewCopy, ReportsEveryChunkAndAlwaysEndsWithHundred) {
+    TempFolder temp;
+    const std::string content = test::mediaSample(MediaSample::JpegJfif, 2 * 65536 + 5);
+    test::writeFile(temp / "stored", content);
+    std::filesystem::path preview;
+    Percents percents;
+    ASSERT_EQ(makePreviewCopy(temp / "stored", temp.path(), preview, &Percents::callback, &percents),
+              kStatusOk);
+    EXPECT_EQ(percents.values, (std::vector<std::int32_t>{49, 99, 100, 100}));
+    EXPECT_EQ(test::readFile(preview), content);
+
+    Percents stopping;
+    stopping.answer = 2;
+    EXPECT_EQ(makePreviewCopy(temp / "stored", temp.path(), preview, &Percents::callback, &stopping), 2);
+    EXPECT_EQ(stopping.values, (std::vector<std::int32_t>{49, 100}));
+}
+
+TEST(PreviewCopy, UnrecognisedOrMissingFilesFailWithAClosingReport) {
+    TempFolder temp;
+    test::writeFile(temp / "text", test::mediaSample(MediaSample::Text));
+    for (const char* name : {"text", "missing"}) {
+        std::filesystem::path preview;
+        Percents percents;
+        EXPECT_EQ(makePreviewCopy(temp / name, temp.path(), preview, &Percents::callback, &percents),
+                  kStatusInvalid);
+        EXPECT_TRUE(preview.empty());
+        EXPECT_EQ(percents.values, std::vector<std::int32_t>{100});
+    }
+    // Without a progress function nothing is called.
+    std::filesystem::path preview;
+    EXPECT_EQ(makePreviewCopy(temp / "text", temp.path(), preview, nullptr, nullptr), kStatusInvalid);
+}
+
+TEST(PreviewCopy, TheStoreRemovesPreviewFilesAtStartAndEnd) {
+    TempFolder temp;
+    const auto data = temp / "data";
+    test::writeFile(data / "tmp.avi", "left over from an earlier run");
+    test::writeFile(temp / "stored", test::mediaSample(MediaSample::Png));
+    {
+        BackupStore store({{}, data});
+        EXPECT_FALSE(std::filesystem::exists(data / "tmp.avi"));
+        std::filesystem::path preview;
+        ASSERT_EQ(store.makePreviewCopy(temp / "stored", preview, nullptr, nullptr), kStatusOk);
+        EXPECT_TRUE(std::filesystem::exists(data / "tmp.jpg"));
+    }
+    EXPECT_FALSE(std::filesystem::exists(data / "tmp.jpg"));
+    EXPECT_TRUE(std::filesystem::is_directory(data));
+}
+
+} // namespace
+} // namespace orvelle
