@@ -284,7 +284,14 @@ private:
         std::uint32_t top =
             m_pointers.empty() ? m_usable : *std::min_element(m_pointers.begin(), m_pointers.end());
         top = std::min(top, m_usable);
+        // Skip the stale cell pointers left behind the array (the stale source
+        // reads them) and the zero bytes after them.
         std::uint32_t bottom = m_arrayEnd;
+        while (bottom + 1 < top) {
+            const std::uint32_t word = readBigEndian16(m_data + bottom);
+            if (word < m_arrayEnd || word >= m_usable) break;
+            bottom += 2;
+        }
         while (bottom < top && m_data[bottom] == 0)
             ++bottom;
         if (bottom >= top) return;
@@ -294,12 +301,18 @@ private:
         for (std::uint32_t pos = top; pos-- > bottom;) {
             if (probeHeader(pos, top, m_searchColumns, probe) && take(probe, RowSource::gap)) top = pos;
         }
-        // Forward search: the first record at the bottom of the gap, behind a
-        // lost freeblock header.
-        for (std::uint32_t pos = bottom; pos + 1 < top; ++pos) {
-            if (readBigEndian16(m_data + pos) == 0) continue;
-            if (probeHeaderless(pos + kFreeblockHeaderSize, top, -1, probe)) take(probe, RowSource::gap);
-            break;
+        // Cells whose first 4 bytes had become a freeblock header before the
+        // space joined the gap: a freeblock header (next freeblock 0 or further
+        // up, a size that fits) in front of a record that fits in that size.
+        for (std::uint32_t pos = bottom; pos + kFreeblockHeaderSize < top; ++pos) {
+            const std::uint32_t next = readBigEndian16(m_data + pos);
+            const std::uint32_t size = readBigEndian16(m_data + pos + 2);
+            if ((next != 0 && (next <= pos || next >= m_usable)) || size < kFreeblockHeaderSize + m_columns ||
+                size > top - pos || m_claimed.overlaps(pos, pos + size))
+                continue;
+            const std::size_t before = m_out.size();
+            freedSpan(pos, pos + size, RowSource::gap);
+            if (m_out.size() != before) pos += size - 1;
         }
     }
 

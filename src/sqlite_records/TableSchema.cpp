@@ -215,6 +215,9 @@ std::optional<TableSchema> TableSchema::parse(std::string_view createSql) {
             t = tokens.next();
         }
         int depth = 0;
+        bool primaryKey = false;
+        std::vector<std::string> keyColumns; // of a table constraint PRIMARY KEY (...)
+        bool inKeyList = false;
         while (true) {
             if (t.kind == Token::Kind::end) return std::nullopt;
             if (depth == 0 && (isPunct(t, ',') || isPunct(t, ')'))) {
@@ -224,8 +227,15 @@ std::optional<TableSchema> TableSchema::parse(std::string_view createSql) {
             if (inType && depth == 0 && startsColumnConstraint(t)) inType = false;
             if (isColumn && depth == 0 && (isWord(t, "AS") || isWord(t, "GENERATED"))) generated = true;
             if (isColumn && depth == 0 && generated && isWord(t, "STORED")) stored = true;
+            if (depth == 0 && isWord(t, "PRIMARY")) primaryKey = true;
+            if (!isColumn && primaryKey && depth == 0 && isPunct(t, '(')) inKeyList = true;
+            if (inKeyList && depth == 1 &&
+                (t.kind == Token::Kind::word || t.kind == Token::Kind::quoted ||
+                 t.kind == Token::Kind::string))
+                keyColumns.push_back(t.text);
             if (isPunct(t, '(')) ++depth;
             if (isPunct(t, ')')) --depth;
+            if (inKeyList && depth == 0) inKeyList = false;
             if (inType) {
                 const bool glue = type.empty() || isPunct(t, '(') || isPunct(t, ')') || isPunct(t, ',') ||
                                   (!type.empty() && (type.back() == '(' || type.back() == ','));
@@ -235,16 +245,25 @@ std::optional<TableSchema> TableSchema::parse(std::string_view createSql) {
             t = tokens.next();
         }
         // A generated column that is not STORED has no place in the record.
+        if (isColumn && primaryKey && equalsIgnoreCase(type, "INTEGER"))
+            schema.m_rowidAlias = static_cast<int>(schema.m_columns.size());
+        if (!isColumn && primaryKey && keyColumns.size() == 1) {
+            const int column = schema.columnIndex(keyColumns.front());
+            if (column >= 0 && equalsIgnoreCase(schema.m_types[static_cast<std::size_t>(column)], "INTEGER"))
+                schema.m_rowidAlias = column;
+        }
         if (isColumn && !(generated && !stored)) {
             schema.m_columns.push_back(std::move(name));
             schema.m_types.push_back(std::move(type));
         }
     }
     if (schema.m_columns.empty()) return std::nullopt;
+    // WITHOUT ROWID tables have no rowid to alias.
     // Table options: WITHOUT ROWID, STRICT.
     for (t = tokens.next(); t.kind != Token::Kind::end; t = tokens.next()) {
         if (isWord(t, "WITHOUT") && isWord(tokens.next(), "ROWID")) schema.m_withoutRowid = true;
     }
+    if (schema.m_withoutRowid) schema.m_rowidAlias = -1;
     return schema;
 }
 

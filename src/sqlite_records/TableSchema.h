@@ -58,11 +58,15 @@ public:
     /// True for WITHOUT ROWID tables (their pages are index b-trees; the record
     /// engine does not read them).
     bool withoutRowid() const { return m_withoutRowid; }
+    /// The column that is an alias of the rowid (declared INTEGER PRIMARY KEY;
+    /// its records hold NULL and the value is the cell's rowid), -1 when none.
+    int rowidAliasColumn() const { return m_rowidAlias; }
 
 private:
     std::vector<std::string> m_columns;
     std::vector<std::string> m_types;
     bool m_withoutRowid = false;
+    int m_rowidAlias = -1;
 };
 
 } // namespace orvelle
