@@ -1,0 +1,146 @@
+// End to end: orvelle list, info and files on the demo backups and on broken ones.
+
+#include "backup/KnownFileIds.h"
+#include "support/BackupBuilder.h"
+#include "support/DemoBackup.h"
+#include "support/MediaSamples.h"
+#include "support/TempFolder.h"
+
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+namespace orvelle {
+namespace {
+
+using test::TempFolder;
+
+struct CliRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+/// Runs `orvelle ARGS` with its data folder inside `temp` and `env` prepended.
+CliRun orvelle(const TempFolder& temp, const std::string& args, const std::string& env = "") {
+    const auto errFile = temp / "stderr.txt";
+    const std::string command = "XDG_DATA_HOME='" + (temp / "xdg").string() + "' " + env +
+                                " '" ORVELLE_CLI "' " + args + " 2>'" + errFile.string() + "'";
+    CliRun run;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return run;
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        run.out.append(buffer, n);
+    const int status = ::pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.err = test::readFile(errFile);
+    return run;
+}
+
+std::size_t count(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (auto pos = text.find(part); pos != std::string::npos; pos = text.find(part, pos + 1))
+        ++n;
+    return n;
+}
+
+class BackupCommands : public ::testing::Test {
+protected:
+    void SetUp() override { test::makeDemoBackups(temp / "root"); }
+    std::string quoted(const std::filesystem::path& p) const { return "'" + p.string() + "'"; }
+    std::filesystem::path recent() const { return temp / "root" / std::string(test::kDemoRecentFolder); }
+    std::filesystem::path older() const { return temp / "root" / std::string(test::kDemoOlderFolder); }
+    TempFolder temp;
+};
+
+TEST_F(BackupCommands, ListPrintsBackupsNewestFirst) {
+    const CliRun json = orvelle(temp, "list --json --backup-root " + quoted(temp / "root"));
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    EXPECT_EQ(count(json.out, "\"displayName\""), 2u);
+    EXPECT_LT(json.out.find("Anna's iPhone"), json.out.find("Ben's iPad"));
+    for (const char* field : {"\"encrypted\": false", "\"majorVersionAbove11\": true",
+                              "\"majorVersionAbove11\": false", "\"lastBackupDate\": \"2024-05-17 09:41:00\"",
+                              "\"phoneNumber\": \"\"", "\"serialNumber\": \"DMPJ8XYZF182\""})
+        EXPECT_NE(json.out.find(field), std::string::npos) << field;
+    EXPECT_NE(json.out.find("\"folder\": \"" + recent().string() + "\""), std::string::npos);
+
+    const CliRun table = orvelle(temp, "list", "ORVELLE_BACKUP_ROOT=" + quoted(temp / "root"));
+    ASSERT_EQ(table.exitCode, 0) << table.err;
+    EXPECT_NE(table.out.find("2013-11-02 18:05:12  Ben's iPad"), std::string::npos) << table.out;
+
+    const CliRun empty = orvelle(temp, "list --json --backup-root " + quoted(temp / "nothing-here"));
+    EXPECT_EQ(empty.exitCode, 0);
+    EXPECT_EQ(empty.out, "[]\n");
+}
+
+TEST_F(BackupCommands, InfoReadsOneFolder) {
+    const CliRun run = orvelle(temp, "info --json " + quoted(older()));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("\"displayName\": \"Ben's iPad\""), std::string::npos) << run.out;
+    const CliRun missing = orvelle(temp, "info " + quoted(temp / "root"));
+    EXPECT_NE(missing.exitCode, 0);
+    EXPECT_NE(missing.err.find("Info.plist"), std::string::npos) << missing.err;
+}
+
+TEST_F(BackupCommands, FilesListsEveryCategoryOfBothLayouts) {
+    const struct {
+        std::filesystem::path folder;
+        const char* counts[5];
+    } cases[] = {
+        {recent(),
+         {"\"camera-roll\": {\n      \"count\": 5", "\"photo-stream\": {\n      \"count\": 2",
+          "\"message-attachments\": {\n      \"count\": 4", "\"app-files\": {\n      \"count\": 4",
+          "\"whatsapp-attachments\": {\n      \"count\": 4"}},
+        {older(),
+         {"\"camera-roll\": {\n      \"count\": 3", "\"photo-stream\": {\n      \"count\": 1",
+          "\"message-attachments\": {\n      \"count\": 2", "\"app-files\": {\n      \"count\": 2",
+          "\"whatsapp-attachments\": {\n      \"count\": 2"}},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = orvelle(temp, "files --json " + quoted(c.folder));
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        for (const char* part : c.counts)
+            EXPECT_NE(run.out.find(part), std::string::npos) << part << "\n" << run.out;
+    }
+    const CliRun heic = orvelle(temp, "files --category camera-roll " + quoted(recent()));
+    EXPECT_NE(heic.out.find("IMG_0001.HEIC"), std::string::npos) << heic.out;
+    EXPECT_EQ(heic.out.find("Photo Stream"), std::string::npos);
+    const CliRun attachment =
+        orvelle(temp, "files --json --category message-attachments " + quoted(recent()));
+    EXPECT_NE(attachment.out.find("\"name\": \"IMG_1.JPG\""), std::string::npos) << attachment.out;
+    EXPECT_NE(orvelle(temp, "files --category calendar " + quoted(recent())).exitCode, 0);
+}
+
+TEST_F(BackupCommands, FilesRefusesWhatItCannotRead) {
+    // An encrypted backup: its address book is not a SQLite file.
+    test::BackupBuilder encrypted;
+    encrypted.addFile("HomeDomain", "Library/AddressBook/AddressBook.sqlitedb", std::string(600, '\x8e'));
+    encrypted.build(temp / "encrypted");
+    const CliRun enc = orvelle(temp, "files " + quoted(temp / "encrypted"));
+    EXPECT_EQ(enc.exitCode, 1);
+    EXPECT_NE(enc.err.find("encrypted"), std::string::npos) << enc.err;
+    const CliRun list = orvelle(temp, "list --json --backup-root " + quoted(temp.path()));
+    EXPECT_NE(list.out.find("\"encrypted\": true"), std::string::npos) << list.out;
+
+    test::BackupBuilder noManifest;
+    noManifest.setManifest(test::ManifestKind::None);
+    noManifest.build(temp / "no-manifest");
+    const CliRun none = orvelle(temp, "files " + quoted(temp / "no-manifest"));
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_NE(none.err.find("no manifest"), std::string::npos) << none.err;
+
+    // A truncated Manifest.mbdb: the files before the damage are listed, with a warning and a failing exit.
+    test::BackupBuilder older = test::demoOlderBackup();
+    older.build(temp / "truncated");
+    const std::string mbdb = test::readFile(temp / "truncated" / "Manifest.mbdb");
+    test::writeFile(temp / "truncated" / "Manifest.mbdb", mbdb.substr(0, mbdb.size() - 10));
+    const CliRun truncated = orvelle(temp, "files --category camera-roll " + quoted(temp / "truncated"));
+    EXPECT_EQ(truncated.exitCode, 1);
+    EXPECT_NE(truncated.err.find("truncated"), std::string::npos) << truncated.err;
+    EXPECT_NE(truncated.out.find("Camera Roll (3)"), std::string::npos) << truncated.out;
+}
+
+} // namespace
+} // namespace orvelle
