@@ -132,27 +132,29 @@ private:
 };
 
 TEST_F(ExportJobTest, SameNamesGetNumberedAndNothingExistingIsReplaced) {
-    test::writeFile(dest / "Camera Roll/N(1).JPG", "was here");
+    test::writeFile(dest / "Camera Roll/OLD.JPG", "was here");
     test::writeFile(dest / "Message/sms.csv", "older export");
     const std::string big(70000, 'x'); // two chunks
-    results.cameraRoll = {stored("N.JPG", "first"), stored("N.JPG", big), stored("empty.png", "")};
+    results.cameraRoll = {stored("N.JPG", "first"), stored("N.JPG", big), stored("OLD.JPG", "new"),
+                          stored("empty.png", "")};
     results.messageChats[4] = {MessageRecord{}};
     Observer observer;
     const ExportSummary summary = exportAll(&observer);
 
     EXPECT_EQ(read("Camera Roll/N.JPG"), "first");
-    EXPECT_EQ(read("Camera Roll/N(1).JPG"), "was here");
-    EXPECT_EQ(read("Camera Roll/N(2).JPG"), big);
+    EXPECT_EQ(read("Camera Roll/N(1).JPG"), big);
+    EXPECT_EQ(read("Camera Roll/OLD.JPG"), "was here");
+    EXPECT_EQ(read("Camera Roll/OLD(1).JPG"), "new");
     EXPECT_TRUE(fs::exists(dest / "Camera Roll/empty.png"));
     EXPECT_EQ(read("Message/sms.csv"), "older export");
     EXPECT_EQ(read("Message/sms(1).csv"), "message rows\r\n");
-    EXPECT_EQ(summary.done, 4u);
-    EXPECT_EQ(summary.expected, 4u);
+    EXPECT_EQ(summary.done, 5u);
+    EXPECT_EQ(summary.expected, 5u);
     EXPECT_EQ(summary.failed, 0u);
-    ASSERT_EQ(observer.rows.size(), 4u);
-    EXPECT_EQ(observer.rows[1].file, dest / "Camera Roll/N(2).JPG");
+    ASSERT_EQ(observer.rows.size(), 5u);
+    EXPECT_EQ(observer.rows[1].file, dest / "Camera Roll/N(1).JPG");
     EXPECT_EQ(observer.rows[1].text, "Success");
-    EXPECT_EQ(observer.last.done, 4u);
+    EXPECT_EQ(observer.last.done, 5u);
 }
 
 TEST_F(ExportJobTest, TwoUnknownChatsShareAFolderAndNumberTheirFiles) {
