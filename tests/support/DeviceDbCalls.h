@@ -10,7 +10,7 @@ namespace orvelle::test {
 /// One call; a blank one is an answered incoming call of 75 seconds.
 struct Call {
     std::string number = "+19198887386";
-    double appleSeconds = 599616000.25; ///< 2020-01-01 00:00:00 UTC (and a quarter second)
+    double appleSeconds = 599529600.25; ///< 2020-01-01 00:00:00 UTC (and a quarter second)
     double duration = 75;
     bool incoming = true;
 };

@@ -10,7 +10,7 @@ namespace orvelle::test {
 struct Note {
     std::string title = "Shopping";
     std::string html = "<div>Milk</div><div>Bread &amp; butter</div>";
-    double modifiedAppleSeconds = 599616000; ///< 2020-01-01 00:00:00 UTC
+    double modifiedAppleSeconds = 599529600; ///< 2020-01-01 00:00:00 UTC
     bool withBody = true;
 };
 

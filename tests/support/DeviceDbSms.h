@@ -12,7 +12,7 @@ struct SmsMessage {
     std::optional<std::string> text = std::string("Hello");
     std::int64_t handleId = 1;
     /// Seconds since 2001-01-01 (stored in nanoseconds by the layouts that do).
-    std::int64_t appleSeconds = 599616000; // 2020-01-01 00:00:00 UTC
+    std::int64_t appleSeconds = 599529600; // 2020-01-01 00:00:00 UTC
     bool fromMe = false;
     /// The archived text in attributedBody: recent layouts store one for every
     /// text message unless this says otherwise.

@@ -15,7 +15,7 @@ struct WhatsAppMessage {
     std::int64_t media = 0;  ///< ZMEDIAITEM; 0 = NULL
     bool fromMe = false;
     std::optional<std::string> text = std::string("Hi");
-    double appleSeconds = 599616000; ///< stored as an integer when whole, as devices do
+    double appleSeconds = 599529600; ///< stored as an integer when whole, as devices do
 };
 
 class WhatsAppDb : public DeviceDb {
