@@ -329,6 +329,17 @@ std::string encodeRecord(const SqlRow& values) {
     return lengthBytes + types + encodeBody(values);
 }
 
+std::string encodeVarint(std::uint64_t value) {
+    std::string out;
+    appendVarint(out, value);
+    return out;
+}
+
+std::string encodeCell(std::int64_t rowid, const SqlRow& values) {
+    const std::string record = encodeRecord(values);
+    return encodeVarint(record.size()) + encodeVarint(static_cast<std::uint64_t>(rowid)) + record;
+}
+
 std::string recordSignature(const SqlRow& values) {
     return encodeTypes(values, 1) + encodeBody(values);
 }

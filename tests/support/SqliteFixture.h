@@ -104,6 +104,11 @@ private:
     sqlite3* m_db = nullptr;
 };
 
+/// A varint as the file format writes it.
+std::string encodeVarint(std::uint64_t value);
+/// A table leaf cell: payload-length varint, rowid varint, record.
+std::string encodeCell(std::int64_t rowid, const SqlRow& values);
+
 /// Serial type of `value` as SQLite writes it (file format 4: 0 and 1 as 8, 9).
 std::uint64_t sqlSerialType(const SqlValue& value);
 /// The record SQLite writes for `values`: header (length varint and serial
