@@ -75,24 +75,28 @@ private:
 
     // Length from `q` (a serial type) to the end of the body of `count` serial
     // types; the types must end exactly at `typesEnd` when it is not 0. 0 when
-    // this is no record ending at or before `limit`.
+    // this is no record ending at or before `limit`, or all its values are NULL.
     std::uint32_t measure(std::uint32_t q, std::uint64_t count, std::uint32_t typesEnd,
                           std::uint32_t limit) const {
         if (q >= limit) return 0;
         const std::uint32_t typesLimit = typesEnd ? typesEnd : limit;
         std::uint32_t pos = q;
         std::uint64_t body = 0;
+        bool anyValue = false;
         for (std::uint64_t i = 0; i < count; ++i) {
             if (pos >= typesLimit) return 0;
             const Varint v = readVarint(m_data + pos, typesLimit - pos);
             if ((m_data[pos + v.used - 1] & 0x80) && v.used < kMaxVarintLength) return 0; // cut off
             if (!isValidSerialType(v.value)) return 0;
+            anyValue = anyValue || v.value != kSerialNull;
             pos += static_cast<std::uint32_t>(v.used);
             const std::uint64_t width = serialTypeBodyLength(v.value);
             if (width > limit) return 0;
             body += width;
             if (body > limit) return 0;
         }
+        // A run of zero bytes reads as a record of NULLs: no row.
+        if (!anyValue) return 0;
         if (typesEnd && pos != typesEnd) return 0;
         if (pos + body > limit) return 0;
         return static_cast<std::uint32_t>(pos + body - q);
