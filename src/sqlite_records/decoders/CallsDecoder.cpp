@@ -55,9 +55,7 @@ Status decodeCallRows(SqliteFile& file, CallLayout layout, const TableColumns& c
                       std::vector<CallRecord>& out) {
     const bool newer = layout == CallLayout::callRecord;
     file.state().newerCallLayout = newer ? 1 : 0;
-    ScanOptions options;
-    options.columnCount = columns.columnCount();
-    return scanTable(
+    return scanWithColumns(
         file, newer ? kCallRecordTable : kCallTable,
         [&](const Row& row) {
             if (row.mode == RowMode::cell && row.headerLength > 1)
@@ -83,7 +81,7 @@ Status decodeCallRows(SqliteFile& file, CallLayout layout, const TableColumns& c
             out.push_back(std::move(call));
             return kStatusOk;
         },
-        options);
+        columns);
 }
 
 Status decodeCalls(const std::filesystem::path& callDb, const std::filesystem::path& addressBook,

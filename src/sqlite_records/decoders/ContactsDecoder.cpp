@@ -99,9 +99,7 @@ TableColumns contactColumns(const SqliteFile& file) {
 }
 
 Status decodeContactRows(SqliteFile& file, const TableColumns& columns, std::vector<ContactRecord>& rows) {
-    ScanOptions options;
-    options.columnCount = columns.columnCount();
-    return scanTable(
+    return scanWithColumns(
         file, kContactTable,
         [&](const Row& row) {
             noteCell(file, row);
@@ -110,7 +108,7 @@ Status decodeContactRows(SqliteFile& file, const TableColumns& columns, std::vec
             rows.push_back(std::move(contact));
             return kStatusOk;
         },
-        options);
+        columns);
 }
 
 Status decodeContactRows(SqliteFile& file, std::vector<ContactRecord>& rows) {
@@ -170,9 +168,7 @@ Status exportContacts(const std::filesystem::path& addressBook, const std::files
     std::ofstream stream(output, std::ios::binary | std::ios::app);
     if (!stream) return kStatusInvalid;
     const TableColumns columns = contactColumns(file);
-    ScanOptions options;
-    options.columnCount = columns.columnCount();
-    const Status status = scanTable(
+    const Status status = scanWithColumns(
         file, kContactTable,
         [&](const Row& row) {
             noteCell(file, row);
@@ -189,7 +185,7 @@ Status exportContacts(const std::filesystem::path& addressBook, const std::files
             stream << line.finish();
             return kStatusOk;
         },
-        options);
+        columns);
     return stream ? status : kStatusInvalid;
 }
 

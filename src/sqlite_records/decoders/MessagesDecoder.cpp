@@ -67,12 +67,6 @@ constexpr std::size_t kGuidLength = 36;
 constexpr std::int64_t kNanosecondDates = 100'000'000'000;
 constexpr std::int64_t kNanosecondsPerSecond = 1'000'000'000;
 
-ScanOptions optionsFor(const TableColumns& columns) {
-    ScanOptions options;
-    options.columnCount = columns.columnCount();
-    return options;
-}
-
 void noteMessageCell(SqliteFile& file, const Row& row) {
     if (row.mode != RowMode::cell) return;
     auto& state = file.state();
@@ -124,7 +118,7 @@ TableColumns joinColumns(const SqliteFile& file) {
 }
 
 Status decodeMessageRows(SqliteFile& file, const TableColumns& columns, std::vector<MessageRecord>& out) {
-    return scanTable(
+    return scanWithColumns(
         file, kMessageTable,
         [&](const Row& row) {
             noteMessageCell(file, row);
@@ -140,11 +134,11 @@ Status decodeMessageRows(SqliteFile& file, const TableColumns& columns, std::vec
             out.push_back(std::move(message));
             return kStatusOk;
         },
-        optionsFor(columns));
+        columns);
 }
 
 Status decodeHandleRows(SqliteFile& file, const TableColumns& columns, std::vector<HandleRow>& out) {
-    return scanTable(
+    return scanWithColumns(
         file, kHandleTable,
         [&](const Row& row) {
             HandleRow handle;
@@ -155,11 +149,11 @@ Status decodeHandleRows(SqliteFile& file, const TableColumns& columns, std::vect
             out.push_back(std::move(handle));
             return kStatusOk;
         },
-        optionsFor(columns));
+        columns);
 }
 
 Status decodeAttachmentRows(SqliteFile& file, const TableColumns& columns, std::vector<AttachmentRow>& out) {
-    return scanTable(
+    return scanWithColumns(
         file, kAttachmentTable,
         [&](const Row& row) {
             AttachmentRow attachment;
@@ -171,11 +165,11 @@ Status decodeAttachmentRows(SqliteFile& file, const TableColumns& columns, std::
             out.push_back(std::move(attachment));
             return kStatusOk;
         },
-        optionsFor(columns));
+        columns);
 }
 
 Status decodeJoinRows(SqliteFile& file, const TableColumns& columns, std::vector<JoinRow>& out) {
-    return scanTable(
+    return scanWithColumns(
         file, kJoinTable,
         [&](const Row& row) {
             JoinRow join;
@@ -185,7 +179,7 @@ Status decodeJoinRows(SqliteFile& file, const TableColumns& columns, std::vector
             out.push_back(join);
             return kStatusOk;
         },
-        optionsFor(columns));
+        columns);
 }
 
 void joinMessageTables(MessageTables& tables, ContactLookup* contacts) {
@@ -290,7 +284,6 @@ Status exportMessageRows(const std::filesystem::path& smsDb, const std::filesyst
     std::ofstream stream(output, std::ios::binary | std::ios::app);
     if (!stream) return kStatusInvalid;
     const TableColumns columns = TableColumns::resolve(file, kMessageTable, kExportFields, 0);
-    const TableColumns countFrom = messageColumns(file);
     const std::int64_t now =
         std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
             .count() -
@@ -298,9 +291,7 @@ Status exportMessageRows(const std::filesystem::path& smsDb, const std::filesyst
     // Recent devices count message dates in nanoseconds; a put-back row uses
     // the unit its live neighbours use.
     bool nanoseconds = false;
-    ScanOptions options;
-    options.columnCount = countFrom.columnCount();
-    const Status status = scanTable(
+    const Status status = scanWithColumns(
         file, kMessageTable,
         [&](const Row& row) {
             noteMessageCell(file, row);
@@ -347,7 +338,7 @@ Status exportMessageRows(const std::filesystem::path& smsDb, const std::filesyst
             stream << line.finish();
             return kStatusOk;
         },
-        options);
+        columns);
     return stream ? status : kStatusInvalid;
 }
 

@@ -40,12 +40,6 @@ bool allTextsUsable(const Row& row) {
     return true;
 }
 
-ScanOptions optionsFor(const TableColumns& columns) {
-    ScanOptions options;
-    options.columnCount = columns.columnCount();
-    return options;
-}
-
 } // namespace
 
 TableColumns noteColumns(const SqliteFile& file) {
@@ -56,7 +50,7 @@ TableColumns noteBodyColumns(const SqliteFile& file) {
 }
 
 Status decodeNoteRows(SqliteFile& file, const TableColumns& columns, std::vector<NoteRow>& out) {
-    return scanTable(
+    return scanWithColumns(
         file, kNoteTable,
         [&](const Row& row) {
             if (!allTextsUsable(row)) return kStatusInvalid;
@@ -70,11 +64,11 @@ Status decodeNoteRows(SqliteFile& file, const TableColumns& columns, std::vector
             out.push_back(std::move(note));
             return kStatusOk;
         },
-        optionsFor(columns));
+        columns);
 }
 
 Status decodeNoteBodyRows(SqliteFile& file, const TableColumns& columns, std::vector<NoteRow>& out) {
-    return scanTable(
+    return scanWithColumns(
         file, kNoteBodyTable,
         [&](const Row& row) {
             if (!allTextsUsable(row)) return kStatusInvalid;
@@ -87,7 +81,7 @@ Status decodeNoteBodyRows(SqliteFile& file, const TableColumns& columns, std::ve
             out.push_back(std::move(body));
             return kStatusOk;
         },
-        optionsFor(columns));
+        columns);
 }
 
 std::string noteHtmlToText(std::string text) {

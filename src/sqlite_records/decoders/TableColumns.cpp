@@ -49,4 +49,19 @@ TableColumns TableColumns::resolve(const SqliteFile& file, std::string_view tabl
     return fixed(fields, fallbackCount);
 }
 
+Status scanWithColumns(SqliteFile& file, std::string_view table, const RowSink& sink,
+                       const TableColumns& columns) {
+    ScanOptions options;
+    options.columnCount = columns.columnCount();
+    if (columns.fromStatement() || options.columnCount != 0) return scanTable(file, table, sink, options);
+    ScanOptions live = options;
+    live.carvedRows = false;
+    live.freelistRows = false;
+    const Status status = scanTable(file, table, sink, live);
+    if (status != kStatusOk) return status;
+    ScanOptions deleted = options;
+    deleted.liveRows = false;
+    return scanTable(file, table, sink, deleted);
+}
+
 } // namespace orvelle

@@ -6,6 +6,9 @@
 /// statement cannot be read, fixed positions and a fixed count are used: those
 /// of the layout the decoder was first written for.
 
+#include "core/Status.h"
+#include "sqlite_records/TableScan.h"
+
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
@@ -52,6 +55,13 @@ private:
     std::uint32_t m_columnCount = 0;
     bool m_fromStatement = false;
 };
+
+/// Runs the table driver over `table` with the carving count of `columns`.
+/// With fixed positions the page reader's count rules learn from live rows
+/// (the message table's width, the address book's header size), so the live
+/// rows are read first and the deleted ones in a second pass.
+Status scanWithColumns(SqliteFile& file, std::string_view table, const RowSink& sink,
+                       const TableColumns& columns);
 
 /// True when column `column` is what `wanted` names (see FieldColumn::name).
 bool columnNameMatches(std::string_view column, std::string_view wanted);

@@ -39,12 +39,6 @@ constexpr std::array<FieldColumn, 4> kMemberFields{
     {{"ZCHATSESSION", 7}, {"ZMEMBERJID", 10}, {"ZCONTACTNAME", 12}, {"ZFIRSTNAME", -1}}};
 constexpr std::array<FieldColumn, 1> kMediaFields{{{"ZMEDIALOCALPATH", 18}}};
 
-ScanOptions optionsFor(const TableColumns& columns) {
-    ScanOptions options;
-    options.columnCount = columns.columnCount();
-    return options;
-}
-
 std::int32_t toInt32(std::int64_t value) {
     return static_cast<std::int32_t>(value);
 }
@@ -75,7 +69,7 @@ TableColumns whatsAppMediaColumns(const SqliteFile& file) {
 
 Status decodeWhatsAppMessageRows(SqliteFile& file, const TableColumns& columns,
                                  std::vector<WhatsAppMessageRecord>& out) {
-    return scanTable(
+    return scanWithColumns(
         file, kMessageTable,
         [&](const Row& row) {
             // A row that names no chat, no member and no date is no message.
@@ -96,12 +90,12 @@ Status decodeWhatsAppMessageRows(SqliteFile& file, const TableColumns& columns,
             out.push_back(std::move(message));
             return kStatusOk;
         },
-        optionsFor(columns));
+        columns);
 }
 
 Status decodeWhatsAppChatRows(SqliteFile& file, const TableColumns& columns,
                               std::vector<WhatsAppChatRow>& out) {
-    return scanTable(
+    return scanWithColumns(
         file, kChatTable,
         [&](const Row& row) {
             WhatsAppChatRow chat;
@@ -115,12 +109,12 @@ Status decodeWhatsAppChatRows(SqliteFile& file, const TableColumns& columns,
             out.push_back(std::move(chat));
             return kStatusOk;
         },
-        optionsFor(columns));
+        columns);
 }
 
 Status decodeWhatsAppMemberRows(SqliteFile& file, const TableColumns& columns,
                                 std::vector<WhatsAppMemberRow>& out) {
-    return scanTable(
+    return scanWithColumns(
         file, kMemberTable,
         [&](const Row& row) {
             WhatsAppMemberRow member;
@@ -138,12 +132,12 @@ Status decodeWhatsAppMemberRows(SqliteFile& file, const TableColumns& columns,
             out.push_back(std::move(member));
             return kStatusOk;
         },
-        optionsFor(columns));
+        columns);
 }
 
 Status decodeWhatsAppMediaRows(SqliteFile& file, const TableColumns& columns,
                                std::vector<WhatsAppMediaRow>& out) {
-    return scanTable(
+    return scanWithColumns(
         file, kMediaTable,
         [&](const Row& row) {
             WhatsAppMediaRow media;
@@ -153,7 +147,7 @@ Status decodeWhatsAppMediaRows(SqliteFile& file, const TableColumns& columns,
             out.push_back(std::move(media));
             return kStatusOk;
         },
-        optionsFor(columns));
+        columns);
 }
 
 WhatsAppChatMap joinWhatsAppTables(WhatsAppTables tables) {

@@ -289,6 +289,37 @@ TEST_F(MessagesDecoderEdgeTest, DatesOfAOneByteIntegerAndOfTheConstantZero) {
     EXPECT_EQ(all[1].date, "2001-01-01 00:00:02");
 }
 
+TEST_F(MessagesDecoderEdgeTest, FixedPositionsDecodeTheOlderLayoutsLikeTheNames) {
+    // Without a readable statement the 38/51-column positions and the page
+    // reader's count rule stand in; on those layouts they must agree.
+    for (const SmsLayout layout : {SmsLayout::ios7, SmsLayout::columns51}) {
+        const auto path = m_temp / (test::layoutName(layout) + ".db");
+        SmsDb db(path, layout);
+        addNumberedMessages(db, 60);
+        db.deleteWhere("message", "ROWID IN (4, 20)");
+        db.close();
+        const auto decodeWith = [&](bool byName) {
+            SqliteFile file;
+            EXPECT_EQ(file.open(path), kStatusOk);
+            std::vector<MessageRecord> rows;
+            EXPECT_EQ(decodeMessageRows(file, byName ? messageColumns(file) : fixedMessageColumns(), rows),
+                      kStatusOk);
+            return rows;
+        };
+        const auto byName = decodeWith(true);
+        const auto fixed = decodeWith(false);
+        ASSERT_EQ(byName.size(), fixed.size());
+        EXPECT_GE(byName.size(), 60u);
+        for (std::size_t i = 0; i < byName.size(); ++i) {
+            EXPECT_EQ(byName[i].text, fixed[i].text);
+            EXPECT_EQ(byName[i].date, fixed[i].date);
+            EXPECT_EQ(byName[i].handleId, fixed[i].handleId);
+            EXPECT_EQ(byName[i].fromMe, fixed[i].fromMe);
+            EXPECT_EQ(byName[i].deleted, fixed[i].deleted);
+        }
+    }
+}
+
 TEST_F(MessagesDecoderEdgeTest, FailuresAndStops) {
     ConversationMap conversations;
     std::uint64_t maxRowId = 0;

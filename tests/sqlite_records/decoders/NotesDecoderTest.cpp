@@ -1,0 +1,133 @@
+#include "sqlite_records/decoders/NotesDecoder.h"
+
+#include "sqlite_records/SqliteFile.h"
+#include "support/DeviceDbNotes.h"
+#include "support/TempFolder.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace orvelle {
+namespace {
+
+using test::Note;
+using test::NotesDb;
+
+class NotesDecoderTest : public ::testing::Test {
+protected:
+    std::filesystem::path notes() const { return m_temp / "notes.sqlite"; }
+    std::vector<NoteRecord> decode() {
+        std::vector<NoteRecord> out;
+        EXPECT_EQ(decodeNotes(notes(), out), kStatusOk);
+        return out;
+    }
+    test::TempFolder m_temp;
+};
+
+TEST_F(NotesDecoderTest, LiveNotesArePairedWithTheirBodies) {
+    NotesDb db(notes());
+    Note first;
+    first.modifiedAppleSeconds = 599529600.75; // a float date, truncated
+    const auto keys = db.addNote(first);
+    Note second;
+    second.title = "Title only";
+    second.withBody = false;
+    second.modifiedAppleSeconds = 599529660;
+    db.addNote(second);
+    Note blank;
+    blank.title = "";
+    blank.withBody = false;
+    db.addNote(blank); // neither title nor body: not shown
+    db.close();
+
+    const auto out = decode();
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(out[0].deleted, kLive);
+    EXPECT_EQ(out[0].key, static_cast<std::uint32_t>(keys.body));
+    EXPECT_EQ(out[0].title, "Shopping");
+    EXPECT_EQ(out[0].date, "2020-01-01 00:00:00");
+    EXPECT_EQ(out[0].body, "\nMilk\nBread & butter");
+    EXPECT_EQ(out[1].title, "Title only");
+    EXPECT_EQ(out[1].body, "");
+    EXPECT_EQ(out[1].date, "2020-01-01 00:01:00");
+}
+
+TEST_F(NotesDecoderTest, ADeletedBodyPairsWithItsLiveNote) {
+    NotesDb db(notes());
+    for (int i = 0; i < 20; ++i) {
+        Note n;
+        n.title = "Note " + std::to_string(i);
+        n.html = "<div>Body of note " + std::to_string(i) + " with some words to fill the page</div>";
+        db.addNote(n);
+    }
+    db.deleteWhere("ZNOTEBODY", "Z_PK = 5");
+    db.close();
+    const auto out = decode();
+    const auto body = std::find_if(out.begin(), out.end(), [](const NoteRecord& n) {
+        return n.body == "\nBody of note 4 with some words to fill the page";
+    });
+    ASSERT_NE(body, out.end());
+    EXPECT_EQ(body->deleted, kDeleted);
+    EXPECT_EQ(body->title, "Note 4"); // from the live note that owned it
+    EXPECT_EQ(body->key, 5u);
+    EXPECT_EQ(std::count_if(out.begin(), out.end(), [](const NoteRecord& n) { return n.title == "Note 4"; }),
+              1);
+}
+
+TEST_F(NotesDecoderTest, DeletedNotesComeBack) {
+    NotesDb db(notes());
+    for (int i = 0; i < 20; ++i) {
+        Note n;
+        n.title = "Note " + std::to_string(i);
+        db.addNote(n);
+    }
+    db.deleteWhere("ZNOTE", "Z_PK = 8");
+    db.deleteWhere("ZNOTEBODY", "Z_PK = 8");
+    db.close();
+    const auto out = decode();
+    const auto note =
+        std::find_if(out.begin(), out.end(), [](const NoteRecord& n) { return n.title == "Note 7"; });
+    ASSERT_NE(note, out.end());
+    EXPECT_EQ(note->deleted, kDeleted);
+    EXPECT_EQ(note->date, "2020-01-01 00:00:00");
+}
+
+TEST_F(NotesDecoderTest, ColumnsAreFoundByNameInTheTwentyColumnTable) {
+    NotesDb db(notes());
+    db.close();
+    SqliteFile file;
+    ASSERT_EQ(file.open(notes()), kStatusOk);
+    const TableColumns note = noteColumns(file);
+    EXPECT_EQ(note.columnCount(), 20u);
+    EXPECT_EQ(note[0], 11); // ZBODY
+    EXPECT_EQ(note[1], 14); // ZMODIFICATIONDATE
+    EXPECT_EQ(note[2], 19); // ZTITLE
+    const TableColumns body = noteBodyColumns(file);
+    EXPECT_EQ(body.columnCount(), 7u);
+    EXPECT_EQ(body[1], 4); // ZCONTENT
+}
+
+TEST(NoteHtmlTest, ReplacementsInOrderWithoutRescanning) {
+    struct Case {
+        const char* html;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"&amp;lt;", "&lt;"},
+        {"<div><br></div>", "\n\n"},
+        {"It&#39;s &quot;fine&quot; &lt;b&gt;&nbsp;ok", "It's \"fine\" <b> ok"},
+        {"<b>bold</b> stays", "<b>bold</b> stays"},
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(noteHtmlToText(c.html), c.text) << c.html;
+}
+
+TEST(NotesDecoderFailureTest, MissingFile) {
+    test::TempFolder temp;
+    std::vector<NoteRecord> out;
+    EXPECT_EQ(decodeNotes(temp / "none.sqlite", out), kStatusFileMissing);
+}
+
+} // namespace
+} // namespace orvelle
