@@ -4,17 +4,19 @@
 
 namespace orvelle {
 
-FileIdHasher::FileIdHasher() : m_context(EVP_MD_CTX_new()) {}
+FileIdHasher::FileIdHasher() : m_context(EVP_MD_CTX_new()), m_sha1(EVP_MD_fetch(nullptr, "SHA1", nullptr)) {}
 
 FileIdHasher::~FileIdHasher() {
     EVP_MD_CTX_free(static_cast<EVP_MD_CTX*>(m_context));
+    EVP_MD_free(static_cast<EVP_MD*>(m_sha1));
 }
 
 std::string FileIdHasher::fileIdOf(std::string_view domainPath) {
     auto* ctx = static_cast<EVP_MD_CTX*>(m_context);
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
-    if (!ctx || EVP_DigestInit_ex(ctx, EVP_sha1(), nullptr) != 1 ||
+    auto* sha1 = static_cast<EVP_MD*>(m_sha1);
+    if (!ctx || !sha1 || EVP_DigestInit_ex2(ctx, sha1, nullptr) != 1 ||
         EVP_DigestUpdate(ctx, domainPath.data(), domainPath.size()) != 1 ||
         EVP_DigestFinal_ex(ctx, digest, &length) != 1 || length * 2 != kFileIdLength)
         return {};

@@ -82,9 +82,13 @@ Status parseManifestMbdbBytes(std::string_view bytes, ManifestList& out, MbdbFau
     if (bytes.size() < kMbdbMagic.size() || bytes.substr(0, kMbdbMagic.size()) != kMbdbMagic)
         return kStatusInvalid;
     if (bytes.size() <= kMbdbHeaderSize) return kStatusOk;
+    // A first pass only counts, so the list is allocated once at its final size.
+    std::size_t records = 0;
+    for (Cursor count(bytes, kMbdbHeaderSize); !count.atEnd() && readRecord(count);) ++records;
+    out.reserve(out.size() + records);
+
     FileIdHasher hasher;
     Cursor in(bytes, kMbdbHeaderSize);
-    std::string domainPath;
     while (!in.atEnd()) {
         const std::size_t start = in.pos();
         const auto record = readRecord(in);
@@ -94,10 +98,10 @@ Status parseManifestMbdbBytes(std::string_view bytes, ManifestList& out, MbdbFau
         }
         if (record->domain.empty() || record->relativePath.empty()) continue;
         if ((record->mode & kModeTypeMask) == kModeTypeDirectory) continue;
-        domainPath.assign(record->domain).append("-").append(record->relativePath);
         ManifestEntry entry;
-        entry.fileId = hasher.fileIdOf(domainPath);
-        entry.domainPath = domainPath;
+        entry.domainPath.reserve(record->domain.size() + 1 + record->relativePath.size());
+        entry.domainPath.append(record->domain).append("-").append(record->relativePath);
+        entry.fileId = hasher.fileIdOf(entry.domainPath);
         out.push_back(std::move(entry));
     }
     return kStatusOk;
