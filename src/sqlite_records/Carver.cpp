@@ -52,6 +52,9 @@ struct Probe {
 
 class PageCarver {
 public:
+    friend void orvelle::findFreedPageCandidates(ByteSpan, std::uint32_t, std::uint32_t, const CarveShape&,
+                                                 std::vector<Candidate>&);
+
     PageCarver(const BtreePage& page, const CarveShape& shape, std::vector<Candidate>& out)
         : m_page(page), m_data(page.bytes().data()), m_usable(page.usableSize()), m_shape(shape),
           m_columns(shape.columnCount),
@@ -241,6 +244,18 @@ private:
         }
     }
 
+    // Whole cells anywhere from `from` on (a freed page without cell pointers).
+    void wholeCells(std::uint32_t from, RowSource source) {
+        if (m_columns == 0) return;
+        Probe probe;
+        for (std::uint32_t pos = from; pos < m_usable;) {
+            if (probeCell(pos, m_usable, m_columns, probe) && take(probe, source))
+                pos = probe.end;
+            else
+                ++pos;
+        }
+    }
+
     // --- the four sources ---------------------------------------------------
 
     void freeblocks() {
@@ -296,19 +311,24 @@ private:
             if (word < m_arrayEnd || word >= m_usable) break;
             bottom += 2;
         }
+        const std::uint32_t afterStale = bottom;
         while (bottom < top && m_data[bottom] == 0)
             ++bottom;
         if (bottom >= top) return;
         // Backward search: whole cells freed at the start of the content area
         // keep their headers; the lowest-lying were written last.
         Probe probe;
+        const std::uint32_t gapTop = top;
         for (std::uint32_t pos = top; pos-- > bottom;) {
             if (probeHeader(pos, top, m_searchColumns, probe) && take(probe, RowSource::gap)) top = pos;
         }
+        top = gapTop;
         // Cells whose first 4 bytes had become a freeblock header before the
         // space joined the gap: a freeblock header (next freeblock 0 or further
         // up, a size that fits) in front of a record that fits in that size.
-        for (std::uint32_t pos = bottom; pos + kFreeblockHeaderSize < top; ++pos) {
+        // (A last freeblock's header starts with zero bytes.)
+        const std::uint32_t headerBottom = std::max(afterStale, bottom >= 3 ? bottom - 3 : 0);
+        for (std::uint32_t pos = headerBottom; pos + kFreeblockHeaderSize < top; ++pos) {
             const std::uint32_t next = readBigEndian16(m_data + pos);
             const std::uint32_t size = readBigEndian16(m_data + pos + 2);
             if ((next != 0 && (next <= pos || next >= m_usable)) || size < kFreeblockHeaderSize + m_columns ||
@@ -366,6 +386,13 @@ CarveShape carveShapeFor(const SqliteFile& file, std::uint32_t columnCount) {
         shape.searchColumnCount = static_cast<std::uint32_t>(file.state().callColumnCount);
     shape.requireGuid = equalsIgnoreCase(table, "message");
     return shape;
+}
+
+void findFreedPageCandidates(ByteSpan page, std::uint32_t usableSize, std::uint32_t dataStart,
+                             const CarveShape& shape, std::vector<Candidate>& out) {
+    // The page index only tells where the b-tree header would be: any page but 0.
+    const BtreePage view(page, 1, usableSize);
+    PageCarver(view, shape, out).wholeCells(dataStart, RowSource::freelist);
 }
 
 void findPageCandidates(const BtreePage& page, const CarveShape& shape, std::vector<Candidate>& out) {

@@ -56,6 +56,12 @@ CarveShape carveShapeFor(const SqliteFile& file, std::uint32_t columnCount);
 /// found (duplicates and starts inside live cells dropped).
 void findPageCandidates(const BtreePage& page, const CarveShape& shape, std::vector<Candidate>& out);
 
+/// Searches a freed page that is no b-tree page any more (a freelist trunk)
+/// from byte `dataStart` on for whole cells of the table's shape: payload
+/// length, rowid, a header of c serial types, a record as long as the payload.
+void findFreedPageCandidates(ByteSpan page, std::uint32_t usableSize, std::uint32_t dataStart,
+                             const CarveShape& shape, std::vector<Candidate>& out);
+
 /// The carving walk for one b-tree page and all pages below it: for each table
 /// leaf page, the candidate offsets in the order found. Uses the expected
 /// column count of the file's current table. A failing page read ends the walk

@@ -67,6 +67,7 @@ void SqliteFile::close() {
     m_pageSize = 0;
     m_usableSize = 0;
     m_freelistPages.clear();
+    m_freelistTrunks.clear();
 }
 
 std::uint64_t SqliteFile::pageCount() const {
@@ -105,6 +106,7 @@ void SqliteFile::readFreelist(std::uint32_t firstTrunk) {
     while (trunk != 0 && trunk <= pages && !seen[trunk - 1]) {
         seen[trunk - 1] = true;
         if (readPage(trunk - 1, buffer) != kStatusOk) break;
+        m_freelistTrunks.push_back(trunk - 1);
         const std::uint32_t next = readBigEndian32(buffer.data());
         const std::uint32_t leaves = std::min(readBigEndian32(buffer.data() + 4), maxLeaves);
         for (std::uint32_t i = 0; i < leaves; ++i) {

@@ -76,6 +76,9 @@ public:
     /// 0-based freelist leaf pages, in the order the trunk pages list them
     /// (trunk pages themselves are not listed; each page at most once).
     const std::vector<std::uint32_t>& freelistPages() const { return m_freelistPages; }
+    /// 0-based freelist trunk pages in chain order. Past their leaf list they
+    /// keep what the page held before it was freed.
+    const std::vector<std::uint32_t>& freelistTrunkPages() const { return m_freelistTrunks; }
 
     /// Reads `length` bytes at `offset`. 87 when no file is open, 30 when fewer
     /// bytes could be read, else the system error or 0.
@@ -133,6 +136,7 @@ private:
     std::uint32_t m_pageSize = 0;
     std::uint32_t m_usableSize = 0;
     std::vector<std::uint32_t> m_freelistPages;
+    std::vector<std::uint32_t> m_freelistTrunks;
     std::string m_currentTable;
     std::uint32_t m_currentColumnCount = 0;
     DecodeState m_state;

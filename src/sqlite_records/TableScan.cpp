@@ -47,6 +47,18 @@ public:
         });
     }
 
+    // A freelist trunk page: past its leaf list, whole cells of the page it was.
+    Status freelistTrunk(std::uint32_t pageIndex) {
+        if (m_liveWalker.visited(pageIndex) || m_columns == 0) return kStatusOk;
+        if (m_file.readPage(pageIndex, m_page) != kStatusOk) return kStatusOk;
+        ++m_stats.pagesRead;
+        const std::uint32_t maxLeaves = (m_file.usableSize() - 8) / 4;
+        const std::uint32_t leaves = std::min(readBigEndian32(m_page.data() + 4), maxLeaves);
+        m_candidates.clear();
+        findFreedPageCandidates(m_page, m_file.usableSize(), 8 + 4 * leaves, m_shape, m_candidates);
+        return handCandidates(ByteSpan(m_page).first(m_file.usableSize()), pageIndex);
+    }
+
 private:
     Status cells(const BtreePage& leaf, RowSource source, std::uint32_t deleted) {
         for (std::uint16_t cell : leaf.cellPointers()) {
@@ -73,7 +85,10 @@ private:
     Status candidates(const BtreePage& leaf) {
         m_candidates.clear();
         findPageCandidates(leaf, m_shape, m_candidates);
-        const ByteSpan usable = leaf.usable();
+        return handCandidates(leaf.usable(), leaf.index());
+    }
+
+    Status handCandidates(ByteSpan usable, std::uint32_t pageIndex) {
         for (const Candidate& candidate : m_candidates) {
             const ByteSpan bytes = usable.subspan(candidate.offset);
             HeaderlessRecord info;
@@ -87,7 +102,7 @@ private:
             row.mode = RowMode::headerless;
             row.source = candidate.source;
             row.deleted = 1;
-            row.page = leaf.index();
+            row.page = pageIndex;
             row.offset = candidate.offset;
             row.headerLength = info.serialTypeBytes;
             row.firstColumn = info.firstColumn;
@@ -150,6 +165,8 @@ Status scanTable(SqliteFile& file, std::string_view tableName, const RowSink& ro
         // pages are judged by their column count alone.
         for (std::uint32_t page : file.freelistPages())
             if (const Status st = scan.freelistPage(page); st != kStatusOk) return st;
+        for (std::uint32_t page : file.freelistTrunkPages())
+            if (const Status st = scan.freelistTrunk(page); st != kStatusOk) return st;
     }
     return kStatusOk;
 }

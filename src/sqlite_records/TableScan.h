@@ -8,7 +8,8 @@
 /// candidates of the same pages (pages ascending, candidates in the order the
 /// sources found them: freeblock, tail, gap, stale); then, for each freelist
 /// page in freelist order that was a leaf of this table (its first record has
-/// the expected column count), its cells and then its carved candidates.
+/// the expected column count), its cells and then its carved candidates; last,
+/// the whole cells that still stand on freelist trunk pages past their list.
 ///
 /// The driver streams: memory does not grow with the file (one page buffer per
 /// b-tree level, a visited bitmap of one bit per page).
@@ -31,9 +32,10 @@ struct Row {
     /// cell: a complete cell (live, or a cell of a freelist page);
     /// headerless: a candidate carved from free space.
     RowMode mode = RowMode::cell;
-    /// Where it was found (live for live cells; freelist for cells of freelist
-    /// pages; freeblock, tail, gap or stale for carved candidates, also those
-    /// of freelist pages).
+    /// Where it was found: live for live cells; freelist for the cells of
+    /// freelist pages (cell mode) and for whole cells found on freelist trunk
+    /// pages (headerless); freeblock, tail, gap or stale for carved candidates,
+    /// also those of freelist pages.
     RowSource source = RowSource::live;
     /// 0 for a live row, 1 for a deleted one (every carved row and every cell
     /// of a freelist page).
