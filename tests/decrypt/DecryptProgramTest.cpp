@@ -1,0 +1,255 @@
+// orvelle-decrypt end to end: encrypted fixture backups in, plain files out.
+
+#include "backup/encryption/DecryptProtocol.h"
+#include "platform/Process.h"
+#include "support/BackupEncrypter.h"
+#include "support/EncryptedFixture.h"
+#include "support/TempFolder.h"
+
+#include <algorithm>
+#include <fstream>
+#include <functional>
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orvelle::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kProgram = fs::path(ORVELLE_BIN_DIR) / kDecryptProgramName;
+
+struct RunResult {
+    int exitCode = -1;
+    std::string output;
+};
+
+RunResult runDecrypt(const std::vector<std::string>& arguments, const std::string& stdinText) {
+    platform::ChildProcess child;
+    std::error_code ec;
+    RunResult result;
+    if (!child.start(kProgram, arguments, ec)) {
+        ADD_FAILURE() << "cannot start " << kProgram << ": " << ec.message();
+        return result;
+    }
+    child.writeInput(stdinText);
+    child.closeInput();
+    while (child.readOutput(result.output, 4096, 1000) != platform::ChildProcess::ReadStatus::EndOfOutput) {
+    }
+    result.exitCode = child.wait();
+    return result;
+}
+
+RunResult runDecrypt(const fs::path& backup, const fs::path& output, const std::string& password) {
+    return runDecrypt({backup.string(), output.string()}, password + "\n");
+}
+
+std::vector<fs::path> filesIn(const fs::path& folder) {
+    std::vector<fs::path> out;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(folder, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
+        if (it->is_regular_file()) out.push_back(it->path());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+std::string lastCountLine(const std::string& output) {
+    const auto at = output.rfind(kCountText);
+    return at == std::string::npos ? "" : output.substr(at, output.find('\n', at) - at);
+}
+
+class DecryptProgram : public ::testing::Test {
+protected:
+    TempFolder temp{"orvelle-decrypt"};
+    fs::path plain = temp / "plain";
+    fs::path backup = temp / "encrypted backup";
+    fs::path output = temp / "decrypted copy with spaces";
+    std::vector<FixtureFile> files = sampleFixtureFiles();
+};
+
+struct FormCase {
+    ManifestForm form;
+    bool doubleProtection;
+};
+
+class DecryptProgramForms : public DecryptProgram, public ::testing::WithParamInterface<FormCase> {};
+
+TEST_P(DecryptProgramForms, RestoresEveryFileByteForByte) {
+    EncryptionSettings settings;
+    settings.doubleProtection = GetParam().doubleProtection;
+    settings.password = "pass word \xC3\xA9";
+    writeEncryptedBackup(plain, backup, GetParam().form, files, settings);
+    for (const FixtureFile& f : files)
+        if (!f.content.empty())
+            ASSERT_NE(readFile(GetParam().form == ManifestForm::Mbdb
+                                   ? backup / f.fileId()
+                                   : backup / f.fileId().substr(0, 2) / f.fileId()),
+                      f.content);
+    const auto backupBefore = filesIn(backup);
+
+    const RunResult run = runDecrypt(backup, output, settings.password);
+    ASSERT_EQ(run.exitCode, kDecryptExitOk) << run.output;
+    EXPECT_EQ(lastCountLine(run.output), "Count: " + std::to_string(files.size()));
+    for (const FixtureFile& f : files)
+        EXPECT_EQ(readFile(output / f.fileId()), f.content) << f.relativePath;
+
+    const bool hasDb = GetParam().form == ManifestForm::ManifestDb;
+    EXPECT_EQ(fs::exists(output / kDecryptedManifestName), hasDb);
+    if (hasDb)
+        EXPECT_EQ(readFile(output / kDecryptedManifestName).substr(0, 16),
+                  std::string("SQLite format 3\0", 16));
+    EXPECT_EQ(filesIn(output).size(), files.size() + (hasDb ? 1 : 0)) << "flat copy, nothing else";
+    EXPECT_EQ(filesIn(backup), backupBefore) << "the backup folder is only read";
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, DecryptProgramForms,
+                         ::testing::Values(FormCase{ManifestForm::ManifestDb, true},
+                                           FormCase{ManifestForm::ManifestDb, false},
+                                           FormCase{ManifestForm::Mbdb, false},
+                                           FormCase{ManifestForm::Mbdb, true}));
+
+TEST_F(DecryptProgram, WrongPasswordIsReportedAndNothingIsWritten) {
+    writeEncryptedBackup(plain, backup, ManifestForm::ManifestDb, files);
+    const RunResult run = runDecrypt(backup, output, "not the password");
+    EXPECT_EQ(run.exitCode, kDecryptExitWrongPassword);
+    EXPECT_NE(run.output.find(kWrongPasswordText), std::string::npos) << run.output;
+    EXPECT_FALSE(fs::exists(output));
+}
+
+TEST_F(DecryptProgram, DamagedBackupsFailWithAClearError) {
+    writeEncryptedBackup(plain, backup, ManifestForm::ManifestDb, files);
+    struct Case {
+        const char* name;
+        std::function<void()> damage;
+        const char* message;
+    };
+    const fs::path plist = backup / "Manifest.plist";
+    const std::string goodPlist = readFile(plist);
+    BackupEncrypter encrypter;
+    encrypter.encrypt(plain, temp / "reference");
+    const std::string bag = encrypter.keyBag();
+    // The first class key's WPKY record: cut one byte from its value.
+    std::string shortClassKey = bag;
+    const auto wpky = shortClassKey.find("WPKY");
+    shortClassKey[wpky + 7] = 39;
+    shortClassKey.erase(wpky + 8, 1);
+    const Case cases[] = {
+        {"missing Manifest.plist", [&] { fs::remove(plist); }, "Manifest.plist"},
+        {"Manifest.plist not a property list", [&] { writeFile(plist, "not a plist"); },
+         "not a property list"},
+        {"truncated keybag",
+         [&] { BackupEncrypter::writeManifestPlist(plist, bag.substr(0, bag.size() - 7), "x"); }, "keybag"},
+        {"keybag of noise", [&] { BackupEncrypter::writeManifestPlist(plist, std::string(64, '\x01'), "x"); },
+         "keybag"},
+        {"class key of the wrong size",
+         [&] { BackupEncrypter::writeManifestPlist(plist, shortClassKey, "x"); }, "expected 40"},
+        {"no manifest", [&] { fs::remove(backup / "Manifest.db"); }, "neither Manifest.db nor Manifest.mbdb"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile(plist, goodPlist);
+        c.damage();
+        const RunResult run = runDecrypt(backup, output, "orvelle");
+        EXPECT_EQ(run.exitCode, kDecryptExitFailed) << run.output;
+        EXPECT_NE(run.output.find("Error: "), std::string::npos) << run.output;
+        EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;
+        EXPECT_TRUE(filesIn(output).empty());
+        if (!fs::exists(backup / "Manifest.db"))
+            fs::copy_file(temp / "reference" / "Manifest.db", backup / "Manifest.db");
+    }
+}
+
+TEST_F(DecryptProgram, TruncatedStoredFilesAndBadKeysAreSkippedWithAReason) {
+    EncryptionSettings settings;
+    settings.keyRecordHook = [](const std::string& domainPath, std::string& record) {
+        if (domainPath == "HomeDomain-Library/one-byte") record.resize(record.size() - 8);
+    };
+    writeEncryptedBackup(plain, backup, ManifestForm::ManifestDb, files, settings);
+    const FixtureFile& jpeg = files[1];
+    const FixtureFile& block = files[5];
+    const fs::path jpegStored = backup / jpeg.fileId().substr(0, 2) / jpeg.fileId();
+    const fs::path blockStored = backup / block.fileId().substr(0, 2) / block.fileId();
+    fs::resize_file(jpegStored, fs::file_size(jpegStored) - 5);    // not whole cipher blocks
+    fs::resize_file(blockStored, fs::file_size(blockStored) - 16); // whole blocks, but short of the size
+
+    const RunResult run = runDecrypt(backup, output, "orvelle");
+    ASSERT_EQ(run.exitCode, kDecryptExitOk) << run.output;
+    EXPECT_NE(run.output.find("Skipped " + jpeg.fileId() + ": "), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("Skipped " + block.fileId() + ": "), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("truncated"), std::string::npos) << run.output;
+    EXPECT_NE(
+        run.output.find("Skipped " + files[3].fileId() + ": wrapped file key has 32 bytes, expected 40"),
+        std::string::npos)
+        << run.output;
+    EXPECT_NE(run.output.find("Skipped files: 3"), std::string::npos) << run.output;
+    for (const FixtureFile* skipped : std::initializer_list<const FixtureFile*>{&jpeg, &block, &files[3]})
+        EXPECT_FALSE(fs::exists(output / skipped->fileId()));
+    for (const FixtureFile* kept : std::initializer_list<const FixtureFile*>{&files[0], &files[2], &files[4]})
+        EXPECT_EQ(readFile(output / kept->fileId()), kept->content);
+}
+
+TEST_F(DecryptProgram, AFailurePartWayRemovesWhatItWrote) {
+    writeEncryptedBackup(plain, backup, ManifestForm::ManifestDb, files);
+    // The manifest decrypts (its key is fine) but is no database: the run
+    // fails after it wrote the decrypted manifest.
+    writeFile(backup / "Manifest.db", std::string(4096, '\x5A'));
+    fs::create_directories(output);
+    writeFile(output / "unrelated.txt", "the user's own file");
+    const RunResult run = runDecrypt(backup, output, "orvelle");
+    EXPECT_EQ(run.exitCode, kDecryptExitFailed) << run.output;
+    EXPECT_NE(run.output.find("Error: "), std::string::npos);
+    EXPECT_EQ(filesIn(output), std::vector<fs::path>{output / "unrelated.txt"});
+}
+
+TEST_F(DecryptProgram, AnInterruptedRunRemovesWhatItWrote) {
+    writeEncryptedBackup(plain, backup, ManifestForm::Mbdb, files);
+    // The last stored file is a pipe: the program blocks on it until the test
+    // has asked it to end, so the request arrives part-way, every time.
+    const fs::path last = backup / files.back().fileId();
+    fs::remove(last);
+    ASSERT_EQ(::mkfifo(last.c_str(), 0600), 0);
+
+    platform::ChildProcess child;
+    std::error_code ec;
+    ASSERT_TRUE(child.start(kProgram, {backup.string(), output.string()}, ec)) << ec.message();
+    child.writeInput("orvelle\n");
+    child.closeInput();
+    std::string seen;
+    while (seen.find("Count: 0") == std::string::npos)
+        ASSERT_NE(child.readOutput(seen, 4096, 5000), platform::ChildProcess::ReadStatus::EndOfOutput)
+            << seen;
+    child.terminate();
+    // A writer end that never blocks lets the program's open of the pipe go
+    // through; it finds nothing in it, and then notices the request.
+    const int writer = ::open(last.c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(writer, 0);
+    while (child.readOutput(seen, 4096, 5000) != platform::ChildProcess::ReadStatus::EndOfOutput) {
+    }
+    ::close(writer);
+    EXPECT_EQ(child.wait(), kDecryptExitInterrupted) << seen;
+    EXPECT_TRUE(filesIn(output).empty()) << seen;
+}
+
+TEST_F(DecryptProgram, ThePasswordIsNeverTakenFromTheCommandLine) {
+    writeEncryptedBackup(plain, backup, ManifestForm::ManifestDb, files);
+    const RunResult run = runDecrypt({backup.string(), output.string(), "orvelle"}, "");
+    EXPECT_EQ(run.exitCode, kDecryptExitUsage);
+    EXPECT_NE(run.output.find("standard input"), std::string::npos) << run.output;
+    EXPECT_FALSE(fs::exists(output));
+}
+
+TEST_F(DecryptProgram, TheOutputFolderMayNotLieInsideTheBackup) {
+    writeEncryptedBackup(plain, backup, ManifestForm::ManifestDb, files);
+    const auto before = filesIn(backup);
+    for (const fs::path& inside : {backup, backup / "copy", backup / ".." / backup.filename() / "x"}) {
+        const RunResult run = runDecrypt(backup, inside, "orvelle");
+        EXPECT_EQ(run.exitCode, kDecryptExitFailed) << inside;
+        EXPECT_EQ(filesIn(backup), before);
+    }
+}
+
+} // namespace
+} // namespace orvelle::test
