@@ -116,7 +116,7 @@ Status decodeContactRows(SqliteFile& file, std::vector<ContactRecord>& rows) {
 }
 
 std::string rebuildPhones(std::string_view phoneText) {
-    std::string result;
+    std::vector<std::string_view> numbers;
     std::vector<std::string_view> previousTail;
     std::size_t start = 0;
     for (std::size_t space = phoneText.find(' '); space != std::string_view::npos;
@@ -126,10 +126,20 @@ std::string rebuildPhones(std::string_view phoneText) {
         if (chars.size() < 7) continue;
         // The first two of the last four characters.
         const std::vector<std::string_view> tail(chars.end() - 4, chars.end() - 2);
-        if (!previousTail.empty() && tail == previousTail) continue;
+        if (!previousTail.empty() && tail == previousTail) {
+            // Another form of the same number: a number typed with blanks
+            // ("(919) 888-7386") left only its local part as a piece; its
+            // international form ("+19198887386") says the whole number.
+            if (piece.front() == '+' && numbers.back().front() != '+') numbers.back() = piece;
+            continue;
+        }
         previousTail = tail;
+        numbers.push_back(piece);
+    }
+    std::string result;
+    for (const auto number : numbers) {
         if (!result.empty()) result += '\n';
-        result += piece;
+        result += number;
     }
     return result;
 }

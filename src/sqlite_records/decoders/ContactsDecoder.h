@@ -57,7 +57,9 @@ Status decodeContacts(const std::filesystem::path& addressBook, const DecodeCont
 /// The phone text of a contact row rebuilt as one number per line: pieces
 /// between spaces of at least 7 characters, skipping a piece whose last four
 /// characters begin like those of the piece taken before it (the same number
-/// in another written form). The piece after the last space is not looked at.
+/// in another written form), except that an international form ("+1...")
+/// replaces a local piece of the same number. The piece after the last space
+/// is not looked at.
 std::string rebuildPhones(std::string_view phoneText);
 
 /// Appends every contact row, live and deleted, to `output` as SQL value lines:

@@ -61,7 +61,7 @@ TEST_P(ContactsDecoderTest, LiveRowsDecodeFieldByField) {
     EXPECT_EQ(c.deleted, kLive);
     EXPECT_EQ(c.name, "Josh Hickman");
     EXPECT_EQ(c.company, "Example Labs");
-    EXPECT_EQ(c.phones, "579-0479\n391-2507");
+    EXPECT_EQ(c.phones, "+19195790479\n+19193912507");
     EXPECT_EQ(c.email, "josh@example.com");
     EXPECT_EQ(c.address, josh.address);
     EXPECT_EQ(c.url, "http://www.example.com");
@@ -87,7 +87,7 @@ TEST_P(ContactsDecoderTest, DeletedPeopleComeBack) {
     const auto person = [&](int i, std::uint32_t deleted) {
         return std::count_if(contacts.begin(), contacts.end(), [&](const ContactRecord& c) {
             return c.deleted == deleted && c.name == "Person " + std::to_string(1000 + i) &&
-                   c.phones == "555-" + std::to_string(1000 + i);
+                   c.phones == "+1202555" + std::to_string(1000 + i);
         });
     };
     for (int i = 0; i < 40; ++i)
@@ -143,7 +143,7 @@ TEST(ContactPhonesTest, RebuildKeepsOneFormOfEachNumber) {
     };
     const Case cases[] = {
         {"(919) 888-7386 +19198887386 01119198887386 0019198887386 19198887386 9198887386 8887386 ",
-         "888-7386"},
+         "+19198887386"},
         {"1-800-MY-APPLE +18006927753 01118006927753 ", "1-800-MY-APPLE\n+18006927753"},
         {"+12345678901", ""}, // the piece after the last blank is not looked at
         {"", ""},

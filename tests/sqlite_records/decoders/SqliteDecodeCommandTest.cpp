@@ -1,0 +1,148 @@
+// End to end: `orvelle sqlite decode` on loose device databases.
+
+#include "support/DeviceDbAddressBook.h"
+#include "support/DeviceDbCalls.h"
+#include "support/DeviceDbNotes.h"
+#include "support/DeviceDbSms.h"
+#include "support/DeviceDbWhatsApp.h"
+#include "support/TempFolder.h"
+
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+namespace orvelle {
+namespace {
+
+using test::TempFolder;
+
+struct CliRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+CliRun orvelle(const TempFolder& temp, const std::string& args) {
+    const auto errFile = temp / "stderr.txt";
+    const std::string command = "'" ORVELLE_CLI "' " + args + " 2>'" + errFile.string() + "'";
+    CliRun run;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return run;
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        run.out.append(buffer, n);
+    const int status = ::pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.err = test::readFile(errFile);
+    return run;
+}
+
+class SqliteDecodeCommandTest : public ::testing::Test {
+protected:
+    std::string path(const std::string& name) const { return "'" + (m_temp / name).string() + "'"; }
+
+    void buildSms() {
+        test::SmsDb sms(m_temp / "sms.db", test::SmsLayout::ios14);
+        sms.addHandle("+12025550143");
+        test::SmsMessage m;
+        m.text = "Hi \"there\"";
+        sms.addMessage(m);
+        sms.close();
+        test::AddressBookDb book(m_temp / "AddressBook.sqlitedb", test::AddressBookLayout::ios15);
+        test::Person jane;
+        jane.first = "Jane";
+        jane.phones = {"(202) 555-0143"};
+        book.addPerson(jane);
+        book.close();
+    }
+
+    TempFolder m_temp;
+};
+
+TEST_F(SqliteDecodeCommandTest, MessagesAsJsonGroupedByConversation) {
+    buildSms();
+    const auto run = orvelle(m_temp, "sqlite decode messages " + path("sms.db") + " --address-book " +
+                                         path("AddressBook.sqlitedb") + " --json");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out,
+              "[{\"key\":1,\"messages\":[{\"deleted\":0,\"fromMe\":0,\"rowId\":1,\"handleId\":1,"
+              "\"date\":\"2020-01-01 00:00:00\",\"address\":\"+12025550143\",\"contactName\":\"Jane\","
+              "\"text\":\"Hi \\\"there\\\"\",\"attachmentName\":\"\"}]}]\n");
+}
+
+TEST_F(SqliteDecodeCommandTest, MessagesWithoutOrWithABrokenAddressBook) {
+    buildSms();
+    auto run = orvelle(m_temp, "sqlite decode messages " + path("sms.db"));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("Hi \"there\""), std::string::npos);
+    EXPECT_NE(run.out.find("1 messages (1 live, 0 deleted) in 1 conversations"), std::string::npos);
+    EXPECT_EQ(run.err, "");
+
+    run = orvelle(m_temp,
+                  "sqlite decode messages " + path("sms.db") + " --address-book " + path("none.sqlitedb"));
+    ASSERT_EQ(run.exitCode, 0);
+    EXPECT_NE(run.out.find("Hi \"there\""), std::string::npos);
+    EXPECT_NE(run.err.find("without names"), std::string::npos);
+}
+
+TEST_F(SqliteDecodeCommandTest, EveryKindPrintsItsRecordFields) {
+    {
+        test::AddressBookDb book(m_temp / "ab.sqlitedb", test::AddressBookLayout::ios7);
+        test::Person p;
+        p.first = "Liz";
+        p.phones = {"+1 (919) 208-4530"};
+        book.addPerson(p);
+        book.close();
+        test::NotesDb notes(m_temp / "notes.sqlite");
+        notes.addNote(test::Note{});
+        notes.close();
+        test::CallHistoryDb calls(m_temp / "calls.storedata", test::CallHistoryLayout::callRecordIos17);
+        calls.addCall(test::Call{});
+        calls.close();
+        test::WhatsAppDb chats(m_temp / "ChatStorage.sqlite", test::WhatsAppLayout::ios15);
+        chats.addChat("19198887386@s.whatsapp.net", "Partner");
+        chats.addMessage(test::WhatsAppMessage{});
+        chats.close();
+    }
+    struct Case {
+        std::string args;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"contacts " + path("ab.sqlitedb"),
+         "[{\"deleted\":0,\"email\":\"\",\"address\":\"\",\"social\":\"\",\"url\":\"\",\"phones\":"
+         "\"+19192084530\",\"company\":\"\",\"name\":\"Liz\"}]\n"},
+        {"notes " + path("notes.sqlite"),
+         "[{\"deleted\":0,\"key\":1,\"date\":\"2020-01-01 00:00:00\",\"title\":"
+         "\"Shopping\",\"body\":\"\\nMilk\\nBread & butter\"}]\n"},
+        {"calls " + path("calls.storedata"),
+         "[{\"deleted\":0,\"incoming\":1,\"duration\":75,\"date\":\"2020-01-01 "
+         "00:00:00\",\"number\":\"+19198887386\",\"contactName\":\"\"}]\n"},
+        {"whatsapp " + path("ChatStorage.sqlite"),
+         "[{\"key\":1,\"messages\":[{\"deleted\":0,\"fromMe\":0,\"rowId\":1,\"chatKey\":1,\"memberKey\":0,"
+         "\"mediaKey\":0,\"date\":\"2020-01-01 "
+         "00:00:00\",\"senderName\":\"Partner\",\"text\":\"Hi\",\"senderId\":"
+         "\"19198887386\",\"chatNames\":\"Partner\",\"chatIds\":\"19198887386\",\"chatTitle\":\"Partner\"}]}]"
+         "\n"},
+    };
+    for (const auto& c : cases) {
+        const auto run = orvelle(m_temp, "sqlite decode " + c.args + " --json");
+        EXPECT_EQ(run.exitCode, 0) << c.args << run.err;
+        EXPECT_EQ(run.out, c.expected) << c.args;
+    }
+}
+
+TEST_F(SqliteDecodeCommandTest, UsageAndFailures) {
+    auto run = orvelle(m_temp, "sqlite decode letters " + path("x.db"));
+    EXPECT_NE(run.exitCode, 0);
+    run = orvelle(m_temp, "sqlite decode messages " + path("missing.db"));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("cannot read"), std::string::npos);
+    EXPECT_EQ(run.out, "");
+    run = orvelle(m_temp, "sqlite decode notes " + path("x.db") + " --address-book " + path("x.db"));
+    EXPECT_EQ(run.exitCode, 2);
+}
+
+} // namespace
+} // namespace orvelle
