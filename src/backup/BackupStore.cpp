@@ -4,6 +4,7 @@
 #include "backup/ManifestLoader.h"
 #include "backup/MediaCollector.h"
 #include "backup/StoredFileRule.h"
+#include "backup/encryption/DecryptedCopies.h"
 #include "platform/AppFolders.h"
 #include "platform/Folder.h"
 #include "platform/PathText.h"
@@ -22,12 +23,15 @@ BackupStore::BackupStore(BackupStoreOptions options) : m_dataFolder(std::move(op
     if (!m_dataFolder.empty()) {
         platform::createFolders(m_dataFolder);
         removePreviewCopies(m_dataFolder);
+        cleanUpDecryptedCopiesAt(m_dataFolder); // a copy left by an interrupted run
     }
     enumerateCandidates(options.backupRoots, m_candidates);
 }
 
 BackupStore::~BackupStore() {
-    if (!m_dataFolder.empty()) removePreviewCopies(m_dataFolder);
+    if (m_dataFolder.empty()) return;
+    removePreviewCopies(m_dataFolder);
+    cleanUpDecryptedCopiesAt(m_dataFolder); // the decrypted copy never outlives the store
 }
 
 std::vector<BackupInfo> BackupStore::listBackups() const {

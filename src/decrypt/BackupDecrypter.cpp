@@ -105,7 +105,7 @@ BackupDecrypter::Outcome BackupDecrypter::decryptAll(std::string_view password, 
 bool BackupDecrypter::listFiles(const ClassKeyRing& keys, const std::string& manifestKey,
                                 std::vector<BackupFileEntry>& files, std::string& error) {
     if (platform::isRegularFile(m_backupFolder / kManifestDbName)) {
-        const fs::path decrypted = m_outputFolder / kDecryptedManifestName;
+        const fs::path decrypted = m_outputFolder / kDecryptedManifestFile;
         m_written.insert(decrypted);
         if (!decryptManifestDb(m_backupFolder, manifestKey, keys, decrypted, error)) return false;
         return listManifestDbFiles(decrypted, m_backupFolder, files, error);

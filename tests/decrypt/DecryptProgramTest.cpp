@@ -97,9 +97,9 @@ TEST_P(DecryptProgramForms, RestoresEveryFileByteForByte) {
         EXPECT_EQ(readFile(output / f.fileId()), f.content) << f.relativePath;
 
     const bool hasDb = GetParam().form == ManifestForm::ManifestDb;
-    EXPECT_EQ(fs::exists(output / kDecryptedManifestName), hasDb);
+    EXPECT_EQ(fs::exists(output / kDecryptedManifestFile), hasDb);
     if (hasDb)
-        EXPECT_EQ(readFile(output / kDecryptedManifestName).substr(0, 16),
+        EXPECT_EQ(readFile(output / kDecryptedManifestFile).substr(0, 16),
                   std::string("SQLite format 3\0", 16));
     EXPECT_EQ(filesIn(output).size(), files.size() + (hasDb ? 1 : 0)) << "flat copy, nothing else";
     EXPECT_EQ(filesIn(backup), backupBefore) << "the backup folder is only read";

@@ -1,6 +1,10 @@
 #include "backup/encryption/BackupDecryption.h"
 
 #include "backup/encryption/DecryptProtocol.h"
+#include "backup/encryption/DecryptedCopies.h"
+#include "backup/encryption/EncryptedBackupListing.h"
+#include "backup/encryption/ScratchFolder.h"
+#include "platform/Folder.h"
 #include "platform/Process.h"
 
 #include <string>
@@ -73,6 +77,30 @@ Status decryptBackup(const DecryptRun& run, std::string_view password, std::int3
         result = exitCode == kDecryptExitWrongPassword ? kStatusWrongPassword : kStatusInvalid;
     tracker.finish();
     return result;
+}
+
+Status decryptToScratch(const ScratchDecryption& request, std::string_view password, std::int32_t& progress,
+                        const ProgressReport& report, std::filesystem::path& outputFolder) {
+    outputFolder = decryptOutputFolder(request.dataFolder);
+    std::vector<std::filesystem::path> none;
+    if (outputFolder.empty() || !platform::createFolders(outputFolder)) {
+        if (request.messages) request.messages("Error: no scratch folder for the decrypted copy");
+        return kStatusInvalid;
+    }
+    cleanUpDecryptedCopies(outputFolder, none); // one copy at a time: a new one replaces the old
+    std::vector<std::filesystem::path> backupFiles;
+    listEncryptedBackupFiles(request.backupFolder, backupFiles);
+
+    DecryptRun run;
+    run.program = request.program.empty() ? defaultDecryptProgram() : request.program;
+    run.backupFolder = request.backupFolder;
+    run.outputFolder = outputFolder;
+    run.backupFileCount = backupFiles.size();
+    run.step = request.step;
+    run.messages = request.messages;
+    const Status status = decryptBackup(run, password, progress, report);
+    if (status != kStatusOk) cleanUpDecryptedCopies(outputFolder, none);
+    return status;
 }
 
 } // namespace orvelle

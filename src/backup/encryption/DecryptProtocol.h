@@ -26,8 +26,9 @@ constexpr const char* kDecryptProgramName = "orvelle-decrypt";
 constexpr const char* kWrongPasswordText = "Wrong password";
 /// Opens a progress line; a decimal count of finished files follows.
 constexpr const char* kCountText = "Count:";
-/// Name of the decrypted manifest in the output folder.
-constexpr const char* kDecryptedManifestName = "Manifest.db-decypted";
+/// Name of the decrypted manifest in the output folder (the manifest loader
+/// knows it as kDecryptedManifestName).
+constexpr const char* kDecryptedManifestFile = "Manifest.db-decypted";
 
 /// Exit codes of the decryption program.
 constexpr int kDecryptExitOk = 0;

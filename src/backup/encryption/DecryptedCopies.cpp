@@ -1,5 +1,8 @@
 #include "backup/encryption/DecryptedCopies.h"
 
+#include "backup/encryption/ScratchFolder.h"
+#include "platform/Storage.h"
+
 namespace orvelle {
 
 void cleanUpDecryptedCopies(const std::filesystem::path& outputFolder,
@@ -19,6 +22,17 @@ void cleanUpDecryptedCopies(const std::filesystem::path& outputFolder,
     for (const std::filesystem::path& file : decryptedFiles)
         std::filesystem::remove(file, ec);
     decryptedFiles.clear();
+}
+
+void cleanUpDecryptedCopiesAt(const std::filesystem::path& dataFolder) {
+    std::vector<std::filesystem::path> roots = platform::scratchDriveRoots();
+    if (!dataFolder.empty()) roots.insert(roots.begin(), dataFolder);
+    for (const std::filesystem::path& root : roots) {
+        std::vector<std::filesystem::path> none;
+        const std::filesystem::path output = root / kScratchFolderName / kDecryptOutputFolderName;
+        std::error_code ec;
+        if (std::filesystem::is_directory(output, ec)) cleanUpDecryptedCopies(output, none);
+    }
 }
 
 } // namespace orvelle

@@ -47,8 +47,8 @@ TEST_F(BackupDecryption, DecryptsIntoTheOutputFolderWithRisingProgress) {
     ASSERT_EQ(decryptBackup(run, "orvelle", progress, recorder()), kStatusOk);
     for (const auto& f : files)
         EXPECT_EQ(test::readFile(run.outputFolder / f.fileId()), f.content);
-    EXPECT_TRUE(fs::exists(run.outputFolder / kDecryptedManifestName));
-    EXPECT_FALSE(fs::exists(backup / kDecryptedManifestName)) << "the backup folder stays read-only";
+    EXPECT_TRUE(fs::exists(run.outputFolder / kDecryptedManifestFile));
+    EXPECT_FALSE(fs::exists(backup / kDecryptedManifestFile)) << "the backup folder stays read-only";
 
     EXPECT_EQ(progress, 1);
     ASSERT_GE(reports.size(), 3u);
