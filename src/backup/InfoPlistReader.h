@@ -23,6 +23,8 @@
 
 #include "backup/BackupInfo.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string_view>
 

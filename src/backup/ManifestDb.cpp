@@ -8,6 +8,9 @@ namespace orvelle {
 
 namespace {
 
+/// No row of Files takes fewer bytes on disk than its 40-digit file ID.
+constexpr std::uint64_t kMinimumRowBytes = 40;
+
 /// A "file:" URI of `path` with every byte outside the unreserved set escaped.
 std::string immutableUri(const std::filesystem::path& path) {
     std::error_code ec;
@@ -56,13 +59,15 @@ void collectRow(sqlite3_stmt* stmt, ManifestList& out) {
 }
 
 /// Makes room for every row at once: counting reads one of the small indexes,
-/// far less than the table, and spares the list its repeated growth.
-void reserveForRows(sqlite3* db, ManifestList& out) {
+/// far less than the table, and spares the list its repeated growth. A damaged
+/// file cannot make us reserve more rows than its bytes could hold.
+void reserveForRows(sqlite3* db, std::uint64_t fileSize, ManifestList& out) {
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(db, "select count(*) from Files", -1, &stmt, nullptr) == SQLITE_OK &&
         sqlite3_step(stmt) == SQLITE_ROW) {
         const sqlite3_int64 rows = sqlite3_column_int64(stmt, 0);
-        if (rows > 0 && static_cast<std::uint64_t>(rows) < out.max_size() - out.size()) {
+        if (rows > 0 && static_cast<std::uint64_t>(rows) <= fileSize / kMinimumRowBytes &&
+            static_cast<std::uint64_t>(rows) < out.max_size() - out.size()) {
             try {
                 out.reserve(out.size() + static_cast<std::size_t>(rows));
             } catch (const std::bad_alloc&) {
@@ -83,19 +88,21 @@ Status listManifestDb(const std::filesystem::path& databasePath, ManifestList& o
         sqlite3_close(db);
         return rc;
     }
+    std::error_code ec;
+    const std::uint64_t fileSize = std::filesystem::file_size(databasePath, ec);
+    reserveForRows(db, ec ? 0 : fileSize, out);
     // One statement stepped to the end: the same rows, in the same order, as
     // running the query with a row callback, without the per-row text arrays.
-    reserveForRows(db, out);
     sqlite3_stmt* stmt = nullptr;
     Status status = kStatusOk;
     if (sqlite3_prepare_v2(db, kManifestQuery.data(), static_cast<int>(kManifestQuery.size()), &stmt,
                            nullptr) != SQLITE_OK) {
         status = kStatusSqliteQueryFailed;
     } else {
-        int rc;
-        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+        int step;
+        while ((step = sqlite3_step(stmt)) == SQLITE_ROW)
             collectRow(stmt, out);
-        if (rc != SQLITE_DONE) status = kStatusSqliteQueryFailed;
+        if (step != SQLITE_DONE) status = kStatusSqliteQueryFailed;
     }
     sqlite3_finalize(stmt);
     sqlite3_close(db);
