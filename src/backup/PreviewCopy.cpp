@@ -54,7 +54,8 @@ Status makePreviewCopy(const std::filesystem::path& storedPath, const std::files
     detectFileType(storedPath, counter, detected);
     const std::string extension = asciiLower(detectedExtension(detected));
     Status status = kStatusOk;
-    if (extension.empty()) {
+    if (extension.empty() || dataFolder.empty()) {
+        // Without a data folder there is nowhere safe to write the copy.
         status = kStatusInvalid;
     } else if (const auto name = previewNameFor(extension); !name.empty()) {
         previewPath = dataFolder / std::string(name);

@@ -79,6 +79,11 @@ TEST(PreviewCopy, UnrecognisedOrMissingFilesFailWithAClosingReport) {
         EXPECT_TRUE(preview.empty());
         EXPECT_EQ(percents.values, std::vector<std::int32_t>{100});
     }
+    // Without a data folder nothing is written (not even beside the current folder).
+    test::writeFile(temp / "jpeg", test::mediaSample(MediaSample::JpegJfif));
+    std::filesystem::path nowhere;
+    EXPECT_EQ(makePreviewCopy(temp / "jpeg", {}, nowhere, nullptr, nullptr), kStatusInvalid);
+    EXPECT_FALSE(std::filesystem::exists("tmp.jpg"));
     // Without a progress function nothing is called.
     std::filesystem::path preview;
     EXPECT_EQ(makePreviewCopy(temp / "text", temp.path(), preview, nullptr, nullptr), kStatusInvalid);
