@@ -10,6 +10,9 @@ namespace orvelle::platform {
 /// True when standard input is a terminal (not a pipe or a file).
 bool standardInputIsTerminal();
 
+/// True when standard error is a terminal (progress lines may be redrawn).
+bool standardErrorIsTerminal();
+
 /// Shows `prompt` on standard error and reads one line from the terminal on
 /// standard input with the echo off (restored afterwards). Absent when
 /// standard input is not a terminal or the input ended.
