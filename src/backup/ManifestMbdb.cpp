@@ -84,7 +84,8 @@ Status parseManifestMbdbBytes(std::string_view bytes, ManifestList& out, MbdbFau
     if (bytes.size() <= kMbdbHeaderSize) return kStatusOk;
     // A first pass only counts, so the list is allocated once at its final size.
     std::size_t records = 0;
-    for (Cursor count(bytes, kMbdbHeaderSize); !count.atEnd() && readRecord(count);) ++records;
+    for (Cursor count(bytes, kMbdbHeaderSize); !count.atEnd() && readRecord(count);)
+        ++records;
     out.reserve(out.size() + records);
 
     FileIdHasher hasher;
