@@ -35,6 +35,9 @@ TEST(FileSignature, EverySampleIsDetectedAsItsType) {
         EXPECT_EQ(name, want.empty() ? "" : "7." + std::string(want))
             << test::sampleName(kind) << " in memory";
         EXPECT_EQ(counter, want.empty() ? 7 : 8);
+        // The same as a stored file.
+        EXPECT_EQ(detectedName(test::mediaSample(kind, 2048, 3)), want.empty() ? "" : "0." + std::string(want))
+            << test::sampleName(kind) << " on disk";
     }
 }
 
