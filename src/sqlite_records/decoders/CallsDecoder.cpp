@@ -7,6 +7,7 @@
 #include "sqlite_records/TableScan.h"
 #include "sqlite_records/decoders/ContactLookup.h"
 #include "sqlite_records/decoders/ContactsDecoder.h"
+#include "sqlite_records/decoders/DateOrder.h"
 #include "sqlite_records/decoders/RowValues.h"
 #include "sqlite_records/decoders/SqliteProbe.h"
 
@@ -115,9 +116,7 @@ Status decodeCalls(const std::filesystem::path& callDb, const std::filesystem::p
     if (report)
         for (const auto& call : out)
             (call.deleted ? report->deletedRows : report->liveRows)++;
-    std::stable_sort(out.begin(), out.end(), [](const CallRecord& a, const CallRecord& b) {
-        return compareIgnoreCase(a.date, b.date) < 0;
-    });
+    out = sortedByDate(std::move(out));
     return reportProgress(context, 100);
 }
 

@@ -7,6 +7,7 @@
 #include "sqlite_records/TableScan.h"
 #include "sqlite_records/decoders/ContactLookup.h"
 #include "sqlite_records/decoders/ContactsDecoder.h"
+#include "sqlite_records/decoders/DateOrder.h"
 #include "sqlite_records/decoders/RowValues.h"
 #include "sqlite_records/decoders/SqlValueLine.h"
 #include "sqlite_records/decoders/TypedStream.h"
@@ -216,13 +217,16 @@ void joinMessageTables(MessageTables& tables, ContactLookup* contacts) {
 }
 
 ConversationMap groupConversations(std::vector<MessageRecord> messages) {
-    std::stable_sort(messages.begin(), messages.end(), [](const MessageRecord& a, const MessageRecord& b) {
-        return compareIgnoreCase(a.date, b.date) < 0;
-    });
     ConversationMap conversations;
-    for (auto& message : messages) {
-        const std::int32_t key = message.handleId;
-        conversations[key].push_back(std::move(message));
+    std::vector<MessageRecord>* current = nullptr;
+    std::int32_t currentKey = 0;
+    for (const std::uint32_t i : dateOrder(messages)) {
+        MessageRecord& message = messages[i];
+        if (!current || message.handleId != currentKey) {
+            currentKey = message.handleId;
+            current = &conversations[currentKey];
+        }
+        current->push_back(std::move(message));
     }
     return conversations;
 }

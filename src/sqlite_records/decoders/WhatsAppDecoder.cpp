@@ -4,6 +4,7 @@
 #include "core/Text.h"
 #include "sqlite_records/SqliteFile.h"
 #include "sqlite_records/TableScan.h"
+#include "sqlite_records/decoders/DateOrder.h"
 #include "sqlite_records/decoders/RowValues.h"
 #include "sqlite_records/decoders/SqliteProbe.h"
 
@@ -202,12 +203,8 @@ WhatsAppChatMap joinWhatsAppTables(WhatsAppTables tables) {
                 it != mediaPath.end() && !it->second->empty())
                 message.text = *it->second;
     }
-    std::stable_sort(tables.messages.begin(), tables.messages.end(),
-                     [](const WhatsAppMessageRecord& a, const WhatsAppMessageRecord& b) {
-                         return compareIgnoreCase(a.date, b.date) < 0;
-                     });
     WhatsAppChatMap chats;
-    for (auto& message : tables.messages) {
+    for (auto& message : sortedByDate(std::move(tables.messages))) {
         const std::int32_t key = message.chatKey;
         chats[key].push_back(std::move(message));
     }
