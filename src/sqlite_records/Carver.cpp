@@ -22,6 +22,11 @@ constexpr std::uint32_t kMaxLeftoverPrefix = kMaxCellPrefix - kFreeblockHeaderSi
 constexpr std::uint32_t kGuidLength = 36;
 // Freed space may hold a few loose bytes (fragments) between two old cells.
 constexpr std::uint32_t kMaxFragment = 3;
+// Serial types read while probing one page, per usable byte: real pages need a
+// small part of it; a hostile page (say, a table of thousands of columns over a
+// 64 KiB page of plausible headers) stops being carved instead of taking
+// seconds.
+constexpr std::uint64_t kProbeBudgetPerByte = 128;
 
 // Disjoint half-open byte ranges of a page claimed by live cells or by
 // candidates already taken.
@@ -58,8 +63,8 @@ public:
     PageCarver(const BtreePage& page, const CarveShape& shape, std::vector<Candidate>& out)
         : m_page(page), m_data(page.bytes().data()), m_usable(page.usableSize()), m_shape(shape),
           m_columns(shape.columnCount),
-          m_searchColumns(shape.searchColumnCount ? shape.searchColumnCount : shape.columnCount), m_out(out) {
-    }
+          m_searchColumns(shape.searchColumnCount ? shape.searchColumnCount : shape.columnCount), m_out(out),
+          m_budget(kProbeBudgetPerByte * page.usableSize()) {}
 
     void run() {
         if (m_columns == 0 || !m_page.isTableLeaf()) return;
@@ -79,15 +84,15 @@ private:
     // Length from `q` (a serial type) to the end of the body of `count` serial
     // types; the types must end exactly at `typesEnd` when it is not 0. 0 when
     // this is no record ending at or before `limit`, or all its values are NULL.
-    std::uint32_t measure(std::uint32_t q, std::uint64_t count, std::uint32_t typesEnd,
-                          std::uint32_t limit) const {
+    std::uint32_t measure(std::uint32_t q, std::uint64_t count, std::uint32_t typesEnd, std::uint32_t limit) {
         if (q >= limit) return 0;
         const std::uint32_t typesLimit = typesEnd ? typesEnd : limit;
         std::uint32_t pos = q;
         std::uint64_t body = 0;
         bool anyValue = false;
         for (std::uint64_t i = 0; i < count; ++i) {
-            if (pos >= typesLimit) return 0;
+            if (pos >= typesLimit || m_budget == 0) return 0;
+            --m_budget;
             const Varint v = readVarint(m_data + pos, typesLimit - pos);
             if ((m_data[pos + v.used - 1] & 0x80) && v.used < kMaxVarintLength) return 0; // cut off
             if (!isValidSerialType(v.value)) return 0;
@@ -107,7 +112,7 @@ private:
 
     // A record whose header-length varint stands at `q`: the header must hold
     // exactly `count` serial types. The candidate starts at column 0.
-    bool probeHeader(std::uint32_t q, std::uint32_t limit, std::uint32_t count, Probe& probe) const {
+    bool probeHeader(std::uint32_t q, std::uint32_t limit, std::uint32_t count, Probe& probe) {
         if (q >= limit) return false;
         const Varint header = readVarint(m_data + q, limit - q);
         const std::uint64_t used = header.used;
@@ -124,7 +129,7 @@ private:
 
     // A record whose serial types start at `q` (column 0 or, with column 0's
     // serial type lost, column 1; -1 judges by the first byte).
-    bool probeHeaderless(std::uint32_t q, std::uint32_t limit, int firstColumn, Probe& probe) const {
+    bool probeHeaderless(std::uint32_t q, std::uint32_t limit, int firstColumn, Probe& probe) {
         if (q >= limit) return false;
         if (firstColumn < 0) firstColumn = m_data[q] != 0 ? 1 : 0;
         const std::uint64_t count = m_columns - static_cast<std::uint32_t>(firstColumn);
@@ -137,7 +142,7 @@ private:
 
     // An intact cell at `pos`: payload length, rowid, then a header of `count`
     // serial types; the record's length must equal the payload length.
-    bool probeCell(std::uint32_t pos, std::uint32_t limit, std::uint32_t count, Probe& probe) const {
+    bool probeCell(std::uint32_t pos, std::uint32_t limit, std::uint32_t count, Probe& probe) {
         if (pos >= limit) return false;
         const Varint payload = readVarint(m_data + pos, limit - pos);
         const std::uint32_t afterLength = pos + static_cast<std::uint32_t>(payload.used);
@@ -373,6 +378,7 @@ private:
     std::uint32_t m_arrayEnd = 0;
     std::uint32_t m_highestCellEnd = 0;
     ClaimedRanges m_claimed;
+    std::uint64_t m_budget;
 };
 
 } // namespace
