@@ -2,6 +2,8 @@
 
 #include "backup/BackupCatalogue.h"
 #include "cli/Command.h"
+#include "cli/DecryptedCopy.h"
+#include "cli/Password.h"
 #include "platform/PathText.h"
 
 #include <iostream>
@@ -12,6 +14,7 @@ void addBackupArguments(CLI::App& command, BackupArguments& args) {
     command
         .add_option("BACKUP", args.folder, "The backup folder (the one holding Info.plist and the manifest)")
         ->required();
+    addPasswordOption(command, args.passwordStdin);
 }
 
 BackupStoreOptions commandStoreOptions(const std::vector<std::string>& roots) {
@@ -62,15 +65,13 @@ OpenedBackup openBackupForCommand(BackupStore& store, const BackupArguments& arg
         opened.info.folder = platform::pathText(folder);
         opened.info.encrypted = isEncryptedBackup(folder);
     }
-    if (opened.info.encrypted) {
-        std::cerr << "orvelle: " << args.folder
-                  << " is an encrypted backup; its files can only be read after it is decrypted with its "
-                     "password\n";
-        throw CLI::RuntimeError(kExitFailure);
-    }
+    std::filesystem::path decryptedCopy;
+    if (opened.info.encrypted)
+        decryptedCopy = decryptIntoScratchForCommand(store.dataFolder(), folder, args.passwordStdin);
     store.clearCandidates();
     store.selectBackup(opened.info);
-    opened.manifestStatus = store.loadManifest(folder);
+    opened.manifestStatus = store.loadManifest(folder, decryptedCopy);
+    if (!decryptedCopy.empty()) store.useDecryptedCopy(decryptedCopy);
     if (opened.manifestStatus == kStatusInvalid && store.manifest().empty()) {
         std::cerr << "orvelle: " << args.folder << ": " << manifestStatusText(opened.manifestStatus) << '\n';
         throw CLI::RuntimeError(kExitFailure);

@@ -15,10 +15,11 @@ namespace orvelle::cli {
 
 /// The command-line arguments that name the backup to open.
 struct BackupArguments {
-    std::string folder; ///< the backup folder
+    std::string folder;         ///< the backup folder
+    bool passwordStdin = false; ///< an encrypted backup's password comes from standard input
 };
 
-/// Adds the BACKUP positional argument to `command`.
+/// Adds the BACKUP positional argument (and --password-stdin) to `command`.
 void addBackupArguments(CLI::App& command, BackupArguments& args);
 
 /// Store options for a command: `roots` when given, else the system's backup roots.
@@ -31,9 +32,11 @@ struct OpenedBackup {
     Status manifestStatus = kStatusOk; ///< loadManifest's status (non-zero: partial or empty list)
 };
 
-/// Reads the backup's summary, makes it current and loads its manifest.
+/// Reads the backup's summary, makes it current and loads its manifest; an
+/// encrypted backup is first decrypted into the store's scratch folder with
+/// the user's password (the store removes the copy when it goes away).
 /// Fails (message, CLI::RuntimeError) when the folder does not exist, holds no
-/// manifest, or is encrypted.
+/// manifest, or cannot be decrypted.
 OpenedBackup openBackupForCommand(BackupStore& store, const BackupArguments& args);
 
 /// A short text for a status of the manifest step.

@@ -7,10 +7,10 @@
 #include "support/TempFolder.h"
 
 #include <algorithm>
+#include <fcntl.h>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -71,7 +71,7 @@ protected:
 };
 
 struct FormCase {
-    ManifestForm form;
+    ManifestKind form;
     bool doubleProtection;
 };
 
@@ -84,7 +84,7 @@ TEST_P(DecryptProgramForms, RestoresEveryFileByteForByte) {
     writeEncryptedBackup(plain, backup, GetParam().form, files, settings);
     for (const FixtureFile& f : files)
         if (!f.content.empty())
-            ASSERT_NE(readFile(GetParam().form == ManifestForm::Mbdb
+            ASSERT_NE(readFile(GetParam().form == ManifestKind::Mbdb
                                    ? backup / f.fileId()
                                    : backup / f.fileId().substr(0, 2) / f.fileId()),
                       f.content);
@@ -96,7 +96,7 @@ TEST_P(DecryptProgramForms, RestoresEveryFileByteForByte) {
     for (const FixtureFile& f : files)
         EXPECT_EQ(readFile(output / f.fileId()), f.content) << f.relativePath;
 
-    const bool hasDb = GetParam().form == ManifestForm::ManifestDb;
+    const bool hasDb = GetParam().form == ManifestKind::Db;
     EXPECT_EQ(fs::exists(output / kDecryptedManifestFile), hasDb);
     if (hasDb)
         EXPECT_EQ(readFile(output / kDecryptedManifestFile).substr(0, 16),
@@ -106,13 +106,13 @@ TEST_P(DecryptProgramForms, RestoresEveryFileByteForByte) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Forms, DecryptProgramForms,
-                         ::testing::Values(FormCase{ManifestForm::ManifestDb, true},
-                                           FormCase{ManifestForm::ManifestDb, false},
-                                           FormCase{ManifestForm::Mbdb, false},
-                                           FormCase{ManifestForm::Mbdb, true}));
+                         ::testing::Values(FormCase{ManifestKind::Db, true},
+                                           FormCase{ManifestKind::Db, false},
+                                           FormCase{ManifestKind::Mbdb, false},
+                                           FormCase{ManifestKind::Mbdb, true}));
 
 TEST_F(DecryptProgram, WrongPasswordIsReportedAndNothingIsWritten) {
-    writeEncryptedBackup(plain, backup, ManifestForm::ManifestDb, files);
+    writeEncryptedBackup(plain, backup, ManifestKind::Db, files);
     const RunResult run = runDecrypt(backup, output, "not the password");
     EXPECT_EQ(run.exitCode, kDecryptExitWrongPassword);
     EXPECT_NE(run.output.find(kWrongPasswordText), std::string::npos) << run.output;
@@ -120,7 +120,7 @@ TEST_F(DecryptProgram, WrongPasswordIsReportedAndNothingIsWritten) {
 }
 
 TEST_F(DecryptProgram, DamagedBackupsFailWithAClearError) {
-    writeEncryptedBackup(plain, backup, ManifestForm::ManifestDb, files);
+    writeEncryptedBackup(plain, backup, ManifestKind::Db, files);
     struct Case {
         const char* name;
         std::function<void()> damage;
@@ -167,7 +167,7 @@ TEST_F(DecryptProgram, TruncatedStoredFilesAndBadKeysAreSkippedWithAReason) {
     settings.keyRecordHook = [](const std::string& domainPath, std::string& record) {
         if (domainPath == "HomeDomain-Library/one-byte") record.resize(record.size() - 8);
     };
-    writeEncryptedBackup(plain, backup, ManifestForm::ManifestDb, files, settings);
+    writeEncryptedBackup(plain, backup, ManifestKind::Db, files, settings);
     const FixtureFile& jpeg = files[1];
     const FixtureFile& block = files[5];
     const fs::path jpegStored = backup / jpeg.fileId().substr(0, 2) / jpeg.fileId();
@@ -192,7 +192,7 @@ TEST_F(DecryptProgram, TruncatedStoredFilesAndBadKeysAreSkippedWithAReason) {
 }
 
 TEST_F(DecryptProgram, AFailurePartWayRemovesWhatItWrote) {
-    writeEncryptedBackup(plain, backup, ManifestForm::ManifestDb, files);
+    writeEncryptedBackup(plain, backup, ManifestKind::Db, files);
     // The manifest decrypts (its key is fine) but is no database: the run
     // fails after it wrote the decrypted manifest.
     writeFile(backup / "Manifest.db", std::string(4096, '\x5A'));
@@ -205,7 +205,7 @@ TEST_F(DecryptProgram, AFailurePartWayRemovesWhatItWrote) {
 }
 
 TEST_F(DecryptProgram, AnInterruptedRunRemovesWhatItWrote) {
-    writeEncryptedBackup(plain, backup, ManifestForm::Mbdb, files);
+    writeEncryptedBackup(plain, backup, ManifestKind::Mbdb, files);
     // The last stored file is a pipe: the program blocks on it until the test
     // has asked it to end, so the request arrives part-way, every time.
     const fs::path last = backup / files.back().fileId();
@@ -234,7 +234,7 @@ TEST_F(DecryptProgram, AnInterruptedRunRemovesWhatItWrote) {
 }
 
 TEST_F(DecryptProgram, ThePasswordIsNeverTakenFromTheCommandLine) {
-    writeEncryptedBackup(plain, backup, ManifestForm::ManifestDb, files);
+    writeEncryptedBackup(plain, backup, ManifestKind::Db, files);
     const RunResult run = runDecrypt({backup.string(), output.string(), "orvelle"}, "");
     EXPECT_EQ(run.exitCode, kDecryptExitUsage);
     EXPECT_NE(run.output.find("standard input"), std::string::npos) << run.output;
@@ -242,7 +242,7 @@ TEST_F(DecryptProgram, ThePasswordIsNeverTakenFromTheCommandLine) {
 }
 
 TEST_F(DecryptProgram, TheOutputFolderMayNotLieInsideTheBackup) {
-    writeEncryptedBackup(plain, backup, ManifestForm::ManifestDb, files);
+    writeEncryptedBackup(plain, backup, ManifestKind::Db, files);
     const auto before = filesIn(backup);
     for (const fs::path& inside : {backup, backup / "copy", backup / ".." / backup.filename() / "x"}) {
         const RunResult run = runDecrypt(backup, inside, "orvelle");

@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 class BackupDecryption : public ::testing::Test {
 protected:
     void SetUp() override {
-        test::writeEncryptedBackup(temp / "plain", backup, test::ManifestForm::ManifestDb, files);
+        test::writeEncryptedBackup(temp / "plain", backup, test::ManifestKind::Db, files);
         std::vector<fs::path> listed;
         ASSERT_TRUE(listEncryptedBackupFiles(backup, listed));
         run.program = fs::path(ORVELLE_BIN_DIR) / kDecryptProgramName;
