@@ -1,0 +1,130 @@
+// End to end: `orvelle sqlite tables` and `orvelle sqlite carve` on fixture
+// databases.
+
+#include "support/SqliteFixture.h"
+#include "support/TempFolder.h"
+
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace orvelle {
+namespace {
+
+using test::SqlRow;
+using test::SqlValue;
+
+struct CliRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+CliRun orvelle(const test::TempFolder& temp, const std::string& args) {
+    const auto errFile = temp / "stderr.txt";
+    const std::string command = "'" ORVELLE_CLI "' " + args + " 2>'" + errFile.string() + "'";
+    CliRun run;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return run;
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        run.out.append(buffer, n);
+    const int status = ::pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.err = test::readFile(errFile);
+    return run;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        out.push_back(line);
+    return out;
+}
+
+class SqliteCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        db = folder / "notes of mine.db";
+        test::SqliteFixture fixture(db);
+        fixture.exec("CREATE TABLE jottings(id INTEGER PRIMARY KEY, title TEXT, pages INTEGER, weight REAL, "
+                     "scan BLOB)");
+        fixture.insertRows("jottings", 30, [](int i) {
+            return SqlRow{
+                SqlValue::null(), SqlValue::text("jotting \"" + std::to_string(i) + "\" caf\xc3\xa9"),
+                SqlValue::of(i), SqlValue::ofReal(i + 0.25), SqlValue::blob(std::string("\x01\xff", 2))};
+        });
+        fixture.deleteWhere("jottings", "id IN (5, 17)");
+        fixture.close();
+    }
+    std::string quoted(const std::filesystem::path& path) const { return "'" + path.string() + "'"; }
+
+    test::TempFolder folder;
+    std::filesystem::path db;
+};
+
+TEST_F(SqliteCommandsTest, TablesListsRootPagesAndColumnCounts) {
+    const CliRun run = orvelle(folder, "sqlite tables " + quoted(db));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "jottings\troot page 2\t5 columns\n");
+    const CliRun json = orvelle(folder, "sqlite tables --json " + quoted(db));
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    EXPECT_NE(json.out.find("\"rootPage\": 2"), std::string::npos) << json.out;
+}
+
+TEST_F(SqliteCommandsTest, CarveAsJsonGivesLiveAndDeletedRows) {
+    const CliRun run = orvelle(folder, "sqlite carve " + quoted(db) + " --table jottings --json");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto rows = lines(run.out);
+    int live = 0;
+    std::vector<std::string> deleted;
+    for (const std::string& line : rows) {
+        if (line.rfind("{\"deleted\":0,\"mode\":\"cell\",\"source\":\"live\",\"page\":1,", 0) == 0) ++live;
+        if (line.rfind("{\"deleted\":1,\"mode\":\"headerless\",", 0) == 0) deleted.push_back(line);
+    }
+    EXPECT_EQ(live, 28);
+    ASSERT_EQ(deleted.size(), 2u) << run.out;
+    for (const char* number : {"4", "16"}) { // rows 5 and 17 hold 4 and 16
+        const std::string values = std::string("\"rowid\":0,\"values\":[null,\"jotting \\\"") + number +
+                                   "\\\" caf\xc3\xa9\"," + number + "," + number +
+                                   ".25,{\"blob\":\"01ff\"}]}";
+        bool found = false;
+        for (const std::string& line : deleted)
+            found = found || line.find(values) != std::string::npos;
+        EXPECT_TRUE(found) << values << "\n" << run.out;
+    }
+    EXPECT_NE(rows.front().find("\"rowid\":1,\"values\":[null,"), std::string::npos) << rows.front();
+}
+
+TEST_F(SqliteCommandsTest, CarveAsTextMarksDeletedRows) {
+    const CliRun run = orvelle(folder, "sqlite carve " + quoted(db) + " --table jottings --deleted-only");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto rows = lines(run.out);
+    ASSERT_EQ(rows.size(), 2u) << run.out;
+    for (const std::string& row : rows) {
+        EXPECT_EQ(row.rfind("Deleted headerless ", 0), 0u) << row;
+        EXPECT_NE(row.find("rowid 0: NULL, 'jotting \""), std::string::npos) << row;
+        EXPECT_NE(row.find("X'01ff'"), std::string::npos) << row;
+    }
+}
+
+TEST_F(SqliteCommandsTest, FailuresAreReportedWithAnExitCode) {
+    test::writeFile(folder / "plain.txt", "not a database at all");
+    CliRun run = orvelle(folder, "sqlite carve " + quoted(folder / "plain.txt") + " --table T");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("not a SQLite database"), std::string::npos) << run.err;
+    run = orvelle(folder, "sqlite carve " + quoted(db) + " --table missing");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("no table missing"), std::string::npos) << run.err;
+    run = orvelle(folder, "sqlite tables " + quoted(folder / "absent.db"));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("no such file"), std::string::npos) << run.err;
+}
+
+} // namespace
+} // namespace orvelle
