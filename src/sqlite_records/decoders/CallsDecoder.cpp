@@ -8,6 +8,7 @@
 #include "sqlite_records/decoders/ContactLookup.h"
 #include "sqlite_records/decoders/ContactsDecoder.h"
 #include "sqlite_records/decoders/DateOrder.h"
+#include "sqlite_records/decoders/DateTextCache.h"
 #include "sqlite_records/decoders/RowValues.h"
 #include "sqlite_records/decoders/SqliteProbe.h"
 
@@ -54,6 +55,7 @@ TableColumns fixedCallColumns(CallLayout layout, bool newAddressBookLayout) {
 
 Status decodeCallRows(SqliteFile& file, CallLayout layout, const TableColumns& columns,
                       std::vector<CallRecord>& out) {
+    DateTextCache dates;
     const bool newer = layout == CallLayout::callRecord;
     file.state().newerCallLayout = newer ? 1 : 0;
     return scanWithColumns(
@@ -69,11 +71,11 @@ Status decodeCallRows(SqliteFile& file, CallLayout layout, const TableColumns& c
                     if (static_cast<unsigned char>(c) < 0x20) return kStatusInvalid;
             if (newer) {
                 if (const auto seconds = readAppleSeconds(row, columns[kDate]))
-                    call.date = appleTimeText(*seconds);
+                    call.date = dates.appleText(*seconds);
                 const RecordValue* originated = columnValue(row, columns[kDirection]);
                 call.incoming = originated && originated->isInteger() && originated->integer == 0 ? 1 : 0;
             } else {
-                if (const auto seconds = readKey(row, columns[kDate])) call.date = unixTimeText(*seconds);
+                if (const auto seconds = readKey(row, columns[kDate])) call.date = dates.unixText(*seconds);
                 const auto flags = readKey(row, columns[kDirection]);
                 call.incoming = flags && (*flags & kOutgoingFlag) == 0 ? 1 : 0;
             }

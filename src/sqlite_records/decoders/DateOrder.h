@@ -2,19 +2,52 @@
 /// The order in which decoders hand back records: by date text, ascending,
 /// records of equal dates in decode order. Date texts are the program's own
 /// "YYYY-MM-DD hh:mm:ss" (or empty), digits and separators only, so comparing
-/// them byte by byte is the same as comparing them without regard to case.
-/// Indexes are sorted rather than the records, which are large.
+/// them byte by byte is the same as comparing them without regard to case, and
+/// their digits read as one number order them the same way. Indexes are sorted
+/// rather than the records, which are large.
 
 #include <algorithm>
 #include <cstdint>
 #include <numeric>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace orvelle {
 
+/// The digits of a date text as one number ("2020-01-01 00:00:00" ->
+/// 20200101000000); 0 for an empty text; false for any other text.
+inline bool dateKey(const std::string& date, std::uint64_t& key) {
+    key = 0;
+    if (date.empty()) return true;
+    if (date.size() != 19) return false;
+    for (std::size_t i = 0; i < date.size(); ++i) {
+        const char c = date[i];
+        if (i == 4 || i == 7 || i == 10 || i == 13 || i == 16) continue;
+        if (c < '0' || c > '9') return false;
+        key = key * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    // Keys of dates are above 0, the key of the empty text.
+    key += 1;
+    return true;
+}
+
 /// Positions of `records` in date order (stable).
 template <typename Record> std::vector<std::uint32_t> dateOrder(const std::vector<Record>& records) {
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> keyed(records.size());
+    bool numeric = true;
+    for (std::uint32_t i = 0; i < records.size() && numeric; ++i) {
+        keyed[i].second = i;
+        numeric = dateKey(records[i].date, keyed[i].first);
+    }
     std::vector<std::uint32_t> order(records.size());
+    if (numeric) {
+        // (key, position) pairs are unique, so an ordinary sort is stable here.
+        std::sort(keyed.begin(), keyed.end());
+        for (std::size_t i = 0; i < keyed.size(); ++i)
+            order[i] = keyed[i].second;
+        return order;
+    }
     std::iota(order.begin(), order.end(), 0u);
     std::stable_sort(order.begin(), order.end(),
                      [&](std::uint32_t a, std::uint32_t b) { return records[a].date < records[b].date; });
@@ -25,7 +58,8 @@ template <typename Record> std::vector<std::uint32_t> dateOrder(const std::vecto
 template <typename Record> std::vector<Record> sortedByDate(std::vector<Record> records) {
     std::vector<Record> sorted;
     sorted.reserve(records.size());
-    for (const std::uint32_t i : dateOrder(records)) sorted.push_back(std::move(records[i]));
+    for (const std::uint32_t i : dateOrder(records))
+        sorted.push_back(std::move(records[i]));
     return sorted;
 }
 

@@ -8,6 +8,7 @@
 #include "sqlite_records/decoders/ContactLookup.h"
 #include "sqlite_records/decoders/ContactsDecoder.h"
 #include "sqlite_records/decoders/DateOrder.h"
+#include "sqlite_records/decoders/DateTextCache.h"
 #include "sqlite_records/decoders/RowValues.h"
 #include "sqlite_records/decoders/SqlValueLine.h"
 #include "sqlite_records/decoders/TypedStream.h"
@@ -119,6 +120,7 @@ TableColumns joinColumns(const SqliteFile& file) {
 }
 
 Status decodeMessageRows(SqliteFile& file, const TableColumns& columns, std::vector<MessageRecord>& out) {
+    DateTextCache dates;
     return scanWithColumns(
         file, kMessageTable,
         [&](const Row& row) {
@@ -130,7 +132,7 @@ Status decodeMessageRows(SqliteFile& file, const TableColumns& columns, std::vec
                 return kStatusInvalid;
             if (const auto handle = readKey(row, columns[kHandleId])) message.handleId = toInt32(*handle);
             if (const auto seconds = readAppleSeconds(row, columns[kDate]))
-                message.date = appleTimeText(*seconds);
+                message.date = dates.appleText(*seconds);
             message.fromMe = isConstantOne(row, columns[kFromMe]) ? 1 : 0;
             out.push_back(std::move(message));
             return kStatusOk;
@@ -218,15 +220,13 @@ void joinMessageTables(MessageTables& tables, ContactLookup* contacts) {
 
 ConversationMap groupConversations(std::vector<MessageRecord> messages) {
     ConversationMap conversations;
-    std::vector<MessageRecord>* current = nullptr;
-    std::int32_t currentKey = 0;
+    // The map's lists, found once per conversation (map nodes stay put).
+    std::unordered_map<std::int32_t, std::vector<MessageRecord>*> lists;
     for (const std::uint32_t i : dateOrder(messages)) {
         MessageRecord& message = messages[i];
-        if (!current || message.handleId != currentKey) {
-            currentKey = message.handleId;
-            current = &conversations[currentKey];
-        }
-        current->push_back(std::move(message));
+        auto [it, added] = lists.try_emplace(message.handleId, nullptr);
+        if (added) it->second = &conversations[message.handleId];
+        it->second->push_back(std::move(message));
     }
     return conversations;
 }

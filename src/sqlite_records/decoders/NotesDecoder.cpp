@@ -4,6 +4,7 @@
 #include "platform/File.h"
 #include "sqlite_records/SqliteFile.h"
 #include "sqlite_records/TableScan.h"
+#include "sqlite_records/decoders/DateTextCache.h"
 #include "sqlite_records/decoders/RowValues.h"
 
 #include <array>
@@ -50,6 +51,7 @@ TableColumns noteBodyColumns(const SqliteFile& file) {
 }
 
 Status decodeNoteRows(SqliteFile& file, const TableColumns& columns, std::vector<NoteRow>& out) {
+    DateTextCache dates;
     return scanWithColumns(
         file, kNoteTable,
         [&](const Row& row) {
@@ -59,7 +61,7 @@ Status decodeNoteRows(SqliteFile& file, const TableColumns& columns, std::vector
             note.record.deleted = row.deleted;
             note.record.key = static_cast<std::uint32_t>(readKey(row, columns[kKey]).value_or(0));
             if (const auto seconds = readAppleSeconds(row, columns[kDate]))
-                note.record.date = appleTimeText(*seconds);
+                note.record.date = dates.appleText(*seconds);
             readText(row, columns[kTitle], note.record.title);
             out.push_back(std::move(note));
             return kStatusOk;

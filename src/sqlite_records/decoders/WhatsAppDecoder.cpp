@@ -5,6 +5,7 @@
 #include "sqlite_records/SqliteFile.h"
 #include "sqlite_records/TableScan.h"
 #include "sqlite_records/decoders/DateOrder.h"
+#include "sqlite_records/decoders/DateTextCache.h"
 #include "sqlite_records/decoders/RowValues.h"
 #include "sqlite_records/decoders/SqliteProbe.h"
 
@@ -70,6 +71,7 @@ TableColumns whatsAppMediaColumns(const SqliteFile& file) {
 
 Status decodeWhatsAppMessageRows(SqliteFile& file, const TableColumns& columns,
                                  std::vector<WhatsAppMessageRecord>& out) {
+    DateTextCache dates;
     return scanWithColumns(
         file, kMessageTable,
         [&](const Row& row) {
@@ -87,7 +89,7 @@ Status decodeWhatsAppMessageRows(SqliteFile& file, const TableColumns& columns,
             if (const auto member = readKey(row, columns[kMember])) message.memberKey = toInt32(*member);
             if (const auto media = readKey(row, columns[kMedia])) message.mediaKey = toInt32(*media);
             if (const auto seconds = readAppleSeconds(row, columns[kDate]))
-                message.date = appleTimeText(*seconds);
+                message.date = dates.appleText(*seconds);
             out.push_back(std::move(message));
             return kStatusOk;
         },
