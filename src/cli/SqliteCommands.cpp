@@ -55,12 +55,24 @@ std::string sqlLiteral(const RecordValue& value) {
         return buf;
     }
     case ValueKind::text: {
-        std::string out = "'";
+        // Control characters are written as char(N) so that a row stays on one line.
+        std::string out;
+        bool open = false;
         for (char c : value.bytes) {
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
+                if (open) out += "'";
+                out += (out.empty() ? "" : " || ") + std::string("char(") +
+                       std::to_string(static_cast<unsigned char>(c)) + ")";
+                open = false;
+                continue;
+            }
+            if (!open) out += (out.empty() ? "'" : " || '");
+            open = true;
             if (c == '\'') out += '\'';
             out += c;
         }
-        return out + "'";
+        if (open) out += "'";
+        return out.empty() ? "''" : out;
     }
     case ValueKind::blob:
         return "X'" + toHex(value.bytes) + "'";

@@ -83,7 +83,8 @@ private:
 
     // Length from `q` (a serial type) to the end of the body of `count` serial
     // types; the types must end exactly at `typesEnd` when it is not 0. 0 when
-    // this is no record ending at or before `limit`, or all its values are NULL.
+    // this is no record ending at or before `limit`, all its values are NULL or
+    // its body is all zero bytes.
     std::uint32_t measure(std::uint32_t q, std::uint64_t count, std::uint32_t typesEnd, std::uint32_t limit) {
         if (q >= limit) return 0;
         const std::uint32_t typesLimit = typesEnd ? typesEnd : limit;
@@ -107,6 +108,10 @@ private:
         if (!anyValue) return 0;
         if (typesEnd && pos != typesEnd) return 0;
         if (pos + body > limit) return 0;
+        // Nor is a body of zero bytes only (zeroed space read as blobs).
+        if (body != 0 &&
+            std::all_of(m_data + pos, m_data + pos + body, [](std::uint8_t b) { return b == 0; }))
+            return 0;
         return static_cast<std::uint32_t>(pos + body - q);
     }
 
