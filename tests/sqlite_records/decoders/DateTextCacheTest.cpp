@@ -1,0 +1,69 @@
+#include "sqlite_records/decoders/DateTextCache.h"
+
+#include "core/AppleTime.h"
+#include "sqlite_records/decoders/DateOrder.h"
+
+#include <cstdlib>
+#include <ctime>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace orvelle {
+namespace {
+
+/// Sets TZ for the scope of a test and restores it afterwards.
+class ZoneScope {
+public:
+    explicit ZoneScope(const char* zone) {
+        if (const char* old = std::getenv("TZ")) m_old = old;
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+    }
+    ~ZoneScope() {
+        if (m_old.empty())
+            ::unsetenv("TZ");
+        else
+            ::setenv("TZ", m_old.c_str(), 1);
+        ::tzset();
+    }
+
+private:
+    std::string m_old;
+};
+
+TEST(DateTextCacheTest, SameTextsAsTheDirectBreakDownAcrossChangesOfTime) {
+    // Zones with daylight saving on the hour, on the half hour (Lord Howe
+    // Island moves by 30 minutes), and without.
+    for (const char* zone :
+         {"UTC", "Europe/Berlin", "America/New_York", "Australia/Lord_Howe", "Asia/Kolkata"}) {
+        ZoneScope scope(zone);
+        DateTextCache cache;
+        // 2021-01-01 to 2022-01-01 in steps of 7 minutes 13 seconds, and a
+        // jump back now and then.
+        for (std::int64_t t = 1609459200; t < 1640995200; t += 433) {
+            ASSERT_EQ(cache.unixText(t), unixTimeText(t)) << zone << " " << t;
+            if (t % 97 == 0) ASSERT_EQ(cache.unixText(t - 86400 * 40), unixTimeText(t - 86400 * 40)) << zone;
+        }
+        for (const std::int64_t apple :
+             {std::int64_t{0}, std::int64_t{-1}, std::int64_t{704735807}, std::int64_t{-978307200},
+              std::int64_t{INT64_MAX}, std::int64_t{INT64_MIN}, std::int64_t{300000000000}})
+            EXPECT_EQ(cache.appleText(apple), appleTimeText(apple)) << zone << " " << apple;
+    }
+}
+
+TEST(DateOrderTest, DatesAscendingEmptyFirstEqualDatesInDecodeOrder) {
+    struct Item {
+        std::string date;
+        int id;
+    };
+    const std::vector<Item> items{
+        {"2020-01-02 00:00:00", 0}, {"", 1}, {"2020-01-01 23:59:59", 2}, {"2020-01-02 00:00:00", 3}, {"", 4}};
+    const auto order = dateOrder(items);
+    EXPECT_EQ(order, (std::vector<std::uint32_t>{1, 4, 2, 0, 3}));
+    // A text of another form falls back to comparing texts.
+    const std::vector<Item> odd{{"b", 0}, {"a", 1}, {"a", 2}};
+    EXPECT_EQ(dateOrder(odd), (std::vector<std::uint32_t>{1, 2, 0}));
+}
+
+} // namespace
+} // namespace orvelle
