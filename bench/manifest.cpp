@@ -4,7 +4,8 @@
 // Every measurement runs in a child process of its own, so its peak resident
 // memory is its own. Inputs are generated in a temporary folder.
 //
-// usage: bench_manifest [--entries N] [--media N]
+// usage: bench_manifest [--entries N] [--media-every N]
+//        bench_manifest --generate N FOLDER   (only writes the inputs)
 
 #include "backup/BackupStore.h"
 #include "backup/FileId.h"
@@ -215,6 +216,11 @@ double mib(double bytes) {
 
 int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "--measure") == 0) return measure(argv[2], argv[3]);
+    if (argc == 4 && std::strcmp(argv[1], "--generate") == 0) {
+        // Inputs only, into a folder of the caller's choice (for profiling).
+        generate(argv[3], std::strtoull(argv[2], nullptr, 10), 7);
+        return 0;
+    }
     std::size_t entries = 300000;
     std::size_t mediaEvery = 7; // one entry in seven of the media kinds has its stored file
     for (int i = 1; i + 1 < argc; i += 2) {

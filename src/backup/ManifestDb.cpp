@@ -81,9 +81,12 @@ void reserveForRows(sqlite3* db, std::uint64_t fileSize, ManifestList& out) {
 } // namespace
 
 Status listManifestDb(const std::filesystem::path& databasePath, ManifestList& out) {
+    // One connection used by this thread alone: no per-call locking. No memory
+    // map either: a file that shrinks under a map (an unplugged drive) would
+    // kill the process instead of failing the read.
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(immutableUri(databasePath).c_str(), &db,
-                                   SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+                                   SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         sqlite3_close(db);
         return rc;
