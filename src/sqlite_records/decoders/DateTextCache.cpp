@@ -22,6 +22,29 @@ bool offsetAt(std::int64_t unixSeconds, std::int64_t& offset) {
     return true;
 }
 
+/// The UTC calendar fields of a Unix time (proleptic Gregorian; Howard
+/// Hinnant's days-to-civil algorithm), without the C library's locks.
+void civilFromUnix(std::int64_t unixSeconds, platform::CalendarTime& t) {
+    std::int64_t days = unixSeconds / 86400;
+    std::int64_t secondOfDay = unixSeconds % 86400;
+    if (secondOfDay < 0) {
+        secondOfDay += 86400;
+        --days;
+    }
+    days += 719468;
+    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    const std::int64_t dayOfEra = days - era * 146097;
+    const std::int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const std::int64_t monthIndex = (5 * dayOfYear + 2) / 153;
+    t.day = static_cast<int>(dayOfYear - (153 * monthIndex + 2) / 5 + 1);
+    t.month = static_cast<int>(monthIndex < 10 ? monthIndex + 3 : monthIndex - 9);
+    t.year = static_cast<int>(yearOfEra + era * 400 + (t.month <= 2 ? 1 : 0));
+    t.hour = static_cast<int>(secondOfDay / 3600);
+    t.minute = static_cast<int>(secondOfDay / 60 % 60);
+    t.second = static_cast<int>(secondOfDay % 60);
+}
+
 void putDigits(char* at, int value, int width) {
     for (int i = width - 1; i >= 0; --i) {
         at[i] = static_cast<char>('0' + value % 10);
@@ -49,7 +72,7 @@ std::string DateTextCache::unixText(std::int64_t unixSeconds) {
         !uniformOffset(unixSeconds >= 0 ? unixSeconds / kHour : (unixSeconds - kHour + 1) / kHour, offset))
         return unixTimeText(unixSeconds);
     platform::CalendarTime t;
-    if (!platform::breakDownUtc(unixSeconds + offset, t)) return unixTimeText(unixSeconds);
+    civilFromUnix(unixSeconds + offset, t);
     std::string text("0000-00-00 00:00:00");
     putDigits(&text[0], t.year, 4);
     putDigits(&text[5], t.month, 2);
