@@ -6,6 +6,7 @@
 #include "support/TempFolder.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 namespace orvelle {
@@ -100,6 +101,44 @@ TEST_P(CallsDecoderTest, DeletedCallsComeBack) {
     EXPECT_EQ(found->date, "2020-01-01 00:08:00");
     EXPECT_EQ(found->incoming, 1);
     EXPECT_EQ(found->duration, 75);
+}
+
+TEST_P(CallsDecoderTest, CallsOfFreedPagesComeBack) {
+    CallHistoryDb db(calls(), GetParam());
+    for (int i = 0; i < 200; ++i) {
+        Call c;
+        c.number = "+1202555" + std::to_string(1000 + i);
+        c.appleSeconds = 599529600 + i * 60;
+        db.addCall(c);
+    }
+    db.exec("DELETE FROM " + db.table());
+    db.close();
+    const auto out = decode({});
+    int recovered = 0;
+    for (int i = 0; i < 200; ++i) {
+        char date[32];
+        std::snprintf(date, sizeof date, "2020-01-01 %02d:%02d:00", i / 60, i % 60);
+        recovered += std::any_of(out.begin(), out.end(), [&](const CallRecord& c) {
+            return c.deleted == kDeleted && c.number == "+1202555" + std::to_string(1000 + i) &&
+                   c.date == date;
+        });
+    }
+    EXPECT_GE(recovered, 150);
+}
+
+TEST_P(CallsDecoderTest, RowsWithoutAUsableNumberOrDateAreLeftOut) {
+    CallHistoryDb db(calls(), GetParam());
+    for (const char* number : {"+1202\xff", "+1202\xEF\xBF\xBD", ""}) {
+        Call c;
+        c.number = number;
+        db.addCall(c);
+    }
+    Call good;
+    db.addCall(good);
+    db.close();
+    const auto out = decode({});
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].number, good.number);
 }
 
 TEST_P(CallsDecoderTest, AMissingAddressBookCostsOnlyTheNames) {

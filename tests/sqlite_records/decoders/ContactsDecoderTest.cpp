@@ -95,6 +95,30 @@ TEST_P(ContactsDecoderTest, DeletedPeopleComeBack) {
     EXPECT_EQ(person(6, kDeleted), 1);
 }
 
+TEST_P(ContactsDecoderTest, PeopleOfFreedPagesComeBack) {
+    AddressBookDb db(book(), GetParam());
+    for (int i = 0; i < 120; ++i) {
+        Person p;
+        p.first = "Person";
+        p.last = std::to_string(1000 + i);
+        p.phones = {"(202) 555-" + std::to_string(1000 + i)};
+        p.email = "person" + std::to_string(i) + "@example.com";
+        db.addPerson(p);
+    }
+    db.exec("DELETE FROM ABPersonFullTextSearch_content");
+    db.close();
+    const auto contacts = decode();
+    int recovered = 0;
+    for (int i = 0; i < 120; ++i)
+        recovered += std::any_of(contacts.begin(), contacts.end(), [&](const ContactRecord& c) {
+            return c.deleted == kDeleted && c.name == "Person " + std::to_string(1000 + i) &&
+                   c.email == "person" + std::to_string(i) + "@example.com";
+        });
+    EXPECT_GE(recovered, 100);
+    EXPECT_EQ(
+        std::count_if(contacts.begin(), contacts.end(), [](const auto& c) { return c.deleted == kLive; }), 0);
+}
+
 TEST_P(ContactsDecoderTest, RowsWithUnusableTextAreLeftOut) {
     AddressBookDb db(book(), GetParam());
     Person bad;
@@ -106,6 +130,10 @@ TEST_P(ContactsDecoderTest, RowsWithUnusableTextAreLeftOut) {
     control.phoneText = "555\x01"
                         "0102 2025550102 ";
     db.addPerson(control);
+    Person replacement;
+    replacement.first = "Bad \xEF\xBF\xBD name";
+    replacement.phones = {"(202) 555-0104"};
+    db.addPerson(replacement);
     Person good;
     good.first = "Good";
     good.phones = {"(202) 555-0103"};

@@ -92,6 +92,31 @@ TEST_F(NotesDecoderTest, DeletedNotesComeBack) {
     EXPECT_EQ(note->date, "2020-01-01 00:00:00");
 }
 
+TEST_F(NotesDecoderTest, NotesOfFreedPagesComeBackAndBadTextsAreLeftOut) {
+    NotesDb db(notes());
+    for (int i = 0; i < 60; ++i) {
+        Note n;
+        n.title = "Note " + std::to_string(i);
+        n.html = "<div>Body " + std::to_string(i) + std::string(200, '.') + "</div>";
+        db.addNote(n);
+    }
+    db.exec("DELETE FROM ZNOTEBODY");
+    Note bad;
+    bad.title = "bad \xff title";
+    db.addNote(bad);
+    db.close();
+    const auto out = decode();
+    int recovered = 0;
+    for (int i = 0; i < 60; ++i)
+        recovered += std::any_of(out.begin(), out.end(), [&](const NoteRecord& n) {
+            return n.deleted == kDeleted && n.title == "Note " + std::to_string(i) &&
+                   n.body == "\nBody " + std::to_string(i) + std::string(200, '.');
+        });
+    EXPECT_GE(recovered, 50);
+    EXPECT_FALSE(
+        std::any_of(out.begin(), out.end(), [](const NoteRecord& n) { return n.title.find("bad") == 0; }));
+}
+
 TEST_F(NotesDecoderTest, ColumnsAreFoundByNameInTheTwentyColumnTable) {
     NotesDb db(notes());
     db.close();

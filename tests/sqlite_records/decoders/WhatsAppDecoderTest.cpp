@@ -122,6 +122,37 @@ TEST_P(WhatsAppDecoderTest, DeletedMessagesComeBack) {
     EXPECT_EQ(found->senderName, "Partner");
 }
 
+TEST_P(WhatsAppDecoderTest, MessagesOfFreedPagesComeBackAndBadTextsAreLeftOut) {
+    WhatsAppDb db(chats(), GetParam());
+    const auto chat = db.addChat("19198887386@s.whatsapp.net", "Partner");
+    for (int i = 0; i < 150; ++i) {
+        WhatsAppMessage m;
+        m.chat = chat;
+        m.text = "WhatsApp message " + std::to_string(i);
+        m.appleSeconds = 599529600 + i * 60;
+        db.addMessage(m);
+    }
+    db.exec("DELETE FROM ZWAMESSAGE");
+    WhatsAppMessage bad;
+    bad.chat = chat;
+    bad.text = std::string("bad \xff text");
+    db.addMessage(bad);
+    bad.text = std::string("bad \xEF\xBF\xBD text");
+    db.addMessage(bad);
+    db.close();
+    const auto out = decode();
+    const auto& messages = out.at(static_cast<std::int32_t>(chat));
+    int recovered = 0;
+    for (int i = 0; i < 150; ++i)
+        recovered += std::any_of(messages.begin(), messages.end(), [&](const auto& m) {
+            return m.deleted == kDeleted && m.text == "WhatsApp message " + std::to_string(i) &&
+                   m.senderName == "Partner";
+        });
+    EXPECT_GE(recovered, 120);
+    EXPECT_EQ(
+        std::count_if(messages.begin(), messages.end(), [](const auto& m) { return m.deleted == kLive; }), 0);
+}
+
 TEST_P(WhatsAppDecoderTest, ColumnsAreFoundByName) {
     WhatsAppDb db(chats(), GetParam());
     db.close();
