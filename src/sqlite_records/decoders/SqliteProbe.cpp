@@ -9,8 +9,12 @@
 namespace orvelle {
 
 std::string immutableUri(const std::filesystem::path& path) {
-    const std::string text = std::filesystem::absolute(path).generic_string();
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    const std::string text = (ec ? path : absolute).generic_string();
     std::string uri = "file:";
+    // "file:/C:/..." on Windows, "file:/home/..." elsewhere.
+    if (text.empty() || text.front() != '/') uri += '/';
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
         // Characters with a meaning in a URI are percent-encoded.
