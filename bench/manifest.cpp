@@ -166,6 +166,7 @@ struct ChildResult {
     std::string out;
     long peakKiB = 0;
     double wall = 0;
+    double cpu = 0; ///< user + system time of the child
 };
 
 /// Runs `argv` as a child, collecting its output, peak resident memory and wall time.
@@ -201,6 +202,8 @@ ChildResult runChild(const std::vector<std::string>& argv, bool discardOutput = 
     ::wait4(pid, &status, 0, &usage);
     result.wall = seconds(start);
     result.peakKiB = usage.ru_maxrss;
+    result.cpu = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+                 (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         std::fprintf(stderr, "child %s failed\n", argv[0].c_str());
         std::exit(1);
@@ -253,24 +256,28 @@ int main(int argc, char** argv) {
 
     // Warm the cache, and measure an idle child's resident memory as the baseline.
     runChild({"cat", dbPath.string(), mbdbPath.string()}, true);
-    const long baselineKiB = runChild({exe, "--measure", "none", (temp / "empty").string()}).peakKiB;
+    const ChildResult idle = runChild({exe, "--measure", "none", (temp / "empty").string()});
+    const long baselineKiB = idle.peakKiB;
 
     const int rounds = 5;
-    std::vector<double> sqliteTimes, dbTimes, mbdbTimes;
+    std::vector<double> sqliteTimes, dbTimes, mbdbTimes, sqliteCpu, dbCpu, mbdbCpu;
     long dbPeak = 0, mbdbPeak = 0;
     std::string walkLine;
     long walkPeak = 0;
     for (int r = 0; r < rounds; ++r) {
         // The SQLite shell: same three columns, output thrown away.
-        sqliteTimes.push_back(
-            runChild({"sqlite3", dbPath.string(), "select fileID,domain,relativePath from Files"}, true)
-                .wall);
+        const ChildResult shell =
+            runChild({"sqlite3", dbPath.string(), "select fileID,domain,relativePath from Files"}, true);
+        sqliteTimes.push_back(shell.wall);
+        sqliteCpu.push_back(shell.cpu);
         const ChildResult db = runChild({exe, "--measure", "db", (temp / "db").string()});
         dbTimes.push_back(std::strtod(db.out.c_str(), nullptr));
         dbPeak = std::max(dbPeak, db.peakKiB);
+        dbCpu.push_back(db.cpu - idle.cpu);
         const ChildResult mbdb = runChild({exe, "--measure", "mbdb", (temp / "mbdb").string()});
         mbdbTimes.push_back(std::strtod(mbdb.out.c_str(), nullptr));
         mbdbPeak = std::max(mbdbPeak, mbdb.peakKiB);
+        mbdbCpu.push_back(mbdb.cpu - idle.cpu);
     }
     const ChildResult walk = runChild({exe, "--measure", "walk", (temp / "db").string()});
     walkLine = walk.out;
@@ -294,9 +301,11 @@ int main(int argc, char** argv) {
                 (dbPeak - baselineKiB) / 1024.0);
     std::printf("  %-44s %10.3f %12.1f %12.1f\n", "loadManifest (Manifest.mbdb)", mbdbT, mib(mbdbSize),
                 (mbdbPeak - baselineKiB) / 1024.0);
-    std::printf("\n  Manifest.db load / sqlite3 shell:   %.2fx (target <= 1.5x)\n", dbT / sqliteT);
-    std::printf("  Manifest.mbdb throughput:           %.0f MB/s (target >= 200 MB/s)\n",
-                mbdbSize / mbdbT / 1e6);
+    std::printf(
+        "\n  Manifest.db load / sqlite3 shell:   %.2fx wall, %.2fx CPU (%.3f s / %.3f s) (target <= 1.5x)\n",
+        dbT / sqliteT, median(dbCpu) / median(sqliteCpu), median(dbCpu), median(sqliteCpu));
+    std::printf("  Manifest.mbdb throughput:           %.0f MB/s wall, %.0f MB/s CPU (target >= 200 MB/s)\n",
+                mbdbSize / mbdbT / 1e6, mbdbSize / median(mbdbCpu) / 1e6);
     std::printf("  peak memory / manifest size:        db %.2fx, mbdb %.2fx (target < 3x)\n",
                 (dbPeak - baselineKiB) * 1024.0 / dbSize, (mbdbPeak - baselineKiB) * 1024.0 / mbdbSize);
     std::printf("  (baseline resident memory of an idle child: %.1f MiB, subtracted)\n",
