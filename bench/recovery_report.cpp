@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 using namespace orvelle::test;
@@ -53,6 +54,11 @@ int main(int argc, char** argv) {
                                                            std::to_string(pageSize) + ".db"),
                                                  layout, options);
                 const RecoveryScore s = scoreRecovery(db);
+                if (const char* keep = std::getenv("ORVELLE_KEEP_REPORT_DATABASES")) {
+                    std::filesystem::create_directories(keep);
+                    std::filesystem::copy_file(db.path, std::filesystem::path(keep) / db.path.filename(),
+                                               std::filesystem::copy_options::overwrite_existing);
+                }
                 std::string sources;
                 for (const auto& [source, count] : s.emittedBySource)
                     sources += (sources.empty() ? "" : ", ") + source + " " + std::to_string(count);

@@ -55,6 +55,12 @@ struct Probe {
     std::int8_t firstColumn = -1;  // 0 when the header showed the record starts at column 0
 };
 
+// One way of reading a freed cell's record.
+struct Reading {
+    Probe probe;
+    bool onlyIfExact = false; // taken only when it fills its span exactly
+};
+
 class PageCarver {
 public:
     friend void orvelle::findFreedPageCandidates(ByteSpan, std::uint32_t, std::uint32_t, const CarveShape&,
@@ -213,34 +219,51 @@ private:
     // A freed cell at `start` whose first 4 bytes became a freeblock header;
     // the span up to `end` is free. Finds the record of that cell and of any
     // further freed cells merged into the span.
-    void freedSpan(std::uint32_t start, std::uint32_t end, RowSource source) {
-        Probe probe;
-        bool found = false;
-        // The payload-length and rowid varints may have been longer than the 4
-        // overwritten bytes: the header length follows what is left of them.
+    // `speculative`: the span was not known to be free (a freeblock header
+    // found by its looks); only a reading that fits the span is taken.
+    void freedSpan(std::uint32_t start, std::uint32_t end, RowSource source, bool speculative = false) {
+        // Readings of the freed cell's record, in order of preference:
+        //  - the payload-length and rowid varints were longer than the 4
+        //    overwritten bytes: the header length follows what is left of them;
+        //  - the header length was overwritten too: the serial types start right
+        //    after the freeblock header, at column 0, or at column 1 when column
+        //    0's serial type was lost as well (judged by the first byte; the
+        //    other reading only counts when it fills the span).
+        // A reading that fills the span exactly, or is followed by another
+        // freed cell, beats the order (a stray byte can look like a header).
+        std::vector<Reading>& readings = m_readings;
+        readings.clear();
         const std::uint32_t first = start + kFreeblockHeaderSize;
-        for (std::uint32_t q = first; q < end && q <= first + kMaxLeftoverPrefix && !found; ++q) {
+        Probe probe;
+        for (std::uint32_t q = first; q < end && q <= first + kMaxLeftoverPrefix; ++q) {
             if (q > first && (m_data[q - 1] & 0x80)) continue; // q - 1 must end the rowid varint
-            found = probeHeader(q, end, m_columns, probe) && guidIntact(probe);
+            if (probeHeader(q, end, m_columns, probe) && guidIntact(probe))
+                readings.push_back({probe, false});
         }
-        if (!found) {
-            // The header length was overwritten too: the serial types start
-            // right after the freeblock header, at column 0 or (its serial type
-            // lost as well) at column 1. A record that fills the span is the
-            // better reading.
-            Probe rule;
-            Probe other;
-            const bool ruleOk = probeHeaderless(first, end, -1, rule) && guidIntact(rule);
-            const int otherColumn = first < end && m_data[first] != 0 ? 0 : 1;
-            const bool otherOk = probeHeaderless(first, end, otherColumn, other) && guidIntact(other);
-            if (otherOk && other.end == end && !(ruleOk && rule.end == end)) {
-                probe = other;
-                found = true;
-            } else if (ruleOk) {
-                probe = rule;
-                found = true;
+        if (probeHeaderless(first, end, -1, probe) && guidIntact(probe)) readings.push_back({probe, false});
+        const int otherColumn = first < end && m_data[first] != 0 ? 0 : 1;
+        if (probeHeaderless(first, end, otherColumn, probe) && guidIntact(probe))
+            readings.push_back({probe, true});
+        int best = -1;
+        int bestScore = -1;
+        for (std::size_t i = 0; i < readings.size(); ++i) {
+            const Probe& p = readings[i].probe;
+            int score = 0;
+            if (p.end == end) {
+                score = 2;
+            } else {
+                Probe next;
+                for (std::uint32_t skip = 0; skip <= kMaxFragment && p.end + skip < end && score == 0; ++skip)
+                    if (probeCell(p.end + skip, end, m_columns, next)) score = 1;
+            }
+            if (readings[i].onlyIfExact && score < 2) continue;
+            if (score > bestScore) {
+                best = static_cast<int>(i);
+                bestScore = score;
             }
         }
+        const bool found = best >= 0 && (!speculative || bestScore >= 1);
+        if (found) probe = readings[static_cast<std::size_t>(best)].probe;
         if (!found || !take(probe, source)) return;
         // Cells freed next to it were merged into the same span; they keep
         // their payload-length and rowid varints.
@@ -325,18 +348,11 @@ private:
         while (bottom < top && m_data[bottom] == 0)
             ++bottom;
         if (bottom >= top) return;
-        // Backward search: whole cells freed at the start of the content area
-        // keep their headers; the lowest-lying were written last.
         Probe probe;
-        const std::uint32_t gapTop = top;
-        for (std::uint32_t pos = top; pos-- > bottom;) {
-            if (probeHeader(pos, top, m_searchColumns, probe) && take(probe, RowSource::gap)) top = pos;
-        }
-        top = gapTop;
-        // Cells whose first 4 bytes had become a freeblock header before the
-        // space joined the gap: a freeblock header (next freeblock 0 or further
-        // up, a size that fits) in front of a record that fits in that size.
-        // (A last freeblock's header starts with zero bytes.)
+        // Cells freed at the start of the content area joined the gap with
+        // their first 4 bytes made a freeblock header (next freeblock 0 or
+        // further up, a size that fits) in front of a record that fits in that
+        // size. (A last freeblock's header starts with zero bytes.)
         const std::uint32_t headerBottom = std::max(afterStale, bottom >= 3 ? bottom - 3 : 0);
         for (std::uint32_t pos = headerBottom; pos + kFreeblockHeaderSize < top; ++pos) {
             const std::uint32_t next = readBigEndian16(m_data + pos);
@@ -345,8 +361,13 @@ private:
                 size > top - pos || m_claimed.overlaps(pos, pos + size))
                 continue;
             const std::size_t before = m_out.size();
-            freedSpan(pos, pos + size, RowSource::gap);
+            freedSpan(pos, pos + size, RowSource::gap, true);
             if (m_out.size() != before) pos += size - 1;
+        }
+        // Backward search for the rest: record headers, the lowest-lying written
+        // last.
+        for (std::uint32_t pos = top; pos-- > bottom;) {
+            if (probeHeader(pos, top, m_searchColumns, probe) && take(probe, RowSource::gap)) top = pos;
         }
     }
 
@@ -384,6 +405,7 @@ private:
     std::uint32_t m_highestCellEnd = 0;
     ClaimedRanges m_claimed;
     std::uint64_t m_budget;
+    std::vector<Reading> m_readings;
 };
 
 } // namespace

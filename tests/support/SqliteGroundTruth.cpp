@@ -202,6 +202,15 @@ RecoveryScore scoreRecovery(const GroundTruthDatabase& database) {
         return kStatusOk;
     });
     score.recovered = found.size();
+    if (std::getenv("ORVELLE_REPORT_MISSED_ROWS"))
+        for (const StoredRow& row : database.deleted) {
+            const std::string signature = recordSignature(row.values);
+            const void* at = memmem(bytes.data(), bytes.size(), signature.data(), signature.size());
+            if (!at || found.count(rowKey(row.values))) continue;
+            const std::size_t offset = static_cast<const char*>(at) - bytes.data();
+            std::fprintf(stderr, "missed row %lld: page %zu offset %zu\n", static_cast<long long>(row.rowid),
+                         offset / file.pageSize(), offset % file.pageSize());
+        }
     return score;
 }
 
