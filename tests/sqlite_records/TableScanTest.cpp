@@ -265,3 +265,30 @@ TEST(TableScanTest, RowsCarryTheirPlaceAndBytes) {
 
 } // namespace
 } // namespace orvelle
+
+namespace orvelle {
+namespace {
+
+// Carved rows are not compared with live rows: when an update moves a row, its
+// older version in free space comes back as a deleted row beside the live one.
+TEST(TableScanTest, AnOlderVersionOfALiveRowIsReportedAsDeleted) {
+    test::TempFolder folder;
+    const auto path = folder / "update.db";
+    {
+        SqliteFixture db(path);
+        db.exec("CREATE TABLE T(id INTEGER PRIMARY KEY, t TEXT)");
+        for (const char* text : {"first", "second draft", "third"})
+            db.insert("T", {SqlValue::null(), SqlValue::text(text)});
+        db.exec("UPDATE T SET t = 'second draft, now much longer than before' WHERE id = 2");
+        db.close();
+    }
+    SqliteFile file;
+    ASSERT_EQ(file.open(path), kStatusOk);
+    const Collected got = collect(file, "T");
+    ASSERT_EQ(got.live.size(), 3u);
+    ASSERT_EQ(got.deleted.size(), 1u);
+    EXPECT_EQ(got.deleted[0].values[1], SqlValue::text("second draft"));
+}
+
+} // namespace
+} // namespace orvelle
