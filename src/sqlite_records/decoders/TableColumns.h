@@ -10,8 +10,6 @@
 #include "sqlite_records/TableScan.h"
 
 #include <cstdint>
-#include <initializer_list>
-#include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
