@@ -7,6 +7,7 @@
 #include "core/Status.h"
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace orvelle {
