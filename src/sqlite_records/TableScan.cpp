@@ -14,8 +14,11 @@ namespace {
 // One table's walk: the state shared by its live, carved and freelist passes.
 class TableScan {
 public:
-    TableScan(SqliteFile& file, const RowSink& sink, std::uint32_t columnCount, ScanStats& stats)
-        : m_file(file), m_sink(sink), m_columns(columnCount), m_shape(carveShapeFor(file, columnCount)),
+    // `columnCount` is the resolved expected column count (also the file's
+    // current one); `givenCount` the caller's, 0 when the table rules apply.
+    TableScan(SqliteFile& file, const RowSink& sink, std::uint32_t columnCount, std::uint32_t givenCount,
+              ScanStats& stats)
+        : m_file(file), m_sink(sink), m_columns(columnCount), m_shape(carveShapeFor(file, givenCount)),
           m_stats(stats), m_liveWalker(file), m_carveWalker(file) {}
 
     Status liveRows(std::uint32_t root) {
@@ -153,7 +156,7 @@ Status scanTable(SqliteFile& file, std::string_view tableName, const RowSink& ro
 
     ScanStats localStats;
     ScanStats& stats = options.stats ? *options.stats : localStats;
-    TableScan scan(file, rowSink, columns, stats);
+    TableScan scan(file, rowSink, columns, options.columnCount, stats);
     for (const auto& [root, key] : roots) {
         if (options.liveRows)
             if (const Status st = scan.liveRows(root); st != kStatusOk) return st;
