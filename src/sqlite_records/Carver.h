@@ -8,9 +8,18 @@
 ///     lowest cell;
 ///  4. stale     - cell pointers left behind the live ones.
 /// Each candidate is checked against the shape of the table's records (its
-/// expected column count c): serial types that fit, a body that ends inside
-/// the page. A candidate that starts inside a live cell, or at an offset
-/// already found, is dropped.
+/// expected column count c): c serial types (c - 1 when column 0's was lost),
+/// none of them 10 or 11, not all NULL, a body that is not all zero bytes and
+/// that ends inside the free space it was found in. A freed cell is read the
+/// way that fills its free span (a freeblock's size tells the cell's size).
+/// A candidate whose bytes overlap a live cell or a candidate already taken is
+/// dropped, so a record found by two sources is emitted once. The probing
+/// work per page is bounded.
+///
+/// Deleted cells keep their bytes because SQLite (secure_delete off) only
+/// writes a 4-byte freeblock header (next freeblock, size) over the start of
+/// a freed cell: the payload-length and rowid varints, and sometimes the
+/// header length and first serial type, are lost.
 
 #include "core/Status.h"
 #include "sqlite_records/PageMaps.h"
