@@ -46,6 +46,19 @@ TEST(TypedStreamTest, EveryCutOfAnArchiveIsRefusedOrReadWithoutOverrun) {
     }
 }
 
+TEST(TypedStreamTest, EveryByteChangedIsRefusedOrReadWithinTheArchive) {
+    for (const char* name : {"AttributedBodyTextOnly", "ExtraData"}) {
+        const std::string whole = sample(name);
+        for (std::size_t at = 0; at < whole.size(); ++at)
+            for (const unsigned char value : {0x00, 0x7f, 0x81, 0x82, 0x84, 0x85, 0x86, 0x92, 0xff}) {
+                std::string changed = whole;
+                changed[at] = static_cast<char>(value);
+                const auto result = readAttributedStringText(changed);
+                if (result) EXPECT_LT(result->text.size(), whole.size());
+            }
+    }
+}
+
 TEST(TypedStreamTest, RefusesOtherBytes) {
     EXPECT_FALSE(readAttributedStringText(""));
     EXPECT_FALSE(readAttributedStringText("plain text, not an archive"));
