@@ -133,6 +133,16 @@ void runCarve(const CarveOptions& options) {
     }
     ScanOptions scan;
     scan.columnCount = options.columns;
+    if (options.columns == 0) {
+        // The known count of a device table may belong to another system version.
+        const std::uint32_t known = file.expectedColumnCount(options.table);
+        const auto schema = TableSchema::load(file, options.table);
+        if (known != 0 && schema && schema->columnCount() != known)
+            std::cerr << "orvelle sqlite carve: note: deleted rows of " << options.table
+                      << " are looked for with " << known
+                      << " columns, the count its device layout is known by; this table has "
+                      << schema->columnCount() << " (try --columns " << schema->columnCount() << ")\n";
+    }
     const Status st = scanTable(
         file, options.table,
         [&](const Row& row) {
