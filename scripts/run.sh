@@ -18,3 +18,7 @@ for folder in "$demo"/*/; do
   echo "== Media files of ${folder%/}"
   "$bin/orvelle" files "${folder%/}"
 done
+echo
+encrypted=$("$bin/orvelle-make-demo" --encrypted demo/encrypted)
+echo "== Media files of the encrypted backup ${encrypted} (demo password: orvelle-demo)"
+echo orvelle-demo | "$bin/orvelle" files --password-stdin "$encrypted"

@@ -1,6 +1,8 @@
 #include "support/EncryptedFixture.h"
 
+#include "support/DemoBackup.h"
 #include "support/MediaSamples.h"
+#include "support/TempFolder.h"
 
 namespace orvelle::test {
 
@@ -39,6 +41,20 @@ void writeEncryptedBackup(const std::filesystem::path& plainFolder,
         builder.add(f);
     builder.build(plainFolder);
     BackupEncrypter(settings).encrypt(plainFolder, encryptedFolder);
+}
+
+std::filesystem::path makeEncryptedDemoBackup(const std::filesystem::path& root) {
+    BackupBuilder builder = demoRecentBackup();
+    builder.add(sampleFixtureFiles().front()); // the address book
+    TempFolder plain("orvelle-demo-plain");
+    builder.build(plain / "backup");
+    EncryptionSettings settings;
+    settings.password = std::string(kDemoPassword);
+    settings.iterations = 10000;
+    settings.dpIterations = 10000;
+    const std::filesystem::path folder = root / std::string(kEncryptedDemoFolder);
+    BackupEncrypter(settings).encrypt(plain / "backup", folder);
+    return folder;
 }
 
 } // namespace orvelle::test

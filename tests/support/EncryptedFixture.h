@@ -7,6 +7,7 @@
 #include "support/BackupEncrypter.h"
 
 #include <filesystem>
+#include <string_view>
 #include <vector>
 
 namespace orvelle::test {
@@ -24,5 +25,13 @@ std::vector<FixtureFile> sampleFixtureFiles();
 void writeEncryptedBackup(const std::filesystem::path& plainFolder,
                           const std::filesystem::path& encryptedFolder, ManifestKind kind,
                           const std::vector<FixtureFile>& files, const EncryptionSettings& settings = {});
+
+/// The encrypted demo backup: the recent demo backup (with an address book, by
+/// which a backup is known to be encrypted) encrypted with kDemoPassword.
+constexpr std::string_view kEncryptedDemoFolder = "5e1c0a9b7d3f42a68b0c1d2e3f405162738495a6";
+constexpr std::string_view kDemoPassword = "orvelle-demo";
+
+/// Writes the encrypted demo backup below `root` (created). Returns its folder.
+std::filesystem::path makeEncryptedDemoBackup(const std::filesystem::path& root);
 
 } // namespace orvelle::test
