@@ -212,10 +212,4 @@ std::string quoteWindowsArgument(std::string_view argument) {
     return out;
 }
 
-std::filesystem::path currentExecutablePath() {
-    std::error_code ec;
-    std::filesystem::path path = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::filesystem::path() : path;
-}
-
 } // namespace orvelle::platform

@@ -66,7 +66,4 @@ private:
 /// backslashes included).
 std::string quoteWindowsArgument(std::string_view argument);
 
-/// The full path of the running program; empty when it cannot be found.
-std::filesystem::path currentExecutablePath();
-
 } // namespace orvelle::platform

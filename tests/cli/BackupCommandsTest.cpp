@@ -25,7 +25,7 @@ struct CliRun {
 CliRun orvelle(const TempFolder& temp, const std::string& args, const std::string& env = "") {
     const auto errFile = temp / "stderr.txt";
     const std::string command = "XDG_DATA_HOME='" + (temp / "xdg").string() + "' " + env +
-                                " '" ORVELLE_CLI "' " + args + " 2>'" + errFile.string() + "'";
+                                " '" ORVELLE_CLI "' " + args + " </dev/null 2>'" + errFile.string() + "'";
     CliRun run;
     FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe) return run;

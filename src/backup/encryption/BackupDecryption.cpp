@@ -6,6 +6,7 @@
 #include "backup/encryption/ScratchFolder.h"
 #include "platform/Folder.h"
 #include "platform/Process.h"
+#include "platform/ProgramFolder.h"
 
 #include <string>
 
@@ -31,9 +32,8 @@ void drainOutput(platform::ChildProcess& child) {
 } // namespace
 
 std::filesystem::path defaultDecryptProgram() {
-    const std::filesystem::path self = platform::currentExecutablePath();
-    return self.empty() ? std::filesystem::path(kDecryptProgramName)
-                        : self.parent_path() / kDecryptProgramName;
+    const std::filesystem::path folder = platform::executableFolder();
+    return folder.empty() ? std::filesystem::path(kDecryptProgramName) : folder / kDecryptProgramName;
 }
 
 Status decryptBackup(const DecryptRun& run, std::string_view password, std::int32_t& progress,
