@@ -156,9 +156,13 @@ Status decodeContacts(const std::filesystem::path& addressBook, const DecodeCont
     }
     std::vector<ContactRecord> kept;
     for (auto& row : rows) {
-        if (row.phones.empty()) continue;
+        // A person with only an e-mail address (or only a name) is still a
+        // contact; a row with no text at all tells nothing.
+        if (row.name.empty() && row.phones.empty() && row.email.empty() && row.company.empty() &&
+            row.address.empty() && row.url.empty() && row.social.empty())
+            continue;
         if (row.name.empty()) row.name = "No Name";
-        row.phones = rebuildPhones(row.phones);
+        if (!row.phones.empty()) row.phones = rebuildPhones(row.phones);
         kept.push_back(std::move(row));
     }
     std::stable_sort(kept.begin(), kept.end(), [](const ContactRecord& a, const ContactRecord& b) {

@@ -48,9 +48,10 @@ TableColumns fixedContactColumns(bool newLayout);
 Status decodeContactRows(SqliteFile& file, std::vector<ContactRecord>& rows);
 Status decodeContactRows(SqliteFile& file, const TableColumns& columns, std::vector<ContactRecord>& rows);
 
-/// The contact list of an address book: rows with phone text, "No Name" for
-/// rows without a name, one line per number, sorted by name (ASCII case
-/// ignored). `maxContactRowId` receives the largest live row id.
+/// The contact list of an address book: every row that holds any text (with
+/// or without a phone number), "No Name" for rows without a name, one line
+/// per number, sorted by name (ASCII case ignored). `maxContactRowId`
+/// receives the largest live row id.
 Status decodeContacts(const std::filesystem::path& addressBook, const DecodeContext& context,
                       std::vector<ContactRecord>& out, std::uint64_t& maxContactRowId);
 

@@ -51,11 +51,12 @@ TEST_P(ContactsDecoderTest, LiveRowsDecodeFieldByField) {
     mailOnly.first = "Mail";
     mailOnly.email = "only@example.com";
     db.addPerson(mailOnly);
+    db.addPerson(Person{}); // no text at all: not listed
     db.close();
 
     const auto contacts = decode();
-    ASSERT_EQ(contacts.size(), 2u); // the row without phone text is not listed
-    EXPECT_EQ(m_maxRowId, 3u);
+    ASSERT_EQ(contacts.size(), 3u);
+    EXPECT_EQ(m_maxRowId, 4u);
     // Sorted by name: "Josh Hickman" < "No Name".
     const ContactRecord& c = contacts[0];
     EXPECT_EQ(c.deleted, kLive);
@@ -66,10 +67,14 @@ TEST_P(ContactsDecoderTest, LiveRowsDecodeFieldByField) {
     EXPECT_EQ(c.address, josh.address);
     EXPECT_EQ(c.url, "http://www.example.com");
     EXPECT_EQ(c.social, "twitter jhickman");
+    // A person without a phone number is a contact too.
+    EXPECT_EQ(contacts[1].name, "Mail");
+    EXPECT_EQ(contacts[1].phones, "");
+    EXPECT_EQ(contacts[1].email, "only@example.com");
     // No name columns; the pieces of the grouped number are shorter than 7.
-    EXPECT_EQ(contacts[1].name, "No Name");
-    EXPECT_EQ(contacts[1].phones, "+12345678901");
-    EXPECT_EQ(contacts[1].company, "Apple Inc.");
+    EXPECT_EQ(contacts[2].name, "No Name");
+    EXPECT_EQ(contacts[2].phones, "+12345678901");
+    EXPECT_EQ(contacts[2].company, "Apple Inc.");
 }
 
 TEST_P(ContactsDecoderTest, DeletedPeopleComeBack) {
