@@ -220,14 +220,18 @@ void joinMessageTables(MessageTables& tables, ContactLookup* contacts) {
 
 ConversationMap groupConversations(std::vector<MessageRecord> messages) {
     ConversationMap conversations;
-    // The map's lists, found once per conversation (map nodes stay put).
+    // The map's lists, each made once at its full size (map nodes stay put).
     std::unordered_map<std::int32_t, std::vector<MessageRecord>*> lists;
-    for (const std::uint32_t i : dateOrder(messages)) {
-        MessageRecord& message = messages[i];
-        auto [it, added] = lists.try_emplace(message.handleId, nullptr);
-        if (added) it->second = &conversations[message.handleId];
-        it->second->push_back(std::move(message));
+    std::unordered_map<std::int32_t, std::size_t> sizes;
+    for (const auto& message : messages)
+        ++sizes[message.handleId];
+    for (const auto& [key, size] : sizes) {
+        auto& list = conversations[key];
+        list.reserve(size);
+        lists.emplace(key, &list);
     }
+    for (const std::uint32_t i : dateOrder(messages))
+        lists[messages[i].handleId]->push_back(std::move(messages[i]));
     return conversations;
 }
 
