@@ -83,3 +83,31 @@ TEST(KeyBag, DamagedKeybagsAreRefusedWithAReason) {
 
 } // namespace
 } // namespace orvelle::decrypt
+
+namespace orvelle::decrypt {
+namespace {
+
+// Damaged copies of a good keybag (bytes changed, cut short) never crash the
+// parser, and whatever it accepts has sane sizes.
+TEST(KeyBag, MutatedKeybagsNeverCrash) {
+    const std::string good = header() + classKey(1, 2) + classKey(3, 2) + classKey(4, 3);
+    std::uint32_t state = 12345;
+    auto next = [&] { return state = state * 1103515245u + 12345u; };
+    for (int round = 0; round < 3000; ++round) {
+        std::string bytes = good;
+        for (int flips = 1 + next() % 4; flips > 0; --flips)
+            bytes[next() % bytes.size()] = char(next() >> 16);
+        if (round % 3 == 0) bytes.resize(next() % bytes.size());
+        KeyBag bag;
+        std::string error;
+        if (parseKeyBag(bytes, bag, error)) {
+            EXPECT_EQ(bag.uuid.size(), kUuidSize);
+            EXPECT_LE(bag.classKeys.size(), bytes.size() / kTlvHeaderSize);
+        } else {
+            EXPECT_FALSE(error.empty());
+        }
+    }
+}
+
+} // namespace
+} // namespace orvelle::decrypt
