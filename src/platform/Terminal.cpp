@@ -7,9 +7,13 @@
 
 namespace orvelle::platform {
 
-bool standardInputIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
+bool standardInputIsTerminal() {
+    return ::isatty(STDIN_FILENO) == 1;
+}
 
-bool standardErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
+bool standardErrorIsTerminal() {
+    return ::isatty(STDERR_FILENO) == 1;
+}
 
 std::optional<std::string> readPasswordFromTerminal(const std::string& prompt) {
     if (!standardInputIsTerminal()) return std::nullopt;

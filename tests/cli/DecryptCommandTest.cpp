@@ -50,7 +50,8 @@ protected:
 
 std::vector<std::string> namesAndSizes(const std::string& json) {
     std::vector<std::string> out;
-    const std::regex entry(R"re("name":\s*"((?:[^"\\]|\\.)*)",\s*"size":\s*(\d+)(,\s*"appName":\s*"((?:[^"\\]|\\.)*)")?)re");
+    const std::regex entry(
+        R"re("name":\s*"((?:[^"\\]|\\.)*)",\s*"size":\s*(\d+)(,\s*"appName":\s*"((?:[^"\\]|\\.)*)")?)re");
     for (auto it = std::sregex_iterator(json.begin(), json.end(), entry); it != std::sregex_iterator(); ++it)
         out.push_back((*it)[1].str() + "|" + (*it)[2].str() + "|" + (*it)[4].str());
     return out;

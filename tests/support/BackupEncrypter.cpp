@@ -304,7 +304,7 @@ void BackupEncrypter::encryptMbdbBackup(const fs::path& plain, const fs::path& o
         record += in.rawString(&path);
         record += in.rawString(); // link target
         record += in.rawString(); // data hash
-        in.rawString(); // the plain backup's encryption key (none)
+        in.rawString();           // the plain backup's encryption key (none)
         const std::uint16_t mode = std::uint16_t(in.integer(2));
         const std::size_t fixedStart = in.offset;
         in.integer(8);
