@@ -11,7 +11,7 @@ namespace orvelle::decrypt {
 
 namespace {
 
-constexpr std::size_t kChunkSize = 1 << 20; // a multiple of the block size
+constexpr std::size_t kChunkSize = 128 << 10; // a multiple of the block size
 
 struct CipherContextFree {
     void operator()(EVP_CIPHER_CTX* ctx) const { EVP_CIPHER_CTX_free(ctx); }

@@ -28,6 +28,9 @@ std::vector<FixtureFile> sampleFixtureFiles() {
         file("HomeDomain", "Library/one-byte", "x"),
         file("HomeDomain", "Library/one-block", "0123456789abcdef"),
         file("AppDomain-net.whatsapp.WhatsApp", "Documents/block-and-a-byte", "0123456789abcdefX"),
+        // larger than the decrypter's chunk: the padding sits in a later chunk
+        file("CameraRollDomain", "Media/DCIM/100APPLE/IMG_0002.MOV",
+             mediaSample(MediaSample::QuickTime, 300001)),
     };
 }
 
