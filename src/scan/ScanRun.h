@@ -1,0 +1,163 @@
+#pragma once
+/// One scan of a backup, run on a worker thread: the engine half of the scan
+/// page. It owns the result containers, the chat summaries, the per-category
+/// counts, the last shown percent and the selection tally; it calls the scan
+/// source's operations for the ticked categories in a fixed order and tells an
+/// observer what a window would be told.
+///
+/// Category order: Camera Roll / Photo Stream, Messages, Message Attachments,
+/// Contacts, Call History, Notes, App Photos / App Videos, WhatsApp, WhatsApp
+/// Attachments. Reminder, Calendar and Safari Bookmark start nothing.
+///
+/// Progress rule (the source's callback): a stop request answers
+/// kStatusStopped; a value not above the last shown one is ignored; the first
+/// 1 means "scan opened"; values below 2 count as 2, values of 100 or more as
+/// 99 (so 0, 1, 1, 5, 3, 150 show 0, 2, 2, 5, 5, 99).
+///
+/// Threads: start(), pause(), resume(), stop() and the readers are for one
+/// controlling thread. The worker writes the containers without a lock; read
+/// them after countsUpdated()/firstCategoryHasResults(), after the scan
+/// finished, or while paused. Observer calls arrive on the worker thread.
+/// Pausing holds the scan lock, so the worker blocks at its next report.
+
+#include "backup/BackupInfo.h"
+#include "backup/IPhoneRecoveryParse.h"
+#include "core/Categories.h"
+#include "core/Status.h"
+#include "scan/CStatisticsObj.h"
+#include "scan/ScanResults.h"
+#include "scan/WorkerControl.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+
+namespace orvelle {
+
+class BackupStore;
+
+/// What a front end hears from a running scan (all on the worker thread).
+class ScanObserver {
+public:
+    virtual ~ScanObserver() = default;
+    /// The first progress report of 1 arrived: the backup is being read.
+    virtual void scanOpened() {}
+    /// open answered kStatusWrongPassword: ask for the (right) password and start again.
+    virtual void passwordNeeded() {}
+    /// open answered kStatusFailed: the scan ends as stopped, without results.
+    virtual void openFailed() {}
+    /// An accepted progress report: `percent` is what a progress bar shows (0..99).
+    virtual void progressShown(int /*percent*/) {}
+    /// The counts changed (after open and after each category).
+    virtual void countsUpdated() {}
+    /// A category has results and none was first before: `kind` is now the first.
+    virtual void firstCategoryHasResults(ItemKind /*kind*/) {}
+    /// The scan ended (completed, stopped, or failed to open); `result` is the
+    /// last operation's result.
+    virtual void scanFinished(Status /*result*/) {}
+};
+
+/// What to scan.
+struct ScanRequest {
+    int sourceType = static_cast<int>(ScanSourceType::LocalBackup);
+    BackupInfo backup;             ///< the chosen backup's summary
+    std::string password;          ///< empty for a plain backup
+    std::set<ItemKind> categories; ///< ticked categories (ItemKind::None entries start nothing)
+};
+
+/// Makes the scan source for a type (tests hand in fakes).
+using ScanSourceFactory = std::function<std::unique_ptr<IPhoneRecoveryParse>(int type, BackupStore* store)>;
+
+/// Every category a scan can fill, in ItemKind order.
+std::set<ItemKind> allScanCategories();
+
+class ScanRun {
+public:
+    /// A run over `store`, reporting to `observer` (may be null). `factory`
+    /// defaults to createScanSource.
+    explicit ScanRun(BackupStore& store, ScanObserver* observer = nullptr, ScanSourceFactory factory = {});
+    /// Stops a running scan (releasing a pause) and joins its worker.
+    ~ScanRun();
+    ScanRun(const ScanRun&) = delete;
+    ScanRun& operator=(const ScanRun&) = delete;
+
+    /// Clears every result, makes the request's backup current, creates the
+    /// source and starts the worker. 1 (nothing started) for a source type
+    /// other than 1 or when the factory gives no source; 0 otherwise. A
+    /// previous scan is stopped and joined first.
+    Status start(const ScanRequest& request);
+
+    /// Holds the scan lock: the worker blocks at its next progress report.
+    void pause();
+    /// Releases the lock taken by pause().
+    void resume();
+    bool paused() const { return m_paused; }
+
+    /// Asks the worker to stop at its next report (a pause is released) and
+    /// waits until it has finished. Partial results stay.
+    void stop();
+    /// Asks for a stop without waiting; safe from any thread.
+    void requestStop() { m_control.requestStop(); }
+    /// Waits until the worker has ended (joins it).
+    void wait();
+
+    /// True when no worker runs.
+    bool scanFinished() const { return m_control.finished(); }
+    bool stopRequested() const { return m_control.stopRequested(); }
+    /// The result of open, or of the last category operation that ran.
+    Status lastResult() const { return m_lastResult.load(); }
+    /// open's result.
+    Status openResult() const { return m_openResult.load(); }
+
+    /// The last percent shown (0 at start, at most 99 while running).
+    int lastPercent() const;
+    /// The count shown beside a category (chats for Messages and WhatsApp).
+    std::uint32_t count(ItemKind kind) const;
+    /// The first category that received results, or ItemKind::None.
+    ItemKind firstResultCategory() const;
+
+    const ScanResults& results() const { return m_results; }
+    ScanResults& results() { return m_results; }
+    const CStatisticsObj& tally() const { return m_tally; }
+    CStatisticsObj& tally() { return m_tally; }
+    /// The current scan source (for export copies and previews), or null.
+    IPhoneRecoveryParse* source() { return m_source.get(); }
+
+    /// The progress callback handed to the source (`run` is the ScanRun).
+    static std::int32_t progress(void* run, std::int32_t percent);
+
+private:
+    void work();
+    Status runCategories();
+    void completeCategory(ItemKind kind, bool addToTally);
+    void announceResults(ItemKind kind);
+    void recomputeCounts();
+    void clearResults();
+    void joinWorker();
+
+    BackupStore& m_store;
+    ScanObserver* m_observer;
+    ScanSourceFactory m_factory;
+    ScanRequest m_request;
+    std::unique_ptr<IPhoneRecoveryParse> m_source;
+    ScanResults m_results;
+    CStatisticsObj m_tally;
+    WorkerControl m_control;        ///< the scan lock, stop request and finished flag
+    mutable std::mutex m_stateLock; ///< guards lastPercent, counts, firstResult
+    int m_lastPercent = 0;
+    bool m_openedAnnounced = false;
+    std::array<std::uint32_t, 12> m_counts{};
+    ItemKind m_firstResult = ItemKind::None;
+    std::atomic<Status> m_lastResult{kStatusOk};
+    std::atomic<Status> m_openResult{kStatusOk};
+    bool m_paused = false;
+    std::thread m_worker;
+};
+
+} // namespace orvelle
