@@ -10,6 +10,7 @@ packages=(
   libsqlite3-dev sqlite3 libssl-dev openssl libplist-dev libplist-utils libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
+  chromium
 )
 missing=()
 for p in "${packages[@]}"; do
