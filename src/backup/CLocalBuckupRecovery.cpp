@@ -1,0 +1,130 @@
+#include "backup/CLocalBuckupRecovery.h"
+
+#include "backup/BackupStore.h"
+#include "backup/DatabaseScans.h"
+#include "backup/StoredFileCopy.h"
+#include "backup/encryption/BackupDecryption.h"
+#include "platform/PathText.h"
+
+namespace orvelle {
+
+Status CLocalBuckupRecovery::attach(BackupStore* store) {
+    m_store = store;
+    return kStatusOk;
+}
+
+Status CLocalBuckupRecovery::setCallback(ScanCallback callback, void* userData) {
+    if (!m_store) return kStatusInvalid;
+    m_store->setCallback(callback, userData);
+    return kStatusOk;
+}
+
+Status CLocalBuckupRecovery::open(std::string_view password) {
+    if (!m_store) return kStatusInvalid;
+    ScanProgress& progress = m_store->progress();
+    progress.setProgress(0);
+    progress.setStep(kStepPlainBackup);
+    if (const Status answer = progress.report(0)) return answer;
+    m_store->clearCandidates();
+    m_store->clearManifest();
+
+    const BackupInfo& backup = m_store->currentBackup();
+    const std::filesystem::path folder = platform::utf8Path(backup.folder);
+    std::filesystem::path decryptedCopy;
+    if (backup.encrypted) {
+        progress.setStep(kStepEncryptedBackup);
+        ScratchDecryption request;
+        request.dataFolder = m_store->dataFolder();
+        request.backupFolder = folder;
+        request.step = kStepEncryptedBackup;
+        std::int32_t value = progress.progress();
+        const Status status = decryptToScratch(
+            request, password, value, [&progress](std::int32_t v) { return progress.report(v); },
+            decryptedCopy);
+        progress.setProgress(value);
+        if (status != kStatusOk) return status;
+    } else {
+        progress.setProgress(1);
+        if (const Status answer = progress.report(1)) return answer;
+    }
+    const Status result = m_store->loadManifest(folder, decryptedCopy);
+    if (!decryptedCopy.empty()) m_store->useDecryptedCopy(decryptedCopy);
+    if (const Status answer = progress.advance(progress.step())) return answer;
+    return result;
+}
+
+Status CLocalBuckupRecovery::scanMessages(ConversationMap& chats) {
+    return m_store ? scanMessageDatabase(*m_store, chats) : kStatusInvalid;
+}
+
+Status CLocalBuckupRecovery::scanMessageAttachments(std::vector<AttachmentRecord>& attachments) {
+    return m_store ? m_store->scanMessageAttachments(attachments) : kStatusInvalid;
+}
+
+Status CLocalBuckupRecovery::scanContacts(std::vector<ContactRecord>& contacts) {
+    return m_store ? scanContactDatabase(*m_store, contacts) : kStatusInvalid;
+}
+
+Status CLocalBuckupRecovery::scanNotes(std::vector<NoteRecord>& notes) {
+    return m_store ? scanNoteDatabase(*m_store, notes) : kStatusInvalid;
+}
+
+Status CLocalBuckupRecovery::scanCallHistory(std::vector<CallRecord>& calls) {
+    return m_store ? scanCallDatabase(*m_store, calls) : kStatusInvalid;
+}
+
+Status CLocalBuckupRecovery::scanCameraRoll(std::vector<MediaFileRecord>& cameraRoll,
+                                            std::vector<MediaFileRecord>& photoStream) {
+    return m_store ? m_store->scanCameraRoll(cameraRoll, photoStream) : kStatusInvalid;
+}
+
+Status CLocalBuckupRecovery::scanWhatsAppAttachments(std::vector<MediaFileRecord>& attachments) {
+    if (!m_store) return kStatusInvalid;
+    attachments = m_store->whatsAppAttachments();
+    ScanProgress& progress = m_store->progress();
+    if (!progress.hasCallback()) {
+        progress.advance(progress.step());
+        return kStatusOk;
+    }
+    return progress.advance(progress.step());
+}
+
+Status CLocalBuckupRecovery::scanAppFiles(std::vector<AppFileRecord>& appFiles) {
+    return m_store ? m_store->scanAppFiles(appFiles) : kStatusInvalid;
+}
+
+Status CLocalBuckupRecovery::scanQQ(AccountChatMap& chats) {
+    chats.clear();
+    return kStatusInvalid;
+}
+
+Status CLocalBuckupRecovery::scanWeChat(AccountChatMap& chats) {
+    chats.clear();
+    return kStatusInvalid;
+}
+
+Status CLocalBuckupRecovery::scanWhatsApp(WhatsAppChatMap& chats) {
+    return m_store ? scanWhatsAppDatabase(*m_store, chats) : kStatusInvalid;
+}
+
+Status CLocalBuckupRecovery::makePreviewCopy(const std::filesystem::path& storedPath,
+                                             std::filesystem::path& previewPath, PreviewProgress function,
+                                             void* context) {
+    return m_store ? m_store->makePreviewCopy(storedPath, previewPath, function, context) : kStatusInvalid;
+}
+
+Status CLocalBuckupRecovery::copyFile(const std::filesystem::path& source,
+                                      const std::filesystem::path& destination, CopyProgressFn function,
+                                      void* context) {
+    return copyStoredFile(source, destination, function, context);
+}
+
+Status CLocalBuckupRecovery::exportDeletedMessages(const std::filesystem::path& output) {
+    return m_store ? exportMessageDatabase(*m_store, output) : kStatusInvalid;
+}
+
+Status CLocalBuckupRecovery::exportDeletedContacts(const std::filesystem::path& output) {
+    return m_store ? exportContactDatabase(*m_store, output) : kStatusInvalid;
+}
+
+} // namespace orvelle

@@ -1,0 +1,134 @@
+#include "backup/DatabaseScans.h"
+
+#include "backup/BackupStore.h"
+#include "backup/KnownFileIds.h"
+#include "platform/File.h"
+#include "sqlite_records/decoders/CallsDecoder.h"
+#include "sqlite_records/decoders/ContactsDecoder.h"
+#include "sqlite_records/decoders/MessagesDecoder.h"
+#include "sqlite_records/decoders/NotesDecoder.h"
+#include "sqlite_records/decoders/WhatsAppDecoder.h"
+
+#include <string>
+
+namespace orvelle {
+
+namespace {
+
+/// Wires a decoder's percent reports to the store's progress and remembers
+/// whether the callback asked for a stop.
+class DecoderProgress {
+public:
+    explicit DecoderProgress(BackupStore& store) : m_store(store) {}
+
+    DecodeContext context() {
+        DecodeContext context;
+        context.newAddressBookLayout = m_store.currentBackup().majorVersionAbove11;
+        context.progress = [this](int percent) {
+            const ScanProgress& progress = m_store.progress();
+            const std::int64_t half = progress.step() / 2;
+            const int clamped = percent < 0 ? 0 : (percent > 100 ? 100 : percent);
+            const int answer =
+                progress.report(static_cast<std::int32_t>(progress.progress() + half * clamped / 100));
+            if (answer != 0) m_stopAnswer = answer;
+            return answer;
+        };
+        return context;
+    }
+
+    /// The operation's result: the decoder's status, except that the stop
+    /// value is kept only when the callback gave it.
+    Status finish(Status decoderStatus) {
+        ScanProgress& progress = m_store.progress();
+        progress.advance(progress.step() / 2); // answer not checked
+        if (m_stopAnswer != 0) return m_stopAnswer;
+        if (decoderStatus == kStatusStopped) return kStatusFileMissing;
+        return decoderStatus;
+    }
+
+private:
+    BackupStore& m_store;
+    int m_stopAnswer = 0;
+};
+
+std::int64_t markOf(std::uint64_t rowId) {
+    return rowId > static_cast<std::uint64_t>(INT64_MAX) ? INT64_MAX : static_cast<std::int64_t>(rowId);
+}
+
+} // namespace
+
+Status scanMessageDatabase(BackupStore& store, ConversationMap& chats) {
+    DecoderProgress progress(store);
+    std::uint64_t maxRowId = 0;
+    const Status status =
+        decodeMessages(store.storedFilePath(kMessagesFileId), store.storedFilePath(kAddressBookFileId),
+                       progress.context(), chats, maxRowId);
+    if (status == kStatusOk && maxRowId > 0) store.setLargestMessageRowId(markOf(maxRowId));
+    return progress.finish(status);
+}
+
+Status scanContactDatabase(BackupStore& store, std::vector<ContactRecord>& contacts) {
+    DecoderProgress progress(store);
+    std::uint64_t maxRowId = 0;
+    contacts.clear();
+    const Status status =
+        decodeContacts(store.storedFilePath(kAddressBookFileId), progress.context(), contacts, maxRowId);
+    if (status == kStatusOk && maxRowId > 0) store.setLargestAddressBookRowId(markOf(maxRowId));
+    return progress.finish(status);
+}
+
+Status scanCallDatabase(BackupStore& store, std::vector<CallRecord>& calls) {
+    DecoderProgress progress(store);
+    std::filesystem::path callDb = store.storedFilePath(kCallHistoryFileId);
+    if (!platform::isRegularFile(callDb)) callDb = store.storedFilePath(kOlderCallHistoryFileId);
+    const Status status =
+        decodeCalls(callDb, store.storedFilePath(kAddressBookFileId), progress.context(), calls);
+    return progress.finish(status);
+}
+
+Status scanNoteDatabase(BackupStore& store, std::vector<NoteRecord>& notes) {
+    DecoderProgress progress(store);
+    const Status status = decodeNotes(store.storedFilePath(kNotesFileId), notes);
+    return progress.finish(status);
+}
+
+Status scanWhatsAppDatabase(BackupStore& store, WhatsAppChatMap& chats) {
+    chats.clear();
+    std::filesystem::path chatDb;
+    std::filesystem::path contactsDb; // located, not read
+    int matches = 0;
+    for (const ManifestEntry& entry : store.manifest()) {
+        const bool isChats = entry.domainPath.find(kWhatsAppChatDatabaseName) != std::string::npos;
+        const bool isContacts = entry.domainPath.find(kWhatsAppContactsDatabaseName) != std::string::npos;
+        if (isChats)
+            chatDb = store.storedFilePath(entry.fileId);
+        else if (isContacts)
+            contactsDb = store.storedFilePath(entry.fileId);
+        if ((isChats || isContacts) && ++matches == 2) break;
+    }
+    Status status = decodeWhatsApp(chatDb, chats);
+    if (status == kStatusStopped) status = kStatusFileMissing; // only the callback may answer a stop
+    ScanProgress& progress = store.progress();
+    if (!progress.hasCallback()) {
+        progress.advance(progress.step());
+        return status;
+    }
+    return progress.advance(progress.step());
+}
+
+Status exportMessageDatabase(BackupStore& store, const std::filesystem::path& output) {
+    std::uint64_t mark = static_cast<std::uint64_t>(std::max<std::int64_t>(store.largestMessageRowId(), 0));
+    const Status status = exportMessageRows(store.storedFilePath(kMessagesFileId), output, mark);
+    store.setLargestMessageRowId(markOf(mark));
+    return status;
+}
+
+Status exportContactDatabase(BackupStore& store, const std::filesystem::path& output) {
+    std::uint64_t mark =
+        static_cast<std::uint64_t>(std::max<std::int64_t>(store.largestAddressBookRowId(), 0));
+    const Status status = exportContacts(store.storedFilePath(kAddressBookFileId), output, mark);
+    store.setLargestAddressBookRowId(markOf(mark));
+    return status;
+}
+
+} // namespace orvelle

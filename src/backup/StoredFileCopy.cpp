@@ -1,0 +1,81 @@
+#include "backup/StoredFileCopy.h"
+
+#include "platform/File.h"
+#include "platform/Folder.h"
+#include "platform/OutputFile.h"
+
+#include <vector>
+
+namespace orvelle {
+
+namespace {
+
+Status errorStatus(const std::error_code& ec, Status fallback) {
+    return ec && ec.value() != 0 ? ec.value() : fallback;
+}
+
+int call(CopyProgressFn function, void* context, int percent, Status status,
+         const std::filesystem::path& path) {
+    return function ? function(context, percent, status, path) : 0;
+}
+
+} // namespace
+
+Status copyChunks(std::uint64_t size, const ChunkReader& read, const ChunkWriter& write,
+                  CopyProgressFn function, void* context, const std::filesystem::path& destination) {
+    std::vector<unsigned char> buffer(kCopyChunkBytes);
+    std::uint64_t copied = 0;
+    while (copied < size) {
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(kCopyChunkBytes, size - copied));
+        std::size_t got = 0;
+        Status status = read(copied, buffer.data(), want, got);
+        if (status == kStatusOk && got != want) status = kStatusShortRead;
+        if (status != kStatusOk) return status;
+        const Status written = write(copied, buffer.data(), got);
+        copied += got;
+        // size > 0 here, and copied <= size, so the quotient fits in an int.
+        const int percent = static_cast<int>(copied * 100 / size);
+        const int answer = call(function, context, percent, written, destination);
+        if (answer != 0) return answer;
+    }
+    return kStatusOk;
+}
+
+Status copyStoredFile(const std::filesystem::path& source, const std::filesystem::path& destination,
+                      CopyProgressFn function, void* context) {
+    if (destination.has_parent_path()) platform::createFolders(destination.parent_path());
+    std::error_code ec;
+    platform::InputFile in;
+    platform::OutputFile out;
+    std::uint64_t size = 0;
+    Status status = kStatusOk;
+    if (!in.open(source, ec) || !out.create(destination, false, ec)) {
+        status = kStatusInvalid;
+    } else {
+        size = in.size(ec);
+        if (ec) status = kStatusInvalid;
+    }
+    if (status == kStatusOk) {
+        const ChunkReader read = [&in](std::uint64_t offset, void* buffer, std::size_t length,
+                                       std::size_t& got) {
+            std::error_code readError;
+            got = in.readAt(offset, buffer, length, readError);
+            return readError ? errorStatus(readError, kStatusShortRead) : kStatusOk;
+        };
+        const ChunkWriter write = [&out](std::uint64_t offset, const void* data, std::size_t length) {
+            std::error_code writeError;
+            return out.writeAt(offset, data, length, writeError) ? kStatusOk
+                                                                 : errorStatus(writeError, kStatusInvalid);
+        };
+        status = copyChunks(size, read, write, function, context, destination);
+    }
+    if (out.isOpen()) {
+        std::error_code closeError;
+        if (!out.close(closeError) && status == kStatusOk) status = errorStatus(closeError, kStatusInvalid);
+    }
+    if (status > 0) call(function, context, 100, status, destination);
+    return status;
+}
+
+} // namespace orvelle

@@ -1,0 +1,44 @@
+#pragma once
+/// Copies a stored file out of a backup in 64 KiB chunks, each read at its
+/// explicit offset, reporting after every chunk:
+///
+///   function(context, copied x 100 / size, status, destination)
+///
+/// where status is 0, or the system's error code when writing the chunk
+/// failed. The answer becomes the copy's status: non-zero stops the copy, 0
+/// goes on (a write error answered with 0 does not stop it). A failed read
+/// stops the copy with the read's code. When the copy ends with a positive
+/// status a closing call function(context, 100, status, destination)
+/// follows. A file that cannot be opened (either side) gives kStatusInvalid
+/// and only the closing call. An empty source gives an empty destination,
+/// result 0 and no report.
+
+#include "backup/IPhoneRecoveryParse.h"
+#include "core/Status.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+
+namespace orvelle {
+
+constexpr std::size_t kCopyChunkBytes = 64 * 1024;
+
+/// Reads up to `length` bytes at `offset` into `buffer`; returns 0 and the
+/// count read, or a non-zero error code.
+using ChunkReader =
+    std::function<Status(std::uint64_t offset, void* buffer, std::size_t length, std::size_t& got)>;
+/// Writes `length` bytes at `offset`; returns 0 or the system's error code.
+using ChunkWriter = std::function<Status(std::uint64_t offset, const void* data, std::size_t length)>;
+
+/// The chunk loop over a source of `size` bytes (the reporting rules above,
+/// without the closing call).
+Status copyChunks(std::uint64_t size, const ChunkReader& read, const ChunkWriter& write,
+                  CopyProgressFn function, void* context, const std::filesystem::path& destination);
+
+/// Copies `source` to `destination` (its folder created with all parents).
+Status copyStoredFile(const std::filesystem::path& source, const std::filesystem::path& destination,
+                      CopyProgressFn function, void* context);
+
+} // namespace orvelle
