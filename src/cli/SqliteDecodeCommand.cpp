@@ -4,6 +4,7 @@
 
 #include "cli/Command.h"
 #include "cli/Json.h"
+#include "cli/RecordJson.h"
 #include "core/ItemRecords.h"
 #include "sqlite_records/decoders/CallsDecoder.h"
 #include "sqlite_records/decoders/ContactsDecoder.h"
@@ -67,45 +68,13 @@ void warnAddressBook(const DecodeOptions& options, const DecodeReport& report) {
                   << "); records are shown without names\n";
 }
 
-void writeMessage(JsonWriter& json, const MessageRecord& m) {
-    json.beginObject()
-        .field("deleted", m.deleted)
-        .field("fromMe", m.fromMe)
-        .field("rowId", m.rowId)
-        .field("handleId", m.handleId)
-        .field("date", m.date)
-        .field("address", m.address)
-        .field("contactName", m.contactName)
-        .field("text", m.text)
-        .field("attachmentName", m.attachmentName)
-        .endObject();
-}
-
-void writeWhatsApp(JsonWriter& json, const WhatsAppMessageRecord& m) {
-    json.beginObject()
-        .field("deleted", m.deleted)
-        .field("fromMe", m.fromMe)
-        .field("rowId", m.rowId)
-        .field("chatKey", m.chatKey)
-        .field("memberKey", m.memberKey)
-        .field("mediaKey", m.mediaKey)
-        .field("date", m.date)
-        .field("senderName", m.senderName)
-        .field("text", m.text)
-        .field("senderId", m.senderId)
-        .field("chatNames", m.chatNames)
-        .field("chatIds", m.chatIds)
-        .field("chatTitle", m.chatTitle)
-        .endObject();
-}
-
-template <typename Map, typename WriteOne> void writeGrouped(const Map& groups, WriteOne writeOne) {
+template <typename Map> void writeGrouped(const Map& groups) {
     JsonWriter json(std::cout);
     json.beginArray();
     for (const auto& [key, records] : groups) {
         json.beginObject().field("key", key).key("messages").beginArray();
         for (const auto& record : records)
-            writeOne(json, record);
+            writeRecord(json, record);
         json.endArray().endObject();
     }
     json.endArray();
@@ -120,7 +89,7 @@ void runMessages(const DecodeOptions& options) {
                                          conversations, maxRowId, &report);
     if (status != kStatusOk) fail("cannot read " + options.database, status);
     warnAddressBook(options, report);
-    if (options.json) return writeGrouped(conversations, writeMessage);
+    if (options.json) return writeGrouped(conversations);
     std::cout << "date\tstate\trowId\tfrom\tcontactName\ttext\tattachmentName\n";
     for (const auto& [key, messages] : conversations) {
         std::cout << "== conversation " << key << " (" << messages.size() << " messages)\n";
@@ -137,7 +106,7 @@ void runWhatsApp(const DecodeOptions& options) {
     WhatsAppChatMap chats;
     const Status status = decodeWhatsApp(options.database, chats);
     if (status != kStatusOk) fail("cannot read " + options.database, status);
-    if (options.json) return writeGrouped(chats, writeWhatsApp);
+    if (options.json) return writeGrouped(chats);
     std::cout << "date\tstate\trowId\tsenderName\tsenderId\ttext\n";
     std::size_t live = 0, deleted = 0;
     for (const auto& [key, messages] : chats) {
@@ -160,19 +129,7 @@ void runContacts(const DecodeOptions& options) {
     if (status != kStatusOk) fail("cannot read " + options.database, status);
     if (options.json) {
         JsonWriter json(std::cout);
-        json.beginArray();
-        for (const auto& c : contacts)
-            json.beginObject()
-                .field("deleted", c.deleted)
-                .field("email", c.email)
-                .field("address", c.address)
-                .field("social", c.social)
-                .field("url", c.url)
-                .field("phones", c.phones)
-                .field("company", c.company)
-                .field("name", c.name)
-                .endObject();
-        json.endArray();
+        writeRecords(json, contacts);
         std::cout << '\n';
         return;
     }
@@ -192,17 +149,7 @@ void runCalls(const DecodeOptions& options) {
     warnAddressBook(options, report);
     if (options.json) {
         JsonWriter json(std::cout);
-        json.beginArray();
-        for (const auto& c : calls)
-            json.beginObject()
-                .field("deleted", c.deleted)
-                .field("incoming", c.incoming)
-                .field("duration", c.duration)
-                .field("date", c.date)
-                .field("number", c.number)
-                .field("contactName", c.contactName)
-                .endObject();
-        json.endArray();
+        writeRecords(json, calls);
         std::cout << '\n';
         return;
     }
@@ -219,16 +166,7 @@ void runNotes(const DecodeOptions& options) {
     if (status != kStatusOk) fail("cannot read " + options.database, status);
     if (options.json) {
         JsonWriter json(std::cout);
-        json.beginArray();
-        for (const auto& n : notes)
-            json.beginObject()
-                .field("deleted", n.deleted)
-                .field("key", n.key)
-                .field("date", n.date)
-                .field("title", n.title)
-                .field("body", n.body)
-                .endObject();
-        json.endArray();
+        writeRecords(json, notes);
         std::cout << '\n';
         return;
     }

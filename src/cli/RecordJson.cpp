@@ -1,0 +1,96 @@
+#include "cli/RecordJson.h"
+
+namespace orvelle::cli {
+
+void writeRecord(JsonWriter& json, const MessageRecord& m) {
+    json.beginObject()
+        .field("deleted", m.deleted)
+        .field("fromMe", m.fromMe)
+        .field("rowId", m.rowId)
+        .field("handleId", m.handleId)
+        .field("date", m.date)
+        .field("address", m.address)
+        .field("contactName", m.contactName)
+        .field("text", m.text)
+        .field("attachmentName", m.attachmentName)
+        .endObject();
+}
+
+void writeRecord(JsonWriter& json, const WhatsAppMessageRecord& m) {
+    json.beginObject()
+        .field("deleted", m.deleted)
+        .field("fromMe", m.fromMe)
+        .field("rowId", m.rowId)
+        .field("chatKey", m.chatKey)
+        .field("memberKey", m.memberKey)
+        .field("mediaKey", m.mediaKey)
+        .field("date", m.date)
+        .field("senderName", m.senderName)
+        .field("text", m.text)
+        .field("senderId", m.senderId)
+        .field("chatNames", m.chatNames)
+        .field("chatIds", m.chatIds)
+        .field("chatTitle", m.chatTitle)
+        .endObject();
+}
+
+void writeRecord(JsonWriter& json, const ContactRecord& c) {
+    json.beginObject()
+        .field("deleted", c.deleted)
+        .field("email", c.email)
+        .field("address", c.address)
+        .field("social", c.social)
+        .field("url", c.url)
+        .field("phones", c.phones)
+        .field("company", c.company)
+        .field("name", c.name)
+        .endObject();
+}
+
+void writeRecord(JsonWriter& json, const CallRecord& c) {
+    json.beginObject()
+        .field("deleted", c.deleted)
+        .field("incoming", c.incoming)
+        .field("duration", c.duration)
+        .field("date", c.date)
+        .field("number", c.number)
+        .field("contactName", c.contactName)
+        .endObject();
+}
+
+void writeRecord(JsonWriter& json, const NoteRecord& n) {
+    json.beginObject()
+        .field("deleted", n.deleted)
+        .field("key", n.key)
+        .field("date", n.date)
+        .field("title", n.title)
+        .field("body", n.body)
+        .endObject();
+}
+
+void writeRecord(JsonWriter& json, const MediaFileRecord& f) {
+    json.beginObject()
+        .field("size", f.size)
+        .field("name", f.name)
+        .field("storedPath", f.storedPath)
+        .endObject();
+}
+
+void writeRecord(JsonWriter& json, const AttachmentRecord& f) {
+    json.beginObject()
+        .field("size", f.size)
+        .field("name", f.name)
+        .field("storedPath", f.storedPath)
+        .endObject();
+}
+
+void writeRecord(JsonWriter& json, const AppFileRecord& f) {
+    json.beginObject()
+        .field("size", f.size)
+        .field("appName", f.appName)
+        .field("name", f.name)
+        .field("storedPath", f.storedPath)
+        .endObject();
+}
+
+} // namespace orvelle::cli
