@@ -6,9 +6,11 @@ namespace orvelle::platform {
 
 namespace {
 volatile std::sig_atomic_t g_interrupted = 0;
+volatile std::sig_atomic_t g_interruptCount = 0;
 
 extern "C" void onInterrupt(int) {
     g_interrupted = 1;
+    if (g_interruptCount < 1000) g_interruptCount = g_interruptCount + 1;
 }
 } // namespace
 
@@ -26,6 +28,10 @@ void catchInterrupts() {
 
 bool interruptRequested() {
     return g_interrupted != 0;
+}
+
+int interruptCount() {
+    return static_cast<int>(g_interruptCount);
 }
 
 } // namespace orvelle::platform

@@ -12,4 +12,8 @@ void catchInterrupts();
 /// True once an interrupt or terminate request has arrived.
 bool interruptRequested();
 
+/// How many interrupt or terminate requests have arrived (a second Ctrl+C
+/// may mean "quit now").
+int interruptCount();
+
 } // namespace orvelle::platform
