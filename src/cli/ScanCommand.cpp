@@ -1,0 +1,347 @@
+// orvelle scan BACKUP [--categories LIST] [--password-stdin] [--json]: scans
+// one backup for the chosen categories (all by default), live and deleted
+// items, and prints a table of counts or one JSON document with the items.
+// Ctrl+C asks the scan to stop (what was found so far is shown); a second
+// Ctrl+C quits at once.
+
+#include "backup/BackupCatalogue.h"
+#include "backup/BackupStore.h"
+#include "cli/BackupOpening.h"
+#include "cli/Command.h"
+#include "cli/Json.h"
+#include "cli/Password.h"
+#include "cli/ProgressBar.h"
+#include "cli/RecordJson.h"
+#include "cli/TextTable.h"
+#include "core/Categories.h"
+#include "platform/PathText.h"
+#include "platform/Signals.h"
+#include "scan/ScanRun.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <thread>
+
+namespace orvelle::cli {
+
+namespace {
+
+constexpr int kExitInterrupted = 130;
+
+struct ScanOptions {
+    BackupArguments backup;
+    std::string categories;
+    bool json = false;
+};
+
+/// Progress bar and notices of a running scan.
+class ScanPrinter : public ScanObserver {
+public:
+    void progressShown(int percent) override { m_bar.show(percent); }
+    void passwordNeeded() override { m_passwordNeeded = true; }
+    void openFailed() override { m_openFailed = true; }
+    void clear() { m_bar.clear(); }
+    bool passwordWasNeeded() const { return m_passwordNeeded; }
+    bool openHasFailed() const { return m_openFailed; }
+
+private:
+    ProgressBar m_bar{"Scanning"};
+    std::atomic<bool> m_passwordNeeded{false};
+    std::atomic<bool> m_openFailed{false};
+};
+
+std::set<ItemKind> parseCategories(const std::string& list, std::vector<CategoryInfo>& shown) {
+    std::set<ItemKind> kinds;
+    if (list.empty()) {
+        shown.assign(kCategories.begin(), kCategories.end());
+        return allScanCategories();
+    }
+    std::stringstream in(list);
+    std::string name;
+    std::set<std::string> seen;
+    while (std::getline(in, name, ',')) {
+        const auto category = categoryByCliName(name);
+        if (!category) {
+            std::cerr << "orvelle scan: unknown category \"" << name << "\"; known:";
+            for (const auto& c : kCategories)
+                std::cerr << ' ' << c.cliName;
+            std::cerr << '\n';
+            throw CLI::RuntimeError(kExitUsage);
+        }
+        if (!seen.insert(name).second) continue;
+        if (category->kind != ItemKind::None) kinds.insert(category->kind);
+        shown.push_back(*category);
+    }
+    return kinds;
+}
+
+template <typename Record> std::uint64_t deletedIn(const std::vector<Record>& records) {
+    std::uint64_t deleted = 0;
+    for (const Record& r : records)
+        deleted += r.deleted ? 1 : 0;
+    return deleted;
+}
+
+template <typename Map> std::uint64_t deletedInChats(const Map& chats) {
+    std::uint64_t deleted = 0;
+    for (const auto& [key, messages] : chats)
+        deleted += deletedIn(messages);
+    return deleted;
+}
+
+template <typename Map> std::uint64_t recordsInChats(const Map& chats) {
+    std::uint64_t count = 0;
+    for (const auto& [key, messages] : chats)
+        count += messages.size();
+    return count;
+}
+
+std::uint64_t filesIn(const AppFileMap& apps) {
+    std::uint64_t count = 0;
+    for (const auto& [app, files] : apps)
+        count += files.size();
+    return count;
+}
+
+/// Counts of one category as the table and the JSON show them.
+struct CategoryFigures {
+    std::uint64_t count = 0;   ///< items (chats for Messages and WhatsApp)
+    std::uint64_t records = 0; ///< records (messages for the chat categories)
+    std::uint64_t deleted = 0; ///< deleted records
+};
+
+CategoryFigures figuresOf(ItemKind kind, const ScanRun& run) {
+    const ScanResults& r = run.results();
+    CategoryFigures f;
+    auto list = [&f](const auto& records) { f.count = f.records = records.size(); };
+    switch (kind) {
+    case ItemKind::CameraRoll:
+        list(r.cameraRoll);
+        break;
+    case ItemKind::PhotoStream:
+        list(r.photoStream);
+        break;
+    case ItemKind::AppPhotos:
+        f.count = f.records = filesIn(r.appPhotos);
+        break;
+    case ItemKind::AppVideos:
+        f.count = f.records = filesIn(r.appVideos);
+        break;
+    case ItemKind::Messages:
+        f.count = r.messageSummaries.size();
+        f.records = recordsInChats(r.messageChats);
+        f.deleted = deletedInChats(r.messageChats);
+        break;
+    case ItemKind::MessageAttachments:
+        list(r.messageAttachments);
+        break;
+    case ItemKind::Contacts:
+        list(r.contacts);
+        f.deleted = deletedIn(r.contacts);
+        break;
+    case ItemKind::CallHistory:
+        list(r.calls);
+        f.deleted = deletedIn(r.calls);
+        break;
+    case ItemKind::Notes:
+        list(r.notes);
+        f.deleted = deletedIn(r.notes);
+        break;
+    case ItemKind::WhatsApp:
+        f.count = r.whatsAppSummaries.size();
+        f.records = recordsInChats(r.whatsAppChats);
+        f.deleted = deletedInChats(r.whatsAppChats);
+        break;
+    case ItemKind::WhatsAppAttachments:
+        list(r.whatsAppAttachments);
+        break;
+    case ItemKind::None:
+        break;
+    }
+    return f;
+}
+
+void writeAppFiles(JsonWriter& json, const AppFileMap& apps) {
+    json.beginArray();
+    for (const auto& [app, files] : apps)
+        for (const auto& file : files)
+            writeRecord(json, file);
+    json.endArray();
+}
+
+/// One entry per conversation: {"key", "summary", "messages"}.
+template <typename Map, typename Summary, typename KeyOf>
+void writeChats(JsonWriter& json, const Map& chats, const std::vector<Summary>& summaries, KeyOf keyOf) {
+    std::map<std::int32_t, const Summary*> byKey;
+    for (const Summary& s : summaries)
+        byKey.emplace(keyOf(s), &s);
+    json.beginArray();
+    for (const auto& [key, messages] : chats) {
+        if (messages.empty()) continue;
+        json.beginObject().field("key", key).key("summary");
+        if (const auto found = byKey.find(key); found != byKey.end())
+            writeRecord(json, *found->second);
+        else
+            json.null();
+        json.key("messages");
+        writeRecords(json, messages);
+        json.endObject();
+    }
+    json.endArray();
+}
+
+void writeItems(JsonWriter& json, ItemKind kind, const ScanResults& r) {
+    switch (kind) {
+    case ItemKind::CameraRoll:
+        return writeRecords(json, r.cameraRoll);
+    case ItemKind::PhotoStream:
+        return writeRecords(json, r.photoStream);
+    case ItemKind::AppPhotos:
+        return writeAppFiles(json, r.appPhotos);
+    case ItemKind::AppVideos:
+        return writeAppFiles(json, r.appVideos);
+    case ItemKind::Messages:
+        return writeChats(json, r.messageChats, r.messageSummaries,
+                          [](const MessageRecord& m) { return m.handleId; });
+    case ItemKind::MessageAttachments:
+        return writeRecords(json, r.messageAttachments);
+    case ItemKind::Contacts:
+        return writeRecords(json, r.contacts);
+    case ItemKind::CallHistory:
+        return writeRecords(json, r.calls);
+    case ItemKind::Notes:
+        return writeRecords(json, r.notes);
+    case ItemKind::WhatsApp:
+        return writeChats(json, r.whatsAppChats, r.whatsAppSummaries,
+                          [](const WhatsAppMessageRecord& m) { return m.chatKey; });
+    case ItemKind::WhatsAppAttachments:
+        return writeRecords(json, r.whatsAppAttachments);
+    case ItemKind::None:
+        json.beginArray().endArray();
+        return;
+    }
+}
+
+void printJson(const ScanRun& run, const std::vector<CategoryInfo>& shown, bool stopped) {
+    JsonWriter json(std::cout);
+    json.beginObject()
+        .field("status", run.openResult())
+        .field("stopped", stopped)
+        .key("categories")
+        .beginObject();
+    for (const CategoryInfo& category : shown) {
+        const CategoryFigures f = figuresOf(category.kind, run);
+        json.key(category.cliName).beginObject().field("count", f.count).field("deleted", f.deleted);
+        json.key("items");
+        writeItems(json, category.kind, run.results());
+        json.endObject();
+    }
+    json.endObject().endObject();
+    std::cout << '\n';
+}
+
+void printTable(const ScanRun& run, const std::vector<CategoryInfo>& shown) {
+    TextTable table(
+        {"Category", "Items", "Deleted", "Records"},
+        {TextTable::Align::Left, TextTable::Align::Right, TextTable::Align::Right, TextTable::Align::Right});
+    for (const CategoryInfo& category : shown) {
+        const CategoryFigures f = figuresOf(category.kind, run);
+        table.addRow({std::string(category.treeLabel), std::to_string(f.count), std::to_string(f.deleted),
+                      std::to_string(f.records)});
+    }
+    table.print(std::cout);
+}
+
+void run(const ScanOptions& options) {
+    std::vector<CategoryInfo> shown;
+    ScanRequest request;
+    request.categories = parseCategories(options.categories, shown);
+
+    std::error_code ec;
+    std::filesystem::path folder = platform::utf8Path(options.backup.folder);
+    if (auto absolute = std::filesystem::absolute(folder, ec); !ec) folder = absolute.lexically_normal();
+    if (!std::filesystem::is_directory(folder, ec)) {
+        std::cerr << "orvelle scan: " << options.backup.folder << " is not a folder\n";
+        throw CLI::RuntimeError(kExitFailure);
+    }
+    if (readBackupFolder(folder, request.backup) != kStatusOk) {
+        // A copied backup may have lost its Info.plist; the manifest still maps its files.
+        request.backup = BackupInfo{};
+        request.backup.encrypted = isEncryptedBackup(folder);
+    }
+    request.backup.folder = platform::pathText(folder);
+    if (request.backup.encrypted) request.password = obtainPassword(options.backup.passwordStdin);
+
+    BackupStore store(commandStoreOptions());
+    store.clearCandidates();
+    ScanPrinter printer;
+    ScanRun scan(store, &printer);
+    platform::catchInterrupts();
+    if (scan.start(request) != kStatusOk) {
+        std::cerr << "orvelle scan: the scan could not be started\n";
+        throw CLI::RuntimeError(kExitFailure);
+    }
+    bool stopAsked = false;
+    while (!scan.scanFinished()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        const int interrupts = platform::interruptCount();
+        if (interrupts >= 2) {
+            printer.clear();
+            std::cerr << "orvelle scan: interrupted\n";
+            std::_Exit(kExitInterrupted); // the worker may be inside a read; nothing of ours needs flushing
+        }
+        if (interrupts == 1 && !stopAsked) {
+            stopAsked = true;
+            scan.requestStop();
+            printer.clear();
+            std::cerr << "orvelle scan: stopping; press Ctrl+C again to quit at once\n";
+        }
+    }
+    scan.wait();
+    printer.clear();
+
+    const Status openStatus = scan.openResult();
+    if (printer.passwordWasNeeded() || openStatus == kStatusWrongPassword) {
+        std::cerr << "orvelle scan: wrong password for " << options.backup.folder << '\n';
+        throw CLI::RuntimeError(kExitFailure);
+    }
+    if (printer.openHasFailed()) {
+        std::cerr << "orvelle scan: " << options.backup.folder << " could not be opened\n";
+        throw CLI::RuntimeError(kExitFailure);
+    }
+    if (openStatus != kStatusOk && openStatus != kStatusStopped)
+        std::cerr << "orvelle scan: warning: " << options.backup.folder << ": "
+                  << manifestStatusText(openStatus) << '\n';
+    const bool stopped = stopAsked || scan.lastResult() == kStatusStopped;
+    if (stopped) std::cerr << "orvelle scan: stopped; the results below are partial\n";
+    if (options.json)
+        printJson(scan, shown, stopped);
+    else
+        printTable(scan, shown);
+}
+
+void setup(CLI::App& app) {
+    CLI::App* command = app.add_subcommand(
+        "scan", "Scan a backup: media, messages, contacts, calls, notes, WhatsApp (deleted "
+                "items included)");
+    auto options = std::make_shared<ScanOptions>();
+    addBackupArguments(*command, options->backup);
+    std::string names;
+    for (const auto& c : kCategories)
+        names += (names.empty() ? "" : ",") + std::string(c.cliName);
+    command->add_option("--categories", options->categories,
+                        "Comma list of categories (default: all): " + names);
+    command->add_flag("--json", options->json,
+                      "One JSON document: {\"status\":S,\"categories\":{NAME:{\"count\":N,\"deleted\":D,"
+                      "\"items\":[...]}}}");
+    command->callback([options] { run(*options); });
+}
+
+const CommandRegistrar registrar(30, setup);
+
+} // namespace
+
+} // namespace orvelle::cli
