@@ -4,6 +4,7 @@
 #include "support/BackupBuilder.h"
 #include "support/DemoBackup.h"
 #include "support/MediaSamples.h"
+#include "support/CliRun.h"
 #include "support/TempFolder.h"
 
 #include <cstdio>
@@ -13,31 +14,10 @@
 namespace orvelle {
 namespace {
 
+using test::CliRun;
+using test::orvelle;
+
 using test::TempFolder;
-
-struct CliRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-/// Runs `orvelle ARGS` with its data folder inside `temp` and `env` prepended.
-CliRun orvelle(const TempFolder& temp, const std::string& args, const std::string& env = "") {
-    const auto errFile = temp / "stderr.txt";
-    const std::string command = "XDG_DATA_HOME='" + (temp / "xdg").string() + "' " + env +
-                                " '" ORVELLE_CLI "' " + args + " </dev/null 2>'" + errFile.string() + "'";
-    CliRun run;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.out.append(buffer, n);
-    const int status = ::pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.err = test::readFile(errFile);
-    return run;
-}
 
 std::size_t count(const std::string& text, const std::string& part) {
     std::size_t n = 0;

@@ -2,6 +2,7 @@
 // databases.
 
 #include "support/SqliteFixture.h"
+#include "support/CliRun.h"
 #include "support/TempFolder.h"
 
 #include <cstdio>
@@ -14,30 +15,11 @@
 namespace orvelle {
 namespace {
 
+using test::CliRun;
+using test::orvelle;
+
 using test::SqlRow;
 using test::SqlValue;
-
-struct CliRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-CliRun orvelle(const test::TempFolder& temp, const std::string& args) {
-    const auto errFile = temp / "stderr.txt";
-    const std::string command = "'" ORVELLE_CLI "' " + args + " 2>'" + errFile.string() + "'";
-    CliRun run;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.out.append(buffer, n);
-    const int status = ::pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.err = test::readFile(errFile);
-    return run;
-}
 
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> out;

@@ -5,6 +5,7 @@
 #include "support/DeviceDbNotes.h"
 #include "support/DeviceDbSms.h"
 #include "support/DeviceDbWhatsApp.h"
+#include "support/CliRun.h"
 #include "support/TempFolder.h"
 
 #include <cstdio>
@@ -14,29 +15,10 @@
 namespace orvelle {
 namespace {
 
+using test::CliRun;
+using test::orvelle;
+
 using test::TempFolder;
-
-struct CliRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-CliRun orvelle(const TempFolder& temp, const std::string& args) {
-    const auto errFile = temp / "stderr.txt";
-    const std::string command = "'" ORVELLE_CLI "' " + args + " 2>'" + errFile.string() + "'";
-    CliRun run;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.out.append(buffer, n);
-    const int status = ::pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.err = test::readFile(errFile);
-    return run;
-}
 
 class SqliteDecodeCommandTest : public ::testing::Test {
 protected:

@@ -1,0 +1,26 @@
+#include "support/CliRun.h"
+
+#include <cstdio>
+#include <sys/wait.h>
+
+namespace orvelle::test {
+
+CliRun runProgram(const std::string& program, const TempFolder& temp, const std::string& args,
+                  const std::string& env) {
+    const auto errFile = temp / "stderr.txt";
+    const std::string command = "XDG_DATA_HOME='" + (temp / "xdg").string() + "' " + env + " '" + program +
+                                "' " + args + " </dev/null 2>'" + errFile.string() + "'";
+    CliRun run;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return run;
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        run.out.append(buffer, n);
+    const int status = ::pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.err = readFile(errFile);
+    return run;
+}
+
+} // namespace orvelle::test
