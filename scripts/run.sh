@@ -19,6 +19,12 @@ for folder in "$demo"/*/; do
   "$bin/orvelle" files "${folder%/}"
 done
 echo
+echo "== Scan of the recent demo backup (every category)"
+"$bin/orvelle" scan "$demo/00008110-001A2B3C4D5E801E"
+echo
 encrypted=$("$bin/orvelle-make-demo" --encrypted demo/encrypted)
 echo "== Media files of the encrypted backup ${encrypted} (demo password: orvelle-demo)"
 echo orvelle-demo | "$bin/orvelle" files --password-stdin "$encrypted"
+echo
+echo "== Scan of the encrypted backup (every category)"
+echo orvelle-demo | "$bin/orvelle" scan --password-stdin "$encrypted"

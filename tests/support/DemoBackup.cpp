@@ -1,5 +1,6 @@
 #include "support/DemoBackup.h"
 
+#include "support/DemoDatabases.h"
 #include "support/MediaSamples.h"
 
 namespace orvelle::test {
@@ -73,6 +74,9 @@ BackupBuilder demoRecentBackup() {
               sample(MediaSample::Png));
     b.addFile("AppDomain-net.whatsapp.WhatsApp", "Library/Media/15550100177@s.whatsapp.net/1/b/1b2c3d4e.jpg",
               sample(MediaSample::JpegJfif));
+
+    // Messages, contacts, calls, notes and WhatsApp chats, each with a deleted row.
+    addDemoDatabases(b);
     return b;
 }
 

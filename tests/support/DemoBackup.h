@@ -2,7 +2,9 @@
 /// The bundled demo: a backup root with a recent backup (Manifest.db, files in
 /// two-level folders) and an older one (Manifest.mbdb, flat), holding camera
 /// roll, photo stream, message attachments, app photos/videos and WhatsApp
-/// media. Everything is deterministic: the same bytes on every run.
+/// media; the recent one also holds messages, contacts, call history,
+/// notes and WhatsApp chats with deleted rows (DemoDatabases.h). Everything is deterministic: the same bytes
+/// on every run.
 
 #include "support/BackupBuilder.h"
 

@@ -48,7 +48,6 @@ void writeEncryptedBackup(const std::filesystem::path& plainFolder,
 
 std::filesystem::path makeEncryptedDemoBackup(const std::filesystem::path& root) {
     BackupBuilder builder = demoRecentBackup();
-    builder.add(sampleFixtureFiles().front()); // the address book
     TempFolder plain("orvelle-demo-plain");
     builder.build(plain / "backup");
     EncryptionSettings settings;

@@ -1,0 +1,146 @@
+#include "support/DemoDatabases.h"
+
+#include "support/DeviceDbAddressBook.h"
+#include "support/DeviceDbCalls.h"
+#include "support/DeviceDbNotes.h"
+#include "support/DeviceDbSms.h"
+#include "support/DeviceDbWhatsApp.h"
+#include "support/TempFolder.h"
+
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace orvelle::test {
+
+namespace {
+
+constexpr std::int64_t kMay2024 = 737078400; // 2024-05-11 00:00:00 UTC in Apple seconds
+
+std::string contentOf(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path.string());
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+std::string buildMessages(const std::filesystem::path& path) {
+    SmsDb db(path, SmsLayout::ios14);
+    const auto maria = db.addHandle("+12025550143");
+    const auto james = db.addHandle("+12025550199", "iMessage");
+    const char* texts[] = {"Are we still on for Saturday?",
+                           "Yes! 10am at the park",
+                           "Bring the frisbee",
+                           "Running 5 min late",
+                           "No worries",
+                           "Photo from today",
+                           "Dinner at 7?",
+                           "Sounds good",
+                           "Delete me later",
+                           "Can you call me back?",
+                           "Landed safely",
+                           "Welcome home!"};
+    for (int i = 0; i < 12; ++i) {
+        SmsMessage m;
+        m.text = std::string(texts[i]);
+        m.handleId = i < 6 ? maria : james;
+        m.fromMe = i % 2 == 1;
+        m.service = i < 6 ? "SMS" : "iMessage";
+        m.appleSeconds = kMay2024 + i * 3600;
+        const auto id = db.addMessage(m);
+        if (i == 5)
+            db.attach(id, db.addAttachment("~/Library/SMS/Attachments/4a/10/IMG_1.HEIC", "image/heic"));
+    }
+    db.deleteWhere("message", "ROWID = 9"); // "Delete me later"
+    db.close();
+    return contentOf(path);
+}
+
+std::string buildAddressBook(const std::filesystem::path& path) {
+    AddressBookDb db(path, AddressBookLayout::ios15);
+    const Person people[] = {
+        {"Maria", "Lopez", "", {"(202) 555-0143"}, std::nullopt, "maria@example.com", "", "", ""},
+        {"James", "Chen", "Chen Bakery", {"(202) 555-0199"}, std::nullopt, "", "12 Main St", "", ""},
+        {"Priya", "Patel", "", {"(415) 555-0123"}, std::nullopt, "priya@example.org", "", "", ""},
+        {"Old", "Friend", "", {"(303) 555-0188"}, std::nullopt, "", "", "", ""},
+        {"Tom", "Baker", "", {"(617) 555-0111"}, std::nullopt, "", "", "https://tom.example", ""},
+        {"", "", "City Dentist", {"(202) 555-0100"}, std::nullopt, "", "", "", ""},
+    };
+    for (const Person& p : people)
+        db.addPerson(p);
+    db.deleteWhere("ABPersonFullTextSearch_content", "docid = 4"); // "Old Friend"
+    db.close();
+    return contentOf(path);
+}
+
+std::string buildCalls(const std::filesystem::path& path) {
+    CallHistoryDb db(path, CallHistoryLayout::callRecordIos17);
+    const char* numbers[] = {"+12025550143", "+12025550199", "+14155550123", "+13035550188",
+                             "+16175550111", "+12025550143", "+12025550100", "+12025550199"};
+    for (int i = 0; i < 8; ++i) {
+        Call c;
+        c.number = numbers[i];
+        c.appleSeconds = kMay2024 + i * 7200 + 0.5;
+        c.duration = i == 2 ? 0 : 30 + i * 45;
+        c.incoming = i % 3 != 0;
+        db.addCall(c);
+    }
+    db.deleteWhere(db.table(), "Z_PK = 4"); // the call to "Old Friend"
+    db.close();
+    return contentOf(path);
+}
+
+std::string buildNotes(const std::filesystem::path& path) {
+    NotesDb db(path);
+    const char* titles[] = {"Shopping", "Passwords hint", "Trip plan", "Gift ideas", "Books to read"};
+    for (int i = 0; i < 5; ++i) {
+        Note n;
+        n.title = titles[i];
+        n.html = std::string("<div>") + titles[i] + "</div><div>line two of note " + std::to_string(i + 1) +
+                 "</div>";
+        n.modifiedAppleSeconds = kMay2024 + i * 86400;
+        db.addNote(n);
+    }
+    db.deleteWhere("ZNOTE", "Z_PK = 2");
+    db.deleteWhere("ZNOTEBODY", "Z_PK = 2");
+    db.close();
+    return contentOf(path);
+}
+
+std::string buildWhatsApp(const std::filesystem::path& path) {
+    WhatsAppDb db(path, WhatsAppLayout::ios15);
+    const auto partner = db.addChat("12025550143@s.whatsapp.net", "Maria Lopez");
+    const auto group = db.addChat("120363012345678901@g.us", "Hiking Club");
+    const auto priya = db.addMember(group, "14155550123@s.whatsapp.net", "Priya");
+    const auto tom = db.addMember(group, "16175550111@s.whatsapp.net", "Tom");
+    for (int i = 0; i < 10; ++i) {
+        WhatsAppMessage m;
+        m.chat = i < 5 ? partner : group;
+        m.member = i < 5 ? 0 : (i % 2 ? priya : tom);
+        m.fromMe = i == 1 || i == 8;
+        if (m.fromMe) m.member = 0;
+        m.text = "WhatsApp demo message " + std::to_string(i + 1);
+        m.appleSeconds = kMay2024 + i * 600;
+        db.addMessage(m);
+    }
+    db.deleteWhere("ZWAMESSAGE", "Z_PK = 3");
+    db.close();
+    return contentOf(path);
+}
+
+} // namespace
+
+void addDemoDatabases(BackupBuilder& backup) {
+    TempFolder scratch("orvelle-demo-databases");
+    backup.addFile("HomeDomain", "Library/SMS/sms.db", buildMessages(scratch / "sms.db"));
+    backup.addFile("HomeDomain", "Library/AddressBook/AddressBook.sqlitedb",
+                   buildAddressBook(scratch / "AddressBook.sqlitedb"));
+    backup.addFile("HomeDomain", "Library/CallHistoryDB/CallHistory.storedata",
+                   buildCalls(scratch / "CallHistory.storedata"));
+    backup.addFile("HomeDomain", "Library/Notes/notes.sqlite", buildNotes(scratch / "notes.sqlite"));
+    backup.addFile("AppDomainGroup-group.net.whatsapp.WhatsApp.shared", "ChatStorage.sqlite",
+                   buildWhatsApp(scratch / "ChatStorage.sqlite"));
+}
+
+} // namespace orvelle::test
