@@ -1,0 +1,27 @@
+#pragma once
+/// The export's view of a scan source: copies of stored files and the two
+/// row dumps go to the source that made the scan.
+
+#include "backup/IPhoneRecoveryParse.h"
+#include "export/ExportSource.h"
+
+namespace orvelle {
+
+class ScanSourceExport : public ExportSource {
+public:
+    /// `source` must outlive this object.
+    explicit ScanSourceExport(IPhoneRecoveryParse& source) : m_source(source) {}
+
+    /// Forwards to the source's copyFile.
+    Status copyFile(const std::filesystem::path& source, const std::filesystem::path& destination,
+                    FileProgressFn progress, void* context) override;
+    /// Forwards to the source's exportDeletedMessages.
+    Status exportDeletedMessages(const std::filesystem::path& output) override;
+    /// Forwards to the source's exportDeletedContacts.
+    Status exportDeletedContacts(const std::filesystem::path& output) override;
+
+private:
+    IPhoneRecoveryParse& m_source;
+};
+
+} // namespace orvelle
