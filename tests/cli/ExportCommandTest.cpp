@@ -1,0 +1,248 @@
+// End to end: orvelle export and orvelle print on the demo backup, checked
+// against a scan of the same backup made in this process; the exported chat
+// and contacts pages are opened in headless Chromium when it is installed.
+
+#include "backup/BackupCatalogue.h"
+#include "backup/BackupStore.h"
+#include "export/ChatNames.h"
+#include "export/SafeFileName.h"
+#include "scan/ScanRun.h"
+#include "support/Browser.h"
+#include "support/CliRun.h"
+#include "support/DemoBackup.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+namespace orvelle {
+namespace {
+
+namespace fs = std::filesystem;
+using test::CliRun;
+using test::orvelle;
+using test::TempFolder;
+
+std::size_t count(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (auto pos = text.find(part); pos != std::string::npos; pos = text.find(part, pos + 1))
+        ++n;
+    return n;
+}
+
+std::string quoted(const fs::path& p) {
+    return "'" + p.string() + "'";
+}
+
+/// The folders directly below `folder` (sorted).
+std::vector<fs::path> subfolders(const fs::path& folder) {
+    std::vector<fs::path> out;
+    if (fs::is_directory(folder))
+        for (const auto& e : fs::directory_iterator(folder))
+            if (e.is_directory()) out.push_back(e.path());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+/// The only file below `folder` whose name starts with `prefix` and ends with `suffix`.
+fs::path onlyFile(const fs::path& folder, const std::string& prefix, const std::string& suffix) {
+    std::vector<fs::path> found;
+    if (fs::is_directory(folder))
+        for (const auto& e : fs::recursive_directory_iterator(folder)) {
+            const std::string name = e.path().filename().string();
+            if (e.is_regular_file() && name.rfind(prefix, 0) == 0 && name.size() >= suffix.size() &&
+                name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+                found.push_back(e.path());
+        }
+    EXPECT_EQ(found.size(), 1u) << prefix << "*" << suffix << " below " << folder;
+    return found.empty() ? fs::path() : found.front();
+}
+
+template <typename Record> std::size_t deletedIn(const std::vector<Record>& records) {
+    std::size_t n = 0;
+    for (const auto& r : records)
+        n += r.deleted ? 1 : 0;
+    return n;
+}
+
+class ExportCommand : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::makeDemoBackups(temp / "root");
+        // What the commands should find: a scan of the same backup in this process.
+        ScanRequest request;
+        ASSERT_EQ(readBackupFolder(backup(), request.backup), kStatusOk);
+        request.backup.folder = backup().string();
+        request.categories = allScanCategories();
+        ASSERT_EQ(scan.start(request), kStatusOk);
+        scan.wait();
+        ASSERT_EQ(scan.openResult(), kStatusOk);
+        ASSERT_FALSE(scan.results().messageSummaries.empty());
+        ASSERT_FALSE(scan.results().contacts.empty());
+    }
+
+    fs::path backup() const { return temp / "root" / std::string(test::kDemoRecentFolder); }
+    const ScanResults& results() const { return scan.results(); }
+
+    /// The chat page of a text-message chat below an export in `dest`.
+    fs::path chatPage(const fs::path& dest, const MessageRecord& summary) const {
+        return onlyFile(dest / "Message", safeFileName(messageChatFileName(summary)) + ".", ".html");
+    }
+
+    TempFolder temp;
+    BackupStore store{BackupStoreOptions{{}, temp / "data"}};
+    ScanRun scan{store};
+};
+
+TEST_F(ExportCommand, ExportsEveryCategoryAndNeverReplacesAFile) {
+    const fs::path dest = temp / "export dest";
+    const CliRun run = orvelle(temp, "export " + quoted(backup()) + " " + quoted(dest));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::string items = std::to_string(scan.tally().selectedVisibleCount());
+    EXPECT_NE(run.out.find("Exported " + items + " of " + items + " items to " + dest.string()),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find(", 0 failed)"), std::string::npos) << run.out;
+
+    for (const auto& media : results().cameraRoll)
+        EXPECT_EQ(test::readFile(dest / "Camera Roll" / media.name), test::readFile(media.storedPath))
+            << media.name;
+    for (const auto& [app, files] : results().appVideos)
+        for (const auto& file : files)
+            EXPECT_EQ(test::readFile(dest / "App Video" / app / file.name), test::readFile(file.storedPath));
+    for (const auto& summary : results().messageSummaries)
+        EXPECT_FALSE(chatPage(dest, summary).empty());
+    EXPECT_TRUE(fs::exists(dest / "Message" / "sms.csv"));
+    EXPECT_EQ(subfolders(dest / "WhatsApp Message").size(), results().whatsAppSummaries.size());
+
+    const std::string contacts = test::readFile(onlyFile(dest / "Contacts", "Contacts", ".html"));
+    EXPECT_EQ(count(contacts, "\t<tr><td>"), results().contacts.size());
+    EXPECT_FALSE(onlyFile(dest / "Contacts", "Contacts", ".csv").empty());
+    const std::string calls = test::readFile(onlyFile(dest / "CallHistory", "CallHistory_", ".html"));
+    EXPECT_EQ(count(calls, "\t<tr><td>"), results().calls.size());
+    const std::string notes = test::readFile(onlyFile(dest / "Notes", "Notes_", ".html"));
+    EXPECT_EQ(count(notes, "\t<tr><td>"), results().notes.size());
+
+    // A second export into the same folder numbers its files.
+    const CliRun again =
+        orvelle(temp, "export --categories camera-roll,messages " + quoted(backup()) + " " + quoted(dest));
+    ASSERT_EQ(again.exitCode, 0) << again.err;
+    const auto& first = results().cameraRoll.front();
+    const fs::path numbered = numberedPath(dest / "Camera Roll" / first.name, 1);
+    EXPECT_EQ(test::readFile(numbered), test::readFile(first.storedPath));
+    EXPECT_TRUE(fs::exists(dest / "Message" / "sms(1).csv"));
+}
+
+TEST_F(ExportCommand, DeletedOnlyLeavesTheLiveRowsOut) {
+    const fs::path dest = temp / "deleted";
+    const CliRun run =
+        orvelle(temp, "export --deleted-only --categories camera-roll,messages,contacts,call-history " +
+                          quoted(backup()) + " " + quoted(dest));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    std::size_t deletedChats = 0;
+    for (const auto& summary : results().messageSummaries)
+        deletedChats += summary.deleted ? 1 : 0;
+    ASSERT_GT(deletedChats, 0u);
+    ASSERT_LT(deletedChats, results().messageSummaries.size());
+    EXPECT_EQ(subfolders(dest / "Message").size(), deletedChats);
+    const std::string contacts = test::readFile(onlyFile(dest / "Contacts", "Contacts", ".html"));
+    EXPECT_EQ(count(contacts, "\t<tr><td>"), deletedIn(results().contacts));
+    const std::string calls = test::readFile(onlyFile(dest / "CallHistory", "CallHistory_", ".html"));
+    EXPECT_EQ(count(calls, "\t<tr><td>"), deletedIn(results().calls));
+    // Files have no deleted state: they are exported as usual; unasked categories are not.
+    EXPECT_EQ(fs::exists(dest / "Camera Roll" / results().cameraRoll.front().name), true);
+    EXPECT_FALSE(fs::exists(dest / "Notes"));
+    EXPECT_FALSE(fs::exists(dest / "WhatsApp Message"));
+}
+
+TEST_F(ExportCommand, RefusesWrongArguments) {
+    struct Case {
+        std::string args;
+        int exitCode; ///< -1: any failure (the option parser's own codes)
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {"export " + quoted(backup()) + " " + quoted(backup() / "out"), 2, "inside the backup"},
+        {"export " + quoted(backup()) + " " + quoted(backup() / ".." / std::string(test::kDemoRecentFolder)),
+         2, "inside the backup"},
+        {"print " + quoted(backup()) + " --category notes --out " + quoted(backup() / "page.html"), 2,
+         "inside the backup"},
+        {"export --categories contacts,bogus " + quoted(backup()) + " " + quoted(temp / "x"), 2, "\"bogus\""},
+        {"export " + quoted(temp / "missing") + " " + quoted(temp / "x"), 1, "is not a folder"},
+        {"print " + quoted(backup()) + " --category bogus --out " + quoted(temp / "p.html"), -1, "bogus"},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = orvelle(temp, c.args);
+        if (c.exitCode < 0)
+            EXPECT_NE(run.exitCode, 0) << c.args;
+        else
+            EXPECT_EQ(run.exitCode, c.exitCode) << c.args << "\n" << run.err;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << c.args << "\n" << run.err;
+    }
+    EXPECT_FALSE(fs::exists(backup() / "out"));
+    EXPECT_FALSE(fs::exists(backup() / "page.html"));
+    EXPECT_FALSE(fs::exists(temp / "x"));
+}
+
+TEST_F(ExportCommand, PrintWritesOneBlockPerTickedItem) {
+    std::size_t messages = 0, inDeletedChats = 0;
+    for (const auto& summary : results().messageSummaries) {
+        const auto& chat = results().messageChats.at(summary.handleId);
+        messages += chat.size();
+        if (summary.deleted) inDeletedChats += chat.size();
+    }
+    struct Case {
+        std::string options;
+        std::string marker;
+        std::size_t blocks;
+    };
+    const std::vector<Case> cases = {
+        {"--category messages", "<p><span>Content:</span>", messages},
+        {"--category messages --deleted-only", "<p><span>Content:</span>", inDeletedChats},
+        {"--category contacts", "<p><span>Name:</span>", results().contacts.size()},
+        {"--category notes --deleted-only", "<p><span>Title:</span>", deletedIn(results().notes)},
+        {"--category camera-roll", "<p><span>", 0},
+    };
+    for (const Case& c : cases) {
+        const fs::path page = temp / "print" / "page.html";
+        const CliRun run =
+            orvelle(temp, "print " + quoted(backup()) + " " + c.options + " --out " + quoted(page));
+        ASSERT_EQ(run.exitCode, 0) << c.options << "\n" << run.err;
+        EXPECT_NE(run.out.find("written to " + page.string()), std::string::npos) << run.out;
+        const std::string html = test::readFile(page);
+        EXPECT_EQ(count(html, c.marker), c.blocks) << c.options;
+        EXPECT_NE(html.find("Init"), std::string::npos) << "the print template is missing";
+    }
+}
+
+TEST_F(ExportCommand, ExportedPagesShowEveryTextInABrowser) {
+    if (test::chromiumProgram().empty()) GTEST_SKIP() << "chromium is not installed";
+    const fs::path dest = temp / "browser";
+    const CliRun run =
+        orvelle(temp, "export --categories messages,contacts " + quoted(backup()) + " " + quoted(dest));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+
+    for (const auto& summary : results().messageSummaries) {
+        const fs::path page = chatPage(dest, summary);
+        const auto rendered = test::renderPage(page, ".send_msg, .recv_msg, .del_send_msg, .del_recv_msg");
+        ASSERT_TRUE(rendered) << "chromium did not render " << page;
+        const auto& chat = results().messageChats.at(summary.handleId);
+        ASSERT_EQ(rendered->elements.size(), chat.size()) << page;
+        for (std::size_t i = 0; i < chat.size(); ++i) {
+            EXPECT_TRUE(rendered->elements[i].visible) << page << " " << i;
+            EXPECT_EQ(rendered->elements[i].text, chat[i].text) << page << " " << i;
+        }
+        EXPECT_EQ(rendered->images + rendered->scripts + rendered->eventAttributes, 0u) << page;
+    }
+
+    const fs::path contacts = onlyFile(dest / "Contacts", "Contacts", ".html");
+    const auto rendered = test::renderPage(contacts, "tbody td:first-child");
+    ASSERT_TRUE(rendered) << "chromium did not render " << contacts;
+    ASSERT_EQ(rendered->elements.size(), results().contacts.size());
+    for (std::size_t i = 0; i < results().contacts.size(); ++i) {
+        EXPECT_TRUE(rendered->elements[i].visible) << i;
+        EXPECT_EQ(rendered->elements[i].text, results().contacts[i].name) << i;
+    }
+}
+
+} // namespace
+} // namespace orvelle
