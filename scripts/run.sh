@@ -28,3 +28,9 @@ echo orvelle-demo | "$bin/orvelle" files --password-stdin "$encrypted"
 echo
 echo "== Scan of the encrypted backup (every category)"
 echo orvelle-demo | "$bin/orvelle" scan --password-stdin "$encrypted"
+echo
+echo "== Export of the recent demo backup (every item) to demo/export"
+"$bin/orvelle" export "$demo/00008110-001A2B3C4D5E801E" demo/export
+echo "Documents (open the .html files in a browser):"
+(cd demo/export && find . -type f \( -name '*.html' -o -name '*.csv' -o -name '*.txt' \) | LC_ALL=C sort | sed 's|^\./|  |')
+echo "Exported files are in $(pwd)/demo/export"
