@@ -1,0 +1,226 @@
+// Export throughput.
+//
+// 1. Copies: FILES stored files of TOTAL_MIB in all, laid out as in a backup
+//    (256 two-hex-digit folders), exported as Camera Roll items through the
+//    local-backup source's chunked copy, against `cp -r` of the same folder in
+//    the same run. Both start from a warm cache with no dirty pages; each is
+//    run twice, alternating, and the faster run counts, both to the page
+//    cache and until the data are on disk.
+// 2. Documents: the chat pages and text files of MESSAGES text messages, once
+//    as 2,500 chats and once as a single chat, with the shipped templates.
+//
+//   bench_export [TOTAL_MIB [FILES [MESSAGES]]]     (defaults 1024, 2000, 250000)
+
+#include "backup/CLocalBuckupRecovery.h"
+#include "export/ExportJob.h"
+#include "export/ScanSourceExport.h"
+#include "platform/Process.h"
+#include "scan/CStatisticsObj.h"
+#include "support/TempFolder.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+using namespace orvelle;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+std::string fill(std::size_t size, std::uint64_t seed) {
+    std::string out(size, '\0');
+    std::uint64_t x = seed * 0x9E3779B97F4A7C15ull + 1;
+    for (std::size_t i = 0; i + 8 <= size; i += 8) {
+        x ^= x << 13, x ^= x >> 7, x ^= x << 17;
+        std::memcpy(out.data() + i, &x, 8);
+    }
+    return out;
+}
+
+// Reads the files once so that both timed runs start from the page cache.
+void warm(const std::vector<MediaFileRecord>& files) {
+    std::vector<char> buffer(1 << 20);
+    for (const auto& file : files) {
+        std::ifstream in(file.storedPath, std::ios::binary);
+        while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount() > 0) {
+        }
+    }
+}
+
+std::uint64_t bytesBelow(const fs::path& folder) {
+    std::uint64_t total = 0;
+    for (const auto& e : fs::recursive_directory_iterator(folder))
+        if (e.is_regular_file()) total += e.file_size();
+    return total;
+}
+
+/// Time of `cp -r`; `synced` adds the time until its data are on disk.
+double timeCp(const fs::path& from, const fs::path& to, double& synced) {
+    ::sync();
+    const auto start = Clock::now();
+    platform::ChildProcess child;
+    std::error_code ec;
+    if (!child.start("/bin/cp", {"-r", from.string(), to.string()}, ec)) {
+        std::cerr << "cannot start cp: " << ec.message() << '\n';
+        std::exit(1);
+    }
+    std::string output;
+    while (child.readOutput(output, 65536, 1000) != platform::ChildProcess::ReadStatus::EndOfOutput) {
+    }
+    const int exitCode = child.wait();
+    const double seconds = secondsSince(start);
+    ::sync();
+    synced = secondsSince(start);
+    if (exitCode != 0) {
+        std::cerr << "cp failed: " << output << '\n';
+        std::exit(1);
+    }
+    return seconds;
+}
+
+/// Exports everything in `results`; `seconds` is the export's time, `synced`
+/// adds the time until its data are on disk.
+ExportSummary exportAll(ScanResults& results, ExportSource& source, const ExportTemplates& templates,
+                        const fs::path& destination, double& seconds, double& synced) {
+    CStatisticsObj tally;
+    for (const auto& c : kCategories) {
+        if (c.kind == ItemKind::None) continue;
+        results.prepare(c.kind);
+        tally.addCategory(c.kind, results);
+    }
+    ::sync();
+    const auto start = Clock::now();
+    ExportJob job(results, tally, source, templates, {destination, "20240101000000"});
+    const ExportSummary summary = job.run();
+    seconds = secondsSince(start);
+    ::sync();
+    synced = secondsSince(start);
+    if (summary.failed != 0) {
+        std::cerr << "export failed for " << summary.failed << " files\n";
+        std::exit(1);
+    }
+    return summary;
+}
+
+void benchCopies(const fs::path& work, std::uint64_t totalMib, std::size_t fileCount) {
+    const fs::path backup = work / "backup";
+    std::vector<MediaFileRecord> files;
+    const std::uint64_t total = totalMib << 20;
+    const std::uint64_t average = total / fileCount;
+    std::uint64_t written = 0;
+    for (std::size_t i = 0; i < fileCount; ++i) {
+        // Sizes spread from half to one and a half times the average.
+        std::uint64_t size = average / 2 + (average * ((i * 7919) % 1000)) / 1000;
+        if (i + 1 == fileCount) size = total > written ? total - written : average;
+        char id[41];
+        std::snprintf(id, sizeof id, "%02zx%038zx", i % 256, i * 2654435761u);
+        const fs::path path = backup / std::string(id, 2) / id;
+        fs::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary) << fill(size, i);
+        char name[32];
+        std::snprintf(name, sizeof name, "IMG_%05zu.JPG", i);
+        files.push_back({static_cast<std::uint32_t>(size), name, path.string()});
+        written += size;
+    }
+    warm(files);
+    const double mib = static_cast<double>(written) / (1 << 20);
+    std::cout << "Copies: " << fileCount << " files, " << mib << " MiB\n";
+
+    CLocalBuckupRecovery local;
+    ScanSourceExport source(local);
+    ExportTemplates templates; // no documents in this part
+    double bestCp = 1e30, bestExport = 1e30, bestCpSynced = 1e30, bestExportSynced = 1e30;
+    for (int round = 0; round < 2; ++round) {
+        const fs::path cpTarget = work / "cp";
+        double cpSynced = 0;
+        const double cp = timeCp(backup, cpTarget, cpSynced);
+        if (bytesBelow(cpTarget) != written) std::cerr << "cp copied a different number of bytes\n";
+        fs::remove_all(cpTarget);
+        bestCp = std::min(bestCp, cp);
+        bestCpSynced = std::min(bestCpSynced, cpSynced);
+
+        ScanResults results;
+        results.cameraRoll = files;
+        const fs::path exportTarget = work / "export";
+        double seconds = 0, synced = 0;
+        const ExportSummary summary = exportAll(results, source, templates, exportTarget, seconds, synced);
+        if (summary.done != fileCount || bytesBelow(exportTarget) != written)
+            std::cerr << "the export wrote a different number of files or bytes\n";
+        fs::remove_all(exportTarget);
+        bestExport = std::min(bestExport, seconds);
+        bestExportSynced = std::min(bestExportSynced, synced);
+        std::printf("  round %d: cp -r %.2f s (%.2f s to disk), export %.2f s (%.2f s to disk)\n", round + 1,
+                    cp, cpSynced, seconds, synced);
+    }
+    std::printf("  best: cp -r %.0f MiB/s, export %.0f MiB/s: export at %.0f%% of cp -r\n", mib / bestCp,
+                mib / bestExport, 100.0 * bestCp / bestExport);
+    std::printf("  to disk: cp -r %.0f MiB/s, export %.0f MiB/s: export at %.0f%% of cp -r\n",
+                mib / bestCpSynced, mib / bestExportSynced, 100.0 * bestCpSynced / bestExportSynced);
+    fs::remove_all(backup);
+}
+
+struct NoDump : ExportSource {
+    Status copyFile(const fs::path&, const fs::path&, FileProgressFn, void*) override {
+        return kStatusInvalid;
+    }
+    Status exportDeletedMessages(const fs::path&) override { return kStatusOk; }
+    Status exportDeletedContacts(const fs::path&) override { return kStatusOk; }
+};
+
+void benchDocuments(const fs::path& work, std::size_t messages, std::size_t chats) {
+    ScanResults results;
+    static const char* const kWords[] = {"see",    "you",  "at", "the",   "park",  "tomorrow",  "bring",
+                                         "photos", "<ok>", "&",  "lunch", "maybe", "\"later\"", "thanks"};
+    for (std::size_t i = 0; i < messages; ++i) {
+        const auto chat = static_cast<std::int32_t>(i % chats + 1);
+        MessageRecord m;
+        m.handleId = chat;
+        m.fromMe = static_cast<std::int32_t>(i % 3 == 0);
+        m.deleted = i % 17 == 0 ? kDeleted : kLive;
+        m.date = "2024-03-01 09:15:00";
+        m.address = "+1555" + std::to_string(1000000 + chat);
+        m.contactName = "Contact " + std::to_string(chat);
+        for (std::size_t w = 0; w < 4 + i % 12; ++w)
+            m.text += std::string(w ? " " : "") + kWords[(i + w * 5) % std::size(kWords)];
+        results.messageChats[chat].push_back(std::move(m));
+    }
+    ExportTemplates templates;
+    if (loadExportTemplates(fs::path(ORVELLE_SOURCE_DIR) / "template", "Bench iPhone", templates) !=
+        kStatusOk) {
+        std::cerr << "cannot read the templates\n";
+        std::exit(1);
+    }
+    NoDump source;
+    const fs::path target = work / "documents";
+    double seconds = 0, synced = 0;
+    exportAll(results, source, templates, target, seconds, synced);
+    const double mib = static_cast<double>(bytesBelow(target)) / (1 << 20);
+    std::printf("Documents: %zu messages in %zu chats: %.2f s (%.0f messages/s, %.1f MiB written)\n",
+                messages, chats, seconds, messages / seconds, mib);
+    fs::remove_all(target);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::uint64_t totalMib = argc > 1 ? std::stoull(argv[1]) : 1024;
+    const std::size_t files = argc > 2 ? std::stoull(argv[2]) : 2000;
+    const std::size_t messages = argc > 3 ? std::stoull(argv[3]) : 250000;
+    test::TempFolder work("orvelle-bench-export");
+    if (totalMib > 0 && files > 0) benchCopies(work.path(), totalMib, files);
+    if (messages > 0) {
+        benchDocuments(work.path(), messages, 2500);
+        benchDocuments(work.path(), messages, 1);
+    }
+    return 0;
+}
