@@ -36,6 +36,7 @@ Status CLocalBuckupRecovery::open(std::string_view password) {
         ScratchDecryption request;
         request.dataFolder = m_store->dataFolder();
         request.backupFolder = folder;
+        request.program = m_decryptProgram;
         request.step = kStepEncryptedBackup;
         std::int32_t value = progress.progress();
         const Status status = decryptToScratch(

@@ -15,6 +15,9 @@ namespace orvelle {
 
 class CLocalBuckupRecovery : public IPhoneRecoveryParse {
 public:
+    /// The decryption program to run (default: the one beside this program).
+    void setDecryptProgram(std::filesystem::path program) { m_decryptProgram = std::move(program); }
+
     Status attach(BackupStore* store) override;
     Status setCallback(ScanCallback callback, void* userData) override;
     Status reserved(std::intptr_t) override { return kStatusOk; }
@@ -50,6 +53,7 @@ public:
 
 private:
     BackupStore* m_store = nullptr;
+    std::filesystem::path m_decryptProgram;
 };
 
 } // namespace orvelle

@@ -19,6 +19,13 @@ int call(CopyProgressFn function, void* context, int percent, Status status,
     return function ? function(context, percent, status, path) : 0;
 }
 
+/// The closing call of a copy that ended with a positive status.
+Status finish(Status status, CopyProgressFn function, void* context,
+              const std::filesystem::path& destination) {
+    if (status > 0) call(function, context, 100, status, destination);
+    return status;
+}
+
 } // namespace
 
 Status copyChunks(std::uint64_t size, const ChunkReader& read, const ChunkWriter& write,
@@ -31,13 +38,13 @@ Status copyChunks(std::uint64_t size, const ChunkReader& read, const ChunkWriter
         std::size_t got = 0;
         Status status = read(copied, buffer.data(), want, got);
         if (status == kStatusOk && got != want) status = kStatusShortRead;
-        if (status != kStatusOk) return status;
+        if (status != kStatusOk) return finish(status, function, context, destination);
         const Status written = write(copied, buffer.data(), got);
         copied += got;
         // size > 0 here, and copied <= size, so the quotient fits in an int.
         const int percent = static_cast<int>(copied * 100 / size);
         const int answer = call(function, context, percent, written, destination);
-        if (answer != 0) return answer;
+        if (answer != 0) return finish(answer, function, context, destination);
     }
     return kStatusOk;
 }
@@ -69,12 +76,11 @@ Status copyStoredFile(const std::filesystem::path& source, const std::filesystem
                                                                  : errorStatus(writeError, kStatusInvalid);
         };
         status = copyChunks(size, read, write, function, context, destination);
-    }
-    if (out.isOpen()) {
-        std::error_code closeError;
-        if (!out.close(closeError) && status == kStatusOk) status = errorStatus(closeError, kStatusInvalid);
-    }
-    if (status > 0) call(function, context, 100, status, destination);
+    } else
+        return finish(status, function, context, destination);
+    std::error_code closeError;
+    if (!out.close(closeError) && status == kStatusOk)
+        return finish(errorStatus(closeError, kStatusInvalid), function, context, destination);
     return status;
 }
 

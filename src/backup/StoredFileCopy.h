@@ -32,8 +32,8 @@ using ChunkReader =
 /// Writes `length` bytes at `offset`; returns 0 or the system's error code.
 using ChunkWriter = std::function<Status(std::uint64_t offset, const void* data, std::size_t length)>;
 
-/// The chunk loop over a source of `size` bytes (the reporting rules above,
-/// without the closing call).
+/// The chunk loop over a source of `size` bytes with the reporting rules
+/// above (the closing call included).
 Status copyChunks(std::uint64_t size, const ChunkReader& read, const ChunkWriter& write,
                   CopyProgressFn function, void* context, const std::filesystem::path& destination);
 

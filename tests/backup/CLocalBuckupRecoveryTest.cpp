@@ -1,0 +1,236 @@
+#include "backup/CLocalBuckupRecovery.h"
+
+#include "backup/BackupCatalogue.h"
+#include "backup/BackupStore.h"
+#include "backup/StoredFileCopy.h"
+#include "backup/encryption/DecryptProtocol.h"
+#include "support/DemoBackup.h"
+#include "support/DemoDatabases.h"
+#include "support/EncryptedFixture.h"
+#include "support/TempFolder.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace orvelle {
+namespace {
+
+using test::TempFolder;
+
+/// Records every value the source reports and answers `answer`.
+struct Reports {
+    std::vector<std::int32_t> values;
+    std::int32_t answer = 0;
+    static std::int32_t record(void* self, std::int32_t value) {
+        auto& r = *static_cast<Reports*>(self);
+        r.values.push_back(value);
+        return r.answer;
+    }
+};
+
+/// A store with `folder` made current and a local-backup source over it.
+struct OpenedSource {
+    explicit OpenedSource(const std::filesystem::path& folder, const std::filesystem::path& data)
+        : store({{}, data}) {
+        BackupInfo info;
+        EXPECT_EQ(readBackupFolder(folder, info), kStatusOk);
+        store.selectBackup(info);
+        auto local = std::make_unique<CLocalBuckupRecovery>();
+        local->setDecryptProgram(std::filesystem::path(ORVELLE_BIN_DIR) / kDecryptProgramName);
+        local->attach(&store);
+        source = std::move(local);
+        source->setCallback(&Reports::record, &reports);
+    }
+    BackupStore store;
+    Reports reports;
+    std::unique_ptr<IPhoneRecoveryParse> source;
+};
+
+std::filesystem::path demoRecent(const TempFolder& temp) {
+    test::makeDemoBackups(temp / "root");
+    return temp / "root" / std::string(test::kDemoRecentFolder);
+}
+
+TEST(CLocalBuckupRecovery, OpenOfAPlainBackupReports0Then1Then12) {
+    TempFolder temp;
+    OpenedSource s(demoRecent(temp), temp / "data");
+    EXPECT_EQ(s.source->open(""), kStatusOk);
+    EXPECT_EQ(s.reports.values, (std::vector<std::int32_t>{0, 1, 12}));
+    EXPECT_FALSE(s.store.manifest().empty());
+}
+
+TEST(CLocalBuckupRecovery, OpenOfAnEncryptedBackupRisesFrom1To11AndReports11Twice) {
+    TempFolder temp;
+    const auto folder = test::makeEncryptedDemoBackup(temp / "root");
+    OpenedSource s(folder, temp / "data");
+    ASSERT_EQ(s.source->open(test::kDemoPassword), kStatusOk);
+    const auto& v = s.reports.values;
+    ASSERT_GE(v.size(), 4u);
+    EXPECT_EQ(v[0], 0);
+    EXPECT_EQ(v[1], 1);
+    // Output pieces without a count line report the running value again; the scan page ignores non-rising
+    // values.
+    EXPECT_TRUE(std::all_of(v.begin() + 1, v.end(), [](std::int32_t x) { return x >= 1 && x <= 11; }))
+        << ::testing::PrintToString(v);
+    EXPECT_EQ(v[v.size() - 2], 11);
+    EXPECT_EQ(v.back(), 11);
+    std::vector<ContactRecord> contacts; // read from the decrypted copy
+    EXPECT_EQ(s.source->scanContacts(contacts), kStatusOk);
+    EXPECT_EQ(contacts.size(), 6u);
+}
+
+TEST(CLocalBuckupRecovery, AWrongPasswordIsAnsweredWithMinus110) {
+    TempFolder temp;
+    const auto folder = test::makeEncryptedDemoBackup(temp / "root");
+    OpenedSource s(folder, temp / "data");
+    EXPECT_EQ(s.source->open("not the password"), kStatusWrongPassword);
+}
+
+TEST(CLocalBuckupRecovery, DatabaseScansFindLiveAndDeletedRowsAndAdvanceByHalfAStep) {
+    TempFolder temp;
+    OpenedSource s(demoRecent(temp), temp / "data");
+    ASSERT_EQ(s.source->open(""), kStatusOk);
+    const test::DemoDatabaseFigures expected;
+    ConversationMap chats;
+    chats[99].push_back({}); // replaced by the scan
+    s.reports.values.clear();
+    EXPECT_EQ(s.source->scanMessages(chats), kStatusOk);
+    EXPECT_EQ(chats.size(), static_cast<std::size_t>(expected.messageChats));
+    EXPECT_EQ(s.reports.values.back(), 12 + 11 / 2);
+    EXPECT_TRUE(std::is_sorted(s.reports.values.begin(), s.reports.values.end()));
+    EXPECT_GT(s.store.largestMessageRowId(), 0);
+    EXPECT_NE(s.store.largestMessageRowId(), kInitialRowIdMark);
+
+    std::vector<CallRecord> calls;
+    EXPECT_EQ(s.source->scanCallHistory(calls), kStatusOk);
+    EXPECT_EQ(calls.size(), static_cast<std::size_t>(expected.liveCalls + expected.deletedCalls));
+    std::vector<NoteRecord> notes;
+    EXPECT_EQ(s.source->scanNotes(notes), kStatusOk);
+    EXPECT_EQ(notes.size(), static_cast<std::size_t>(expected.liveNotes + expected.deletedNotes));
+    WhatsAppChatMap whatsApp;
+    EXPECT_EQ(s.source->scanWhatsApp(whatsApp), kStatusOk);
+    EXPECT_EQ(whatsApp.size(), static_cast<std::size_t>(expected.whatsAppChats));
+}
+
+TEST(CLocalBuckupRecovery, AMissingDatabaseIsFileMissingNeverTheStopValue) {
+    TempFolder temp;
+    test::makeDemoBackups(temp / "root"); // the older backup holds no databases
+    OpenedSource s(temp / "root" / std::string(test::kDemoOlderFolder), temp / "data");
+    ASSERT_EQ(s.source->open(""), kStatusOk);
+    ConversationMap chats;
+    std::vector<ContactRecord> contacts;
+    std::vector<CallRecord> calls;
+    std::vector<NoteRecord> notes;
+    EXPECT_EQ(s.source->scanMessages(chats), kStatusFileMissing);
+    EXPECT_EQ(s.source->scanContacts(contacts), kStatusFileMissing);
+    EXPECT_EQ(s.source->scanCallHistory(calls), kStatusFileMissing);
+    EXPECT_EQ(s.source->scanNotes(notes), kStatusFileMissing);
+    EXPECT_TRUE(chats.empty() && contacts.empty() && calls.empty() && notes.empty());
+    WhatsAppChatMap whatsApp;
+    EXPECT_EQ(s.source->scanWhatsApp(whatsApp), kStatusOk); // the callback's answer
+    EXPECT_TRUE(whatsApp.empty());
+}
+
+TEST(CLocalBuckupRecovery, OnlyTheCallbacksAnswerStopsADatabaseScan) {
+    TempFolder temp;
+    OpenedSource s(demoRecent(temp), temp / "data");
+    ASSERT_EQ(s.source->open(""), kStatusOk);
+    s.reports.answer = kStatusStopped;
+    std::vector<ContactRecord> contacts;
+    EXPECT_EQ(s.source->scanContacts(contacts), kStatusStopped);
+    ConversationMap chats;
+    EXPECT_EQ(s.source->scanMessages(chats), kStatusStopped);
+}
+
+TEST(CLocalBuckupRecovery, WhatsAppAttachmentsAloneAreEmptyUntilAppFilesWereScanned) {
+    TempFolder temp;
+    OpenedSource s(demoRecent(temp), temp / "data");
+    ASSERT_EQ(s.source->open(""), kStatusOk);
+    std::vector<MediaFileRecord> attachments(1);
+    EXPECT_EQ(s.source->scanWhatsAppAttachments(attachments), kStatusOk);
+    EXPECT_TRUE(attachments.empty());
+    std::vector<AppFileRecord> appFiles;
+    ASSERT_EQ(s.source->scanAppFiles(appFiles), kStatusOk);
+    EXPECT_EQ(s.source->scanWhatsAppAttachments(attachments), kStatusOk);
+    EXPECT_EQ(attachments.size(), 4u);
+}
+
+TEST(CLocalBuckupRecovery, ExportsOfDeletedRowsWriteSqlValueLines) {
+    TempFolder temp;
+    OpenedSource s(demoRecent(temp), temp / "data");
+    ASSERT_EQ(s.source->open(""), kStatusOk);
+    EXPECT_EQ(s.source->exportDeletedMessages(temp / "messages.sql"), kStatusOk);
+    EXPECT_EQ(s.source->exportDeletedContacts(temp / "contacts.sql"), kStatusOk);
+    EXPECT_GT(std::filesystem::file_size(temp / "messages.sql"), 0u);
+    EXPECT_GT(std::filesystem::file_size(temp / "contacts.sql"), 0u);
+}
+
+TEST(ScanSourceFactory, Type1IsTheBackupType0TheDeviceOthersNone) {
+    BackupStore store({{}, {}});
+    const auto local = createScanSource(1, &store);
+    ASSERT_NE(local, nullptr);
+    EXPECT_TRUE(local->isLocalBackup(0));
+    EXPECT_EQ(local->reserved(7), kStatusOk);
+    const auto device = createScanSource(0, &store);
+    ASSERT_NE(device, nullptr);
+    EXPECT_FALSE(device->isLocalBackup(0));
+    EXPECT_EQ(device->open(""), kStatusFailed);
+    std::vector<ContactRecord> contacts(1);
+    EXPECT_EQ(device->scanContacts(contacts), kStatusFailed);
+    EXPECT_TRUE(contacts.empty());
+    EXPECT_EQ(createScanSource(2, &store), nullptr);
+    EXPECT_EQ(createScanSource(-1, &store), nullptr);
+}
+
+/// Records the copy's reports.
+struct CopyReports {
+    std::vector<std::pair<int, Status>> calls;
+    static int record(void* self, int percent, Status status, const std::filesystem::path&) {
+        static_cast<CopyReports*>(self)->calls.emplace_back(percent, status);
+        return status; // a failed step stops the copy
+    }
+};
+
+TEST(StoredFileCopy, AFileOneByteOverAChunkReports99Then100) {
+    TempFolder temp;
+    std::string content(65537, '\0');
+    for (std::size_t i = 0; i < content.size(); ++i)
+        content[i] = static_cast<char>(i * 7);
+    std::ofstream(temp / "source", std::ios::binary) << content;
+    CopyReports reports;
+    BackupStore store({{}, {}});
+    const auto source = createScanSource(1, &store);
+    EXPECT_EQ(
+        source->copyFile(temp / "source", temp / "out" / "nested" / "copy", &CopyReports::record, &reports),
+        kStatusOk);
+    EXPECT_EQ(reports.calls, (std::vector<std::pair<int, Status>>{{99, 0}, {100, 0}}));
+    std::ifstream in(temp / "out" / "nested" / "copy", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), content);
+}
+
+TEST(StoredFileCopy, AReadFailureAfterTheFirstChunkReports99Then100WithTheReadsCode) {
+    CopyReports reports;
+    const ChunkReader read = [](std::uint64_t offset, void*, std::size_t length, std::size_t& got) {
+        got = offset == 0 ? length : 0;
+        return offset == 0 ? kStatusOk : Status{5};
+    };
+    const ChunkWriter write = [](std::uint64_t, const void*, std::size_t) { return kStatusOk; };
+    EXPECT_EQ(copyChunks(65537, read, write, &CopyReports::record, &reports, "copy"), 5);
+    EXPECT_EQ(reports.calls, (std::vector<std::pair<int, Status>>{{99, 0}, {100, 5}}));
+}
+
+TEST(StoredFileCopy, AMissingSourceIs87WithOnlyTheClosingCallAndAnEmptyOneIsSilent) {
+    TempFolder temp;
+    CopyReports reports;
+    EXPECT_EQ(copyStoredFile(temp / "missing", temp / "copy", &CopyReports::record, &reports),
+              kStatusInvalid);
+    EXPECT_EQ(reports.calls, (std::vector<std::pair<int, Status>>{{100, kStatusInvalid}}));
+    reports.calls.clear();
+    std::ofstream(temp / "empty").close();
+    EXPECT_EQ(copyStoredFile(temp / "empty", temp / "empty-copy", &CopyReports::record, &reports), kStatusOk);
+    EXPECT_TRUE(reports.calls.empty());
+    EXPECT_EQ(std::filesystem::file_size(temp / "empty-copy"), 0u);
+}
+
+} // namespace
+} // namespace orvelle

@@ -1,0 +1,113 @@
+// End to end: orvelle scan on the demo backups, plain and encrypted.
+
+#include "support/CliRun.h"
+#include "support/DemoBackup.h"
+#include "support/EncryptedFixture.h"
+#include "support/TempFolder.h"
+
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+namespace orvelle {
+namespace {
+
+using test::CliRun;
+using test::TempFolder;
+
+/// `orvelle ARGS` with `input` on its standard input.
+CliRun orvelleWithInput(const TempFolder& temp, const std::string& input, const std::string& args) {
+    const std::string command = "printf '%s\\n' '" + input + "' | XDG_DATA_HOME='" + (temp / "xdg").string() +
+                                "' '" + ORVELLE_CLI + "' " + args + " 2>'" + (temp / "stderr.txt").string() +
+                                "'";
+    CliRun run;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return run;
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        run.out.append(buffer, n);
+    const int status = ::pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+/// Category name, items, deleted records: what every scan of the demo finds.
+const std::vector<std::tuple<std::string, int, int>> kExpectedCounts{{"camera-roll", 5, 0},
+                                                                     {"photo-stream", 2, 0},
+                                                                     {"app-photos", 2, 0},
+                                                                     {"app-videos", 2, 0},
+                                                                     {"messages", 2, 1},
+                                                                     {"message-attachments", 4, 0},
+                                                                     {"contacts", 6, 1},
+                                                                     {"call-history", 8, 1},
+                                                                     {"notes", 6, 2},
+                                                                     {"whatsapp", 2, 1},
+                                                                     {"whatsapp-attachments", 4, 0},
+                                                                     {"reminder", 0, 0},
+                                                                     {"calendar", 0, 0},
+                                                                     {"safari-bookmark", 0, 0}};
+
+/// Samples of fields, one or more per category.
+const std::vector<std::string> kExpectedFields{
+    R"("name":"IMG_0002.JPG")",
+    R"("appName":"example.recorder","name":"memo.MP3")",
+    R"({"key":2,"summary":{"deleted":1)",
+    R"("deleted":1,"fromMe":0,"rowId":0,"handleId":2,"date":"2024-05-11 08:00:00","address":"+12025550199","contactName":"James Chen","text":"Delete me later")",
+    R"("phones":"+13035550188","company":"","name":"Old Friend"})",
+    R"({"deleted":1,"incoming":0,"duration":165,"date":"2024-05-11 06:00:00","number":"+13035550188","contactName":"Old Friend"})",
+    R"("title":"Passwords hint")",
+    R"("text":"WhatsApp demo message 3")",
+    R"("chatTitle":"Hiking Club")",
+    R"("name":"4a1f0c2e-photo.JPG")"};
+
+void expectDemoScan(const CliRun& run) {
+    ASSERT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out.rfind(R"({"status":0,"stopped":false,"categories":{)", 0), 0u)
+        << run.out.substr(0, 200);
+    for (const auto& [name, count, deleted] : kExpectedCounts)
+        EXPECT_NE(run.out.find("\"" + name + "\":{\"count\":" + std::to_string(count) +
+                               ",\"deleted\":" + std::to_string(deleted) + ",\"items\":["),
+                  std::string::npos)
+            << name;
+    for (const auto& field : kExpectedFields)
+        EXPECT_NE(run.out.find(field), std::string::npos) << field;
+}
+
+TEST(ScanCommand, PlainDemoBackupJson) {
+    TempFolder temp;
+    test::makeDemoBackups(temp / "root");
+    const auto folder = temp / "root" / std::string(test::kDemoRecentFolder);
+    expectDemoScan(test::orvelle(temp, "scan --json '" + folder.string() + "'"));
+    const CliRun table = test::orvelle(temp, "scan --categories contacts,notes '" + folder.string() + "'");
+    ASSERT_EQ(table.exitCode, 0) << table.err;
+    std::string words; // the table with runs of blanks made one
+    for (const char c : table.out)
+        if (c != ' ' || (!words.empty() && words.back() != ' ')) words += c;
+    EXPECT_NE(words.find("Contacts 6 1 6\nNotes 6 2 6\n"), std::string::npos) << table.out;
+    EXPECT_EQ(table.out.find("Camera Roll"), std::string::npos);
+}
+
+TEST(ScanCommand, EncryptedDemoBackupJsonWithThePasswordOnStandardInput) {
+    TempFolder temp;
+    const auto folder = test::makeEncryptedDemoBackup(temp / "root");
+    const CliRun run = orvelleWithInput(temp, std::string(test::kDemoPassword),
+                                        "scan --json --password-stdin '" + folder.string() + "'");
+    expectDemoScan(run);
+    const CliRun wrong = orvelleWithInput(temp, "wrong", "scan --password-stdin '" + folder.string() + "'");
+    EXPECT_EQ(wrong.exitCode, 1);
+    EXPECT_TRUE(wrong.out.empty());
+}
+
+TEST(ScanCommand, AnUnknownCategoryIsAUsageError) {
+    TempFolder temp;
+    test::makeDemoBackups(temp / "root");
+    const CliRun run =
+        test::orvelle(temp, "scan --categories contacts,faxes '" +
+                                (temp / "root" / std::string(test::kDemoRecentFolder)).string() + "'");
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.err.find("faxes"), std::string::npos);
+}
+
+} // namespace
+} // namespace orvelle
