@@ -31,6 +31,17 @@ struct ExportOptions {
     bool deletedOnly = false;
 };
 
+/// At most kShownNameBytes of `name` (cut at a character boundary), so the bar stays on one line.
+std::string shortName(std::string name) {
+    constexpr std::size_t kShownNameBytes = 32;
+    if (name.size() <= kShownNameBytes) return name;
+    std::size_t cut = kShownNameBytes;
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+        --cut;
+    name.resize(cut);
+    return name + "...";
+}
+
 /// The progress bar of the export; Ctrl+C asks the job to stop.
 class ExportBar : public ExportObserver {
 public:
@@ -40,7 +51,7 @@ public:
         checkInterrupts();
         const int overall = p.expected ? static_cast<int>(std::uint64_t{p.done} * 100 / p.expected) : 100;
         m_bar.show(overall, std::to_string(p.done) + "/" + std::to_string(p.expected) + " " +
-                                platform::pathText(p.current.filename()));
+                                shortName(platform::pathText(p.current.filename())));
     }
     void clear() { m_bar.clear(); }
     bool interrupted() const { return m_interrupted; }

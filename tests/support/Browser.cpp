@@ -34,7 +34,10 @@ std::optional<std::string> runChromium(const std::string& url, const std::string
                                        const fs::path& profile, int timeoutSeconds) {
     const fs::path program = chromiumProgram();
     if (program.empty()) return std::nullopt;
-    const std::string command = "timeout -k 5 " + std::to_string(timeoutSeconds) + " " +
+    // Home and caches go into the run's folder: nothing is left in the user's home.
+    const std::string home = shellQuoted(profile.parent_path().string());
+    const std::string command = "HOME=" + home + " XDG_CONFIG_HOME=" + home + " XDG_CACHE_HOME=" + home +
+                                " timeout -k 5 " + std::to_string(timeoutSeconds) + " " +
                                 shellQuoted(program.string()) + " " + kFlags + " " + extraFlags +
                                 " --user-data-dir=" + shellQuoted(profile.string()) + " --dump-dom " +
                                 shellQuoted(url) + " </dev/null 2>/dev/null";
