@@ -315,7 +315,7 @@ void run(const ScanOptions& options) {
     if (openStatus != kStatusOk && openStatus != kStatusStopped)
         std::cerr << "orvelle scan: warning: " << options.backup.folder << ": "
                   << manifestStatusText(openStatus) << '\n';
-    const bool stopped = stopAsked || scan.lastResult() == kStatusStopped;
+    const bool stopped = scan.lastResult() == kStatusStopped; // a late Ctrl+C may find the scan done
     if (stopped) std::cerr << "orvelle scan: stopped; the results below are partial\n";
     if (options.json)
         printJson(scan, shown, stopped);
