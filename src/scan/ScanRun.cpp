@@ -145,9 +145,9 @@ void ScanRun::work() {
     } else {
         recomputeCounts();
         if (m_observer) m_observer->countsUpdated();
-        const Status last = runCategories();
+        runCategories(); // leaves the last operation's result in m_lastResult
         // Whatever open or the last category answered, a front end hears that the scan ended.
-        if (last != kStatusOk || result == kStatusOk) result = last;
+        result = m_lastResult.load();
     }
     m_lastResult.store(result);
     m_control.end();

@@ -42,7 +42,8 @@ namespace orvelle {
 
 class BackupStore;
 
-/// What a front end hears from a running scan (all on the worker thread).
+/// What a front end hears from a running scan (all on the worker thread,
+/// some while the scan lock is held: never call pause, stop or start from here).
 class ScanObserver {
 public:
     virtual ~ScanObserver() = default;
