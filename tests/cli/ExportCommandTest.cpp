@@ -217,22 +217,27 @@ TEST_F(ExportCommand, PrintWritesOneBlockPerTickedItem) {
 TEST_F(ExportCommand, ExportedPagesShowEveryTextInABrowser) {
     if (test::chromiumProgram().empty()) GTEST_SKIP() << "chromium is not installed";
     const fs::path dest = temp / "browser";
-    const CliRun run =
-        orvelle(temp, "export --categories messages,contacts " + quoted(backup()) + " " + quoted(dest));
+    const CliRun run = orvelle(temp, "export --categories messages,contacts,whatsapp " + quoted(backup()) +
+                                         " " + quoted(dest));
     ASSERT_EQ(run.exitCode, 0) << run.err;
 
-    for (const auto& summary : results().messageSummaries) {
-        const fs::path page = chatPage(dest, summary);
+    // Every bubble of a chat page shows its message's text, in order.
+    auto expectBubbles = [](const fs::path& page, const auto& chat) {
         const auto rendered = test::renderPage(page, ".send_msg, .recv_msg, .del_send_msg, .del_recv_msg");
         ASSERT_TRUE(rendered) << "chromium did not render " << page;
-        const auto& chat = results().messageChats.at(summary.handleId);
         ASSERT_EQ(rendered->elements.size(), chat.size()) << page;
         for (std::size_t i = 0; i < chat.size(); ++i) {
             EXPECT_TRUE(rendered->elements[i].visible) << page << " " << i;
             EXPECT_EQ(rendered->elements[i].text, chat[i].text) << page << " " << i;
         }
         EXPECT_EQ(rendered->images + rendered->scripts + rendered->eventAttributes, 0u) << page;
-    }
+    };
+    for (const auto& summary : results().messageSummaries)
+        expectBubbles(chatPage(dest, summary), results().messageChats.at(summary.handleId));
+    for (const auto& summary : results().whatsAppSummaries)
+        expectBubbles(
+            onlyFile(dest / "WhatsApp Message", safeFileName(whatsAppChatName(summary)) + ".", ".html"),
+            results().whatsAppChats.at(summary.chatKey));
 
     const fs::path contacts = onlyFile(dest / "Contacts", "Contacts", ".html");
     const auto rendered = test::renderPage(contacts, "tbody td:first-child");
