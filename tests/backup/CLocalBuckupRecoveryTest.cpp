@@ -6,6 +6,7 @@
 #include "backup/encryption/DecryptProtocol.h"
 #include "support/DemoBackup.h"
 #include "support/DemoDatabases.h"
+#include "support/DeviceDbCalls.h"
 #include "support/EncryptedFixture.h"
 #include "support/TempFolder.h"
 
@@ -129,6 +130,28 @@ TEST(CLocalBuckupRecovery, AMissingDatabaseIsFileMissingNeverTheStopValue) {
     WhatsAppChatMap whatsApp;
     EXPECT_EQ(s.source->scanWhatsApp(whatsApp), kStatusOk); // the callback's answer
     EXPECT_TRUE(whatsApp.empty());
+}
+
+TEST(CLocalBuckupRecovery, TheOlderCallHistoryIsReadWhenTheNewerIsMissing) {
+    TempFolder temp;
+    {
+        test::CallHistoryDb db(temp / "call_history.db", test::CallHistoryLayout::callIos7);
+        test::Call call;
+        call.number = "+12025550143";
+        db.addCall(call);
+        db.addCall(call);
+        db.close();
+    }
+    std::ifstream in(temp / "call_history.db", std::ios::binary);
+    test::BackupBuilder b;
+    b.addFile("WirelessDomain", "Library/CallHistory/call_history.db",
+              std::string(std::istreambuf_iterator<char>(in), {}));
+    b.build(temp / "backup");
+    OpenedSource s(temp / "backup", temp / "data");
+    ASSERT_EQ(s.source->open(""), kStatusOk);
+    std::vector<CallRecord> calls;
+    EXPECT_EQ(s.source->scanCallHistory(calls), kStatusOk);
+    EXPECT_EQ(calls.size(), 2u);
 }
 
 TEST(CLocalBuckupRecovery, OnlyTheCallbacksAnswerStopsADatabaseScan) {
