@@ -9,13 +9,21 @@
 // 2. Documents: the chat pages and text files of MESSAGES text messages, once
 //    as 2,500 chats and once as a single chat, with the shipped templates.
 //
+// 3. With --backup FOLDER: a scan of that backup (every category), then its
+//    stored files exported against `cp` of the same files, and its documents
+//    (messages, contacts, calls, notes, WhatsApp) on their own.
+//
 //   bench_export [TOTAL_MIB [FILES [MESSAGES]]]     (defaults 1024, 2000, 250000)
+//   bench_export --backup FOLDER
 
+#include "backup/BackupCatalogue.h"
+#include "backup/BackupStore.h"
 #include "backup/CLocalBuckupRecovery.h"
 #include "export/ExportJob.h"
 #include "export/ScanSourceExport.h"
 #include "platform/Process.h"
 #include "scan/CStatisticsObj.h"
+#include "scan/ScanRun.h"
 #include "support/TempFolder.h"
 
 #include <chrono>
@@ -64,13 +72,14 @@ std::uint64_t bytesBelow(const fs::path& folder) {
     return total;
 }
 
-/// Time of `cp -r`; `synced` adds the time until its data are on disk.
-double timeCp(const fs::path& from, const fs::path& to, double& synced) {
+/// Time of `program arguments` (cp); `synced` adds the time until its data are on disk.
+double timeCopyProgram(const std::string& program, const std::vector<std::string>& arguments,
+                       double& synced) {
     ::sync();
     const auto start = Clock::now();
     platform::ChildProcess child;
     std::error_code ec;
-    if (!child.start("/bin/cp", {"-r", from.string(), to.string()}, ec)) {
+    if (!child.start(program, arguments, ec)) {
         std::cerr << "cannot start cp: " << ec.message() << '\n';
         std::exit(1);
     }
@@ -143,7 +152,7 @@ void benchCopies(const fs::path& work, std::uint64_t totalMib, std::size_t fileC
     for (int round = 0; round < 2; ++round) {
         const fs::path cpTarget = work / "cp";
         double cpSynced = 0;
-        const double cp = timeCp(backup, cpTarget, cpSynced);
+        const double cp = timeCopyProgram("/bin/cp", {"-r", backup.string(), cpTarget.string()}, cpSynced);
         if (bytesBelow(cpTarget) != written) std::cerr << "cp copied a different number of bytes\n";
         fs::remove_all(cpTarget);
         bestCp = std::min(bestCp, cp);
@@ -210,9 +219,129 @@ void benchDocuments(const fs::path& work, std::size_t messages, std::size_t chat
     fs::remove_all(target);
 }
 
+/// Exports what is ticked in `run`'s tally below `destination`, timed.
+double timedExport(ScanRun& run, const ExportTemplates& templates, const fs::path& destination,
+                   double& synced, ExportSummary& summary) {
+    ScanSourceExport source(*run.source());
+    ::sync();
+    const auto start = Clock::now();
+    ExportJob job(run.results(), run.tally(), source, templates, {destination, "20240101000000"});
+    summary = job.run();
+    const double seconds = secondsSince(start);
+    ::sync();
+    synced = secondsSince(start);
+    return seconds;
+}
+
+/// Ticks the file categories (`files`) or the document categories (not `files`).
+void tickOnly(ScanRun& run, bool files) {
+    ScanResults& r = run.results();
+    for (const void* group :
+         std::initializer_list<const void*>{&r.cameraRoll, &r.photoStream, &r.appPhotos, &r.appVideos,
+                                            &r.messageAttachments, &r.whatsAppAttachments})
+        run.tally().select(group, files);
+    for (const void* group : std::initializer_list<const void*>{&r.messageSummaries, &r.contacts, &r.calls,
+                                                                &r.notes, &r.whatsAppSummaries})
+        run.tally().select(group, !files);
+}
+
+int benchBackup(const fs::path& folder) {
+    test::TempFolder work("orvelle-bench-export");
+    BackupStore store({{}, work / "data"});
+    ScanRequest request;
+    if (readBackupFolder(folder, request.backup) != kStatusOk) request.backup = BackupInfo{};
+    request.backup.folder = folder.string();
+    request.categories = allScanCategories();
+    ScanRun run(store);
+    auto start = Clock::now();
+    if (run.start(request) != kStatusOk) return 1;
+    run.wait();
+    std::printf("scan: %.2f s\n", secondsSince(start));
+
+    // The stored files an export copies, for cp and for warming the cache.
+    const ScanResults& r = run.results();
+    std::vector<MediaFileRecord> stored;
+    auto add = [&stored](const auto& list) {
+        for (const auto& f : list)
+            stored.push_back({f.size, f.name, f.storedPath});
+    };
+    add(r.cameraRoll), add(r.photoStream), add(r.messageAttachments), add(r.whatsAppAttachments);
+    for (const auto* apps : {&r.appPhotos, &r.appVideos})
+        for (const auto& [app, files] : *apps)
+            add(files);
+    std::uint64_t bytes = 0;
+    std::string list;
+    for (const auto& f : stored) {
+        bytes += f.size;
+        list += f.storedPath;
+        list += '\0';
+    }
+    const fs::path listFile = work / "stored-files";
+    std::ofstream(listFile, std::ios::binary) << list;
+    warm(stored);
+    const double mib = static_cast<double>(bytes) / (1 << 20);
+    std::size_t messages = 0;
+    for (const auto& [key, chat] : r.messageChats)
+        messages += chat.size();
+    std::printf("stored files: %zu (%.1f MiB); messages: %zu in %zu chats\n", stored.size(), mib, messages,
+                r.messageSummaries.size());
+
+    ExportTemplates templates;
+    if (loadExportTemplates(fs::path(ORVELLE_SOURCE_DIR) / "template", request.backup.displayName,
+                            templates) != kStatusOk)
+        return 1;
+    double bestCp = 1e30, bestFiles = 1e30, bestCpSynced = 1e30, bestFilesSynced = 1e30;
+    // Removing tens of thousands of files keeps the file system busy for a
+    // while: each run starts after the previous copy is removed and synced,
+    // and the order alternates so that neither side always goes first.
+    auto runCp = [&] {
+        const fs::path cpTarget = work / "cp";
+        fs::create_directories(cpTarget);
+        double synced = 0;
+        const double seconds = timeCopyProgram(
+            "/usr/bin/xargs", {"-0", "-a", listFile.string(), "cp", "-t", cpTarget.string()}, synced);
+        fs::remove_all(cpTarget);
+        ::sync();
+        bestCp = std::min(bestCp, seconds), bestCpSynced = std::min(bestCpSynced, synced);
+        std::printf("  cp of the files %.2f s (%.2f s to disk)\n", seconds, synced);
+    };
+    auto runExport = [&] {
+        tickOnly(run, true);
+        double synced = 0;
+        ExportSummary summary;
+        const double seconds = timedExport(run, templates, work / "files", synced, summary);
+        fs::remove_all(work / "files");
+        ::sync();
+        if (summary.failed) std::cerr << summary.failed << " files failed\n";
+        bestFiles = std::min(bestFiles, seconds), bestFilesSynced = std::min(bestFilesSynced, synced);
+        std::printf("  export of the files %.2f s (%.2f s to disk)\n", seconds, synced);
+    };
+    for (int round = 0; round < 2; ++round) {
+        if (round % 2 == 0) {
+            runCp();
+            runExport();
+        } else {
+            runExport();
+            runCp();
+        }
+    }
+    std::printf("  best: cp %.1f MiB/s, export %.1f MiB/s: export at %.0f%% of cp (to disk: %.0f%%)\n",
+                mib / bestCp, mib / bestFiles, 100.0 * bestCp / bestFiles,
+                100.0 * bestCpSynced / bestFilesSynced);
+
+    tickOnly(run, false);
+    double synced = 0;
+    ExportSummary summary;
+    const double documents = timedExport(run, templates, work / "documents", synced, summary);
+    std::printf("documents (messages, contacts, calls, notes, WhatsApp): %.2f s (%.2f s to disk), %.1f MiB\n",
+                documents, synced, static_cast<double>(bytesBelow(work / "documents")) / (1 << 20));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 3 && std::string(argv[1]) == "--backup") return benchBackup(argv[2]);
     const std::uint64_t totalMib = argc > 1 ? std::stoull(argv[1]) : 1024;
     const std::size_t files = argc > 2 ? std::stoull(argv[2]) : 2000;
     const std::size_t messages = argc > 3 ? std::stoull(argv[3]) : 250000;
