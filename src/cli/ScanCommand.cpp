@@ -4,32 +4,23 @@
 // Ctrl+C asks the scan to stop (what was found so far is shown); a second
 // Ctrl+C quits at once.
 
-#include "backup/BackupCatalogue.h"
-#include "backup/BackupStore.h"
 #include "cli/BackupOpening.h"
 #include "cli/Command.h"
+#include "cli/CommandScan.h"
 #include "cli/Json.h"
-#include "cli/Password.h"
-#include "cli/ProgressBar.h"
 #include "cli/RecordJson.h"
 #include "cli/TextTable.h"
 #include "core/Categories.h"
-#include "platform/PathText.h"
-#include "platform/Signals.h"
 #include "scan/ScanRun.h"
 
-#include <chrono>
-#include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <set>
 #include <sstream>
-#include <thread>
 
 namespace orvelle::cli {
 
 namespace {
-
-constexpr int kExitInterrupted = 130;
 
 struct ScanOptions {
     BackupArguments backup;
@@ -37,45 +28,17 @@ struct ScanOptions {
     bool json = false;
 };
 
-/// Progress bar and notices of a running scan.
-class ScanPrinter : public ScanObserver {
-public:
-    void progressShown(int percent) override { m_bar.show(percent); }
-    void passwordNeeded() override { m_passwordNeeded = true; }
-    void openFailed() override { m_openFailed = true; }
-    void clear() { m_bar.clear(); }
-    bool passwordWasNeeded() const { return m_passwordNeeded; }
-    bool openHasFailed() const { return m_openFailed; }
-
-private:
-    ProgressBar m_bar{"Scanning"};
-    std::atomic<bool> m_passwordNeeded{false};
-    std::atomic<bool> m_openFailed{false};
-};
-
-std::set<ItemKind> parseCategories(const std::string& list, std::vector<CategoryInfo>& shown) {
-    std::set<ItemKind> kinds;
-    if (list.empty()) {
-        shown.assign(kCategories.begin(), kCategories.end());
-        return allScanCategories();
-    }
-    std::stringstream in(list);
-    std::string name;
+/// The categories to show, in the order named (every category when none is
+/// named). The names were checked by parseCategoryList.
+std::vector<CategoryInfo> shownCategories(const std::string& list) {
+    if (list.empty()) return {kCategories.begin(), kCategories.end()};
+    std::vector<CategoryInfo> shown;
     std::set<std::string> seen;
-    while (std::getline(in, name, ',')) {
-        const auto category = categoryByCliName(name);
-        if (!category) {
-            std::cerr << "orvelle scan: unknown category \"" << name << "\"; known:";
-            for (const auto& c : kCategories)
-                std::cerr << ' ' << c.cliName;
-            std::cerr << '\n';
-            throw CLI::RuntimeError(kExitUsage);
-        }
-        if (!seen.insert(name).second) continue;
-        if (category->kind != ItemKind::None) kinds.insert(category->kind);
-        shown.push_back(*category);
-    }
-    return kinds;
+    std::stringstream in(list);
+    for (std::string name; std::getline(in, name, ',');)
+        if (const auto category = categoryByCliName(name); category && seen.insert(name).second)
+            shown.push_back(*category);
+    return shown;
 }
 
 template <typename Record> std::uint64_t deletedIn(const std::vector<Record>& records) {
@@ -256,65 +219,12 @@ void printTable(const ScanRun& run, const std::vector<CategoryInfo>& shown) {
 }
 
 void run(const ScanOptions& options) {
-    std::vector<CategoryInfo> shown;
-    ScanRequest request;
-    request.categories = parseCategories(options.categories, shown);
-
-    std::error_code ec;
-    std::filesystem::path folder = platform::utf8Path(options.backup.folder);
-    if (auto absolute = std::filesystem::absolute(folder, ec); !ec) folder = absolute.lexically_normal();
-    if (!std::filesystem::is_directory(folder, ec)) {
-        std::cerr << "orvelle scan: " << options.backup.folder << " is not a folder\n";
-        throw CLI::RuntimeError(kExitFailure);
-    }
-    if (readBackupFolder(folder, request.backup) != kStatusOk) {
-        // A copied backup may have lost its Info.plist; the manifest still maps its files.
-        request.backup = BackupInfo{};
-        request.backup.encrypted = isEncryptedBackup(folder);
-    }
-    request.backup.folder = platform::pathText(folder);
-    if (request.backup.encrypted) request.password = obtainPassword(options.backup.passwordStdin);
-
-    BackupStore store(commandStoreOptions());
-    store.clearCandidates();
-    ScanPrinter printer;
-    ScanRun scan(store, &printer);
-    platform::catchInterrupts();
-    if (scan.start(request) != kStatusOk) {
-        std::cerr << "orvelle scan: the scan could not be started\n";
-        throw CLI::RuntimeError(kExitFailure);
-    }
-    bool stopAsked = false;
-    while (!scan.scanFinished()) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        const int interrupts = platform::interruptCount();
-        if (interrupts >= 2) {
-            printer.clear();
-            std::cerr << "orvelle scan: interrupted\n";
-            std::_Exit(kExitInterrupted); // the worker may be inside a read; nothing of ours needs flushing
-        }
-        if (interrupts == 1 && !stopAsked) {
-            stopAsked = true;
-            scan.requestStop();
-            printer.clear();
-            std::cerr << "orvelle scan: stopping; press Ctrl+C again to quit at once\n";
-        }
-    }
-    scan.wait();
-    printer.clear();
-
-    const Status openStatus = scan.openResult();
-    if (printer.passwordWasNeeded() || openStatus == kStatusWrongPassword) {
-        std::cerr << "orvelle scan: wrong password for " << options.backup.folder << '\n';
-        throw CLI::RuntimeError(kExitFailure);
-    }
-    if (printer.openHasFailed()) {
-        std::cerr << "orvelle scan: " << options.backup.folder << " could not be opened\n";
-        throw CLI::RuntimeError(kExitFailure);
-    }
-    if (openStatus != kStatusOk && openStatus != kStatusStopped)
-        std::cerr << "orvelle scan: warning: " << options.backup.folder << ": "
-                  << manifestStatusText(openStatus) << '\n';
+    const std::set<ItemKind> kinds = parseCategoryList("scan", options.categories);
+    const std::vector<CategoryInfo> shown = shownCategories(options.categories);
+    const ScanRequest request = scanRequestFor("scan", options.backup, kinds);
+    CommandScan commandScan("scan");
+    commandScan.run(request);
+    const ScanRun& scan = commandScan.scan();
     const bool stopped = scan.lastResult() == kStatusStopped; // a late Ctrl+C may find the scan done
     if (stopped) std::cerr << "orvelle scan: stopped; the results below are partial\n";
     if (options.json)
