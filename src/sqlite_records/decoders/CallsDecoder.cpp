@@ -101,18 +101,11 @@ Status decodeCalls(const std::filesystem::path& callDb, const std::filesystem::p
     if (const int answer = reportProgress(context, 60)) return answer;
 
     if (!addressBook.empty()) {
-        SqliteFile book;
-        Status bookStatus =
-            platform::isRegularFile(addressBook) ? book.open(addressBook) : kStatusFileMissing;
-        if (bookStatus == kStatusOk) {
-            book.state().newAddressBookLayout = context.newAddressBookLayout ? 1 : 0;
-            std::vector<ContactRecord> rows;
-            bookStatus = decodeContactRows(book, rows);
-            ContactLookup contacts(rows);
+        Status bookStatus = kStatusOk;
+        if (auto contacts = loadContactLookup(addressBook, context.newAddressBookLayout, bookStatus))
             for (auto& call : out)
                 if (call.number.size() >= kShortestNamedNumber)
-                    call.contactName = contacts.nameFor(call.number);
-        }
+                    call.contactName = contacts->nameFor(call.number);
         if (report) report->addressBook = bookStatus;
     }
     if (report)

@@ -4,6 +4,7 @@
 #include "platform/File.h"
 #include "sqlite_records/SqliteFile.h"
 #include "sqlite_records/TableScan.h"
+#include "sqlite_records/decoders/ContactLookup.h"
 #include "sqlite_records/decoders/RowValues.h"
 #include "sqlite_records/decoders/SqlValueLine.h"
 
@@ -109,6 +110,17 @@ Status decodeContactRows(SqliteFile& file, const TableColumns& columns, std::vec
             return kStatusOk;
         },
         columns);
+}
+
+std::optional<ContactLookup> loadContactLookup(const std::filesystem::path& addressBook, bool newLayout,
+                                               Status& status) {
+    SqliteFile book;
+    status = platform::isRegularFile(addressBook) ? book.open(addressBook) : kStatusFileMissing;
+    if (status != kStatusOk) return std::nullopt;
+    book.state().newAddressBookLayout = newLayout ? 1 : 0;
+    std::vector<ContactRecord> rows;
+    status = decodeContactRows(book, rows);
+    return ContactLookup(rows);
 }
 
 Status decodeContactRows(SqliteFile& file, std::vector<ContactRecord>& rows) {

@@ -28,10 +28,12 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 namespace orvelle {
 
+class ContactLookup;
 class SqliteFile;
 
 constexpr std::string_view kContactTable = "ABPersonFullTextSearch_content";
@@ -47,6 +49,13 @@ TableColumns fixedContactColumns(bool newLayout);
 /// maxContactRowId. Returns 0 or the driver's error.
 Status decodeContactRows(SqliteFile& file, std::vector<ContactRecord>& rows);
 Status decodeContactRows(SqliteFile& file, const TableColumns& columns, std::vector<ContactRecord>& rows);
+
+/// The name look-up of the address book at `addressBook` (for messages and
+/// calls): none when the file is missing or cannot be opened. `status`
+/// receives the open status, or the decoding status when it opened (a table
+/// that breaks off still gives a look-up of the rows read before the break).
+std::optional<ContactLookup> loadContactLookup(const std::filesystem::path& addressBook, bool newLayout,
+                                               Status& status);
 
 /// The contact list of an address book: every row that holds any text (with
 /// or without a phone number), "No Name" for rows without a name, one line

@@ -18,6 +18,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <unordered_map>
 
 namespace orvelle {
@@ -258,23 +259,14 @@ Status decodeMessages(const std::filesystem::path& smsDb, const std::filesystem:
     if (const int answer = reportProgress(context, 50)) return answer;
     maxRowId = file.state().maxRowId;
 
-    ContactLookup contacts;
-    bool haveContacts = false;
+    std::optional<ContactLookup> contacts;
     if (!addressBook.empty()) {
-        SqliteFile book;
-        Status bookStatus =
-            platform::isRegularFile(addressBook) ? book.open(addressBook) : kStatusFileMissing;
-        if (bookStatus == kStatusOk) {
-            book.state().newAddressBookLayout = context.newAddressBookLayout ? 1 : 0;
-            std::vector<ContactRecord> rows;
-            bookStatus = decodeContactRows(book, rows);
-            contacts = ContactLookup(rows);
-            haveContacts = true;
-        }
+        Status bookStatus = kStatusOk;
+        contacts = loadContactLookup(addressBook, context.newAddressBookLayout, bookStatus);
         if (report) report->addressBook = bookStatus;
         if (const int answer = reportProgress(context, 70)) return answer;
     }
-    joinMessageTables(tables, haveContacts ? &contacts : nullptr);
+    joinMessageTables(tables, contacts ? &*contacts : nullptr);
     if (report) {
         for (const auto& message : tables.messages)
             (message.deleted ? report->deletedRows : report->liveRows)++;
