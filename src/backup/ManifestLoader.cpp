@@ -2,6 +2,7 @@
 
 #include "backup/ManifestDb.h"
 #include "backup/ManifestMbdb.h"
+#include "backup/encryption/DecryptProtocol.h"
 #include "platform/File.h"
 
 namespace orvelle {
@@ -13,7 +14,7 @@ ManifestLoadResult loadManifest(const std::filesystem::path& backupFolder,
     result.twoLevelLayout = platform::isRegularFile(db);
     if (result.twoLevelLayout) {
         result.manifestPath = db;
-        const std::string decrypted(kDecryptedManifestName);
+        const std::string decrypted(kDecryptedManifestFile);
         if (!decryptedCopyFolder.empty() && platform::isRegularFile(decryptedCopyFolder / decrypted))
             result.manifestPath = decryptedCopyFolder / decrypted;
         else if (platform::isRegularFile(backupFolder / decrypted))

@@ -18,8 +18,6 @@ namespace orvelle {
 
 constexpr std::string_view kManifestDbName = "Manifest.db";
 constexpr std::string_view kManifestMbdbName = "Manifest.mbdb";
-/// The decrypted manifest the decryption program leaves (its name as the program writes it).
-constexpr std::string_view kDecryptedManifestName = "Manifest.db-decypted";
 
 struct ManifestLoadResult {
     Status status = kStatusInvalid;

@@ -1,5 +1,6 @@
 #include "decrypt/MbdbForm.h"
 
+#include "backup/FileId.h"
 #include "decrypt/ClassKeyRing.h"
 
 #include <openssl/evp.h>
@@ -70,19 +71,6 @@ bool readRecord(Reader& in, MbdbRecord& record) {
 }
 
 } // namespace
-
-std::string fileIdOf(std::string_view domainPath) {
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    EVP_Digest(domainPath.data(), domainPath.size(), digest, &length, EVP_sha1(), nullptr);
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned int i = 0; i < length; ++i) {
-        out += kHex[digest[i] >> 4];
-        out += kHex[digest[i] & 15];
-    }
-    return out;
-}
 
 bool parseMbdbFiles(std::string_view bytes, const std::filesystem::path& backupFolder,
                     std::vector<BackupFileEntry>& out, std::string& error) {

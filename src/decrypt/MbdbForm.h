@@ -50,7 +50,4 @@ constexpr std::uint16_t kModeRegularFile = 0x8000;
 bool parseMbdbFiles(std::string_view bytes, const std::filesystem::path& backupFolder,
                     std::vector<BackupFileEntry>& out, std::string& error);
 
-/// The file ID of `domainPath` ("domain-relative path"): SHA-1, lower-case hex.
-std::string fileIdOf(std::string_view domainPath);
-
 } // namespace orvelle::decrypt

@@ -1,5 +1,6 @@
 // The per-file records of both manifest forms, and their damaged variants.
 
+#include "backup/FileId.h"
 #include "decrypt/FileRecord.h"
 #include "decrypt/MbdbForm.h"
 

@@ -26,8 +26,8 @@ constexpr const char* kDecryptProgramName = "orvelle-decrypt";
 constexpr const char* kWrongPasswordText = "Wrong password";
 /// Opens a progress line; a decimal count of finished files follows.
 constexpr const char* kCountText = "Count:";
-/// Name of the decrypted manifest in the output folder (the manifest loader
-/// knows it as kDecryptedManifestName).
+/// Name of the decrypted manifest in the output folder, where the manifest
+/// loader looks for it.
 constexpr const char* kDecryptedManifestFile = "Manifest.db-decypted";
 
 /// Exit codes of the decryption program.
