@@ -65,21 +65,38 @@ RecordValue decodeValue(std::uint64_t serialType, const std::uint8_t* body) {
 
 namespace {
 
-// Reads `count` serial types from `types` and the values they describe from
-// `body` (of `bodyAvailable` bytes); appends to `out`. Returns the body length,
-// or false through `ok`.
+// Reads serial types from `types` and the values they describe from `body` (of
+// `bodyAvailable` bytes), appending the values of columns below `valueLimit`
+// to `out`; the first type read is column `firstColumn`. With `count` given,
+// exactly that many types must be there; without (kAllTypes), every type of
+// `types` is read. Every type is checked, whether its value is built or not.
+constexpr std::uint64_t kAllTypes = ~std::uint64_t(0);
+
 bool decodeColumns(ByteSpan types, std::uint64_t count, const std::uint8_t* body, std::uint64_t bodyAvailable,
-                   std::vector<RecordValue>& out, std::uint64_t& bodyLength) {
-    std::uint64_t pos = 0;
+                   std::uint32_t firstColumn, std::uint32_t valueLimit, std::vector<RecordValue>& out,
+                   std::uint64_t& bodyLength) {
+    const std::uint8_t* const data = types.data();
+    const std::size_t size = types.size();
+    std::size_t pos = 0;
     std::uint64_t bodyPos = 0;
-    for (std::uint64_t i = 0; i < count; ++i) {
-        if (pos >= types.size()) return false;
-        const Varint v = readVarint(types.data() + pos, types.size() - pos);
-        pos += v.used;
-        if (!isValidSerialType(v.value)) return false;
-        const std::uint64_t width = serialTypeBodyLength(v.value);
+    std::uint64_t column = firstColumn;
+    for (std::uint64_t i = 0; i < count; ++i, ++column) {
+        if (pos >= size) {
+            if (count != kAllTypes) return false;
+            break;
+        }
+        std::uint64_t serialType;
+        if (data[pos] < 0x80) {
+            serialType = data[pos++];
+        } else {
+            const Varint v = readVarint(data + pos, size - pos);
+            pos += v.used;
+            serialType = v.value;
+        }
+        if (!isValidSerialType(serialType)) return false;
+        const std::uint64_t width = serialTypeBodyLength(serialType);
         if (width > bodyAvailable - bodyPos) return false;
-        out.push_back(decodeValue(v.value, body + bodyPos));
+        if (column < valueLimit) out.push_back(decodeValue(serialType, body + bodyPos));
         bodyPos += width;
     }
     bodyLength = bodyPos;
@@ -88,27 +105,26 @@ bool decodeColumns(ByteSpan types, std::uint64_t count, const std::uint8_t* body
 
 } // namespace
 
-bool decodeRecord(ByteSpan payload, std::vector<RecordValue>& out, std::uint64_t& headerLength) {
+bool decodeRecord(ByteSpan payload, std::vector<RecordValue>& out, std::uint64_t& headerLength,
+                  std::uint32_t valueLimit) {
     out.clear();
     const Varint hl = readVarint(payload);
     if (hl.used == 0 || hl.value < hl.used || hl.value > payload.size()) return false;
     headerLength = hl.value;
     const ByteSpan types = payload.subspan(hl.used, static_cast<std::size_t>(hl.value) - hl.used);
-    std::uint64_t count = 0;
-    for (std::size_t pos = 0; pos < types.size(); ++count)
-        pos += readVarint(types.data() + pos, types.size() - pos).used;
     std::uint64_t bodyLength = 0;
-    return decodeColumns(types, count, payload.data() + hl.value, payload.size() - hl.value, out, bodyLength);
+    return decodeColumns(types, kAllTypes, payload.data() + hl.value, payload.size() - hl.value, 0,
+                         valueLimit, out, bodyLength);
 }
 
 bool decodeHeaderless(ByteSpan bytes, std::uint32_t columnCount, std::vector<RecordValue>& out,
-                      HeaderlessRecord& info) {
+                      HeaderlessRecord& info, std::uint32_t valueLimit) {
     const std::uint32_t firstColumn = !bytes.empty() && bytes[0] != 0 ? 1 : 0;
-    return decodeHeaderless(bytes, columnCount, firstColumn, out, info);
+    return decodeHeaderless(bytes, columnCount, firstColumn, out, info, valueLimit);
 }
 
 bool decodeHeaderless(ByteSpan bytes, std::uint32_t columnCount, std::uint32_t firstColumn,
-                      std::vector<RecordValue>& out, HeaderlessRecord& info) {
+                      std::vector<RecordValue>& out, HeaderlessRecord& info, std::uint32_t valueLimit) {
     out.clear();
     info = {};
     if (columnCount == 0 || bytes.empty() || firstColumn > 1) return false;
@@ -116,16 +132,18 @@ bool decodeHeaderless(ByteSpan bytes, std::uint32_t columnCount, std::uint32_t f
     if (firstColumn == 1) {
         info.firstColumn = 1;
         --count;
-        RecordValue lost;
-        lost.serialType = kLostSerialType;
-        out.push_back(lost);
+        if (valueLimit > 0) {
+            RecordValue lost;
+            lost.serialType = kLostSerialType;
+            out.push_back(lost);
+        }
     }
     const std::uint64_t typeBytes = count == 0 ? 0 : serialTypesLength(bytes, count);
     if (count != 0 && typeBytes == 0) return false;
     info.serialTypeBytes = typeBytes;
     std::uint64_t bodyLength = 0;
     if (!decodeColumns(bytes.first(static_cast<std::size_t>(typeBytes)), count, bytes.data() + typeBytes,
-                       bytes.size() - typeBytes, out, bodyLength))
+                       bytes.size() - typeBytes, firstColumn, valueLimit, out, bodyLength))
         return false;
     info.length = typeBytes + bodyLength;
     return true;

@@ -18,6 +18,9 @@ namespace orvelle {
 /// of a headerless candidate that starts at column 1).
 constexpr std::uint64_t kLostSerialType = ~std::uint64_t(0);
 
+/// A value limit that decodes every column.
+constexpr std::uint32_t kAllColumns = ~std::uint32_t(0);
+
 enum class ValueKind : std::uint8_t { null, integer, real, text, blob };
 
 /// One column value.
@@ -58,7 +61,13 @@ RecordValue decodeValue(std::uint64_t serialType, const std::uint8_t* body);
 /// `payload` into `out` (one value per serial type; cleared first). False when
 /// the header is malformed or the body does not fit in `payload`.
 /// `headerLength` receives the header-length varint's value.
-bool decodeRecord(ByteSpan payload, std::vector<RecordValue>& out, std::uint64_t& headerLength);
+///
+/// `valueLimit` (here and below): only the values of columns [0, valueLimit)
+/// are built, so `out` holds at most that many. The columns past it are still
+/// checked (a valid serial type, a body that fits), so whether a record is
+/// accepted does not depend on the limit.
+bool decodeRecord(ByteSpan payload, std::vector<RecordValue>& out, std::uint64_t& headerLength,
+                  std::uint32_t valueLimit = kAllColumns);
 
 /// The result of decoding a headerless candidate.
 struct HeaderlessRecord {
@@ -78,12 +87,13 @@ struct HeaderlessRecord {
 /// `bytes`; serial types 10 and 11 reject the candidate. `out` gets
 /// `columnCount` values. False when the candidate is not a record.
 bool decodeHeaderless(ByteSpan bytes, std::uint32_t columnCount, std::vector<RecordValue>& out,
-                      HeaderlessRecord& info);
+                      HeaderlessRecord& info, std::uint32_t valueLimit = kAllColumns);
 
 /// The same, with the first column known instead of judged by the first byte:
 /// `firstColumn` 0 reads `columnCount` serial types from column 0, 1 reads
 /// `columnCount` - 1 from column 1 (column 0 lost).
 bool decodeHeaderless(ByteSpan bytes, std::uint32_t columnCount, std::uint32_t firstColumn,
-                      std::vector<RecordValue>& out, HeaderlessRecord& info);
+                      std::vector<RecordValue>& out, HeaderlessRecord& info,
+                      std::uint32_t valueLimit = kAllColumns);
 
 } // namespace orvelle

@@ -16,10 +16,11 @@ class TableScan {
 public:
     // `columnCount` is the resolved expected column count (also the file's
     // current one); `givenCount` the caller's, 0 when the table rules apply.
+    // `valueLimit` is how many leading columns get their values decoded.
     TableScan(SqliteFile& file, const RowSink& sink, std::uint32_t columnCount, std::uint32_t givenCount,
-              ScanStats& stats)
-        : m_file(file), m_sink(sink), m_columns(columnCount), m_shape(carveShapeFor(file, givenCount)),
-          m_stats(stats), m_liveWalker(file), m_carveWalker(file) {}
+              std::uint32_t valueLimit, ScanStats& stats)
+        : m_file(file), m_sink(sink), m_columns(columnCount), m_valueLimit(valueLimit),
+          m_shape(carveShapeFor(file, givenCount)), m_stats(stats), m_liveWalker(file), m_carveWalker(file) {}
 
     Status liveRows(std::uint32_t root) {
         return m_liveWalker.walk(root, [this](const BtreePage& leaf) {
@@ -69,7 +70,7 @@ private:
                 !m_payload.complete)
                 continue;
             Row row;
-            if (!decodeRecord(m_payload.payload, m_values, row.headerLength)) continue;
+            if (!decodeRecord(m_payload.payload, m_values, row.headerLength, m_valueLimit)) continue;
             row.mode = RowMode::cell;
             row.source = source;
             row.deleted = deleted;
@@ -97,9 +98,9 @@ private:
             HeaderlessRecord info;
             const bool decoded =
                 candidate.firstColumn < 0
-                    ? decodeHeaderless(bytes, m_columns, m_values, info)
+                    ? decodeHeaderless(bytes, m_columns, m_values, info, m_valueLimit)
                     : decodeHeaderless(bytes, m_columns, static_cast<std::uint32_t>(candidate.firstColumn),
-                                       m_values, info);
+                                       m_values, info, m_valueLimit);
             if (!decoded) continue;
             Row row;
             row.mode = RowMode::headerless;
@@ -128,6 +129,7 @@ private:
     SqliteFile& m_file;
     const RowSink& m_sink;
     std::uint32_t m_columns;
+    std::uint32_t m_valueLimit;
     CarveShape m_shape;
     ScanStats& m_stats;
     BtreeWalker m_liveWalker;
@@ -156,7 +158,8 @@ Status scanTable(SqliteFile& file, std::string_view tableName, const RowSink& ro
 
     ScanStats localStats;
     ScanStats& stats = options.stats ? *options.stats : localStats;
-    TableScan scan(file, rowSink, columns, options.columnCount, stats);
+    TableScan scan(file, rowSink, columns, options.columnCount,
+                   options.valueColumns ? options.valueColumns : kAllColumns, stats);
     for (const auto& [root, key] : roots) {
         if (options.liveRows)
             if (const Status st = scan.liveRows(root); st != kStatusOk) return st;

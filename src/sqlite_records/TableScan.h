@@ -56,7 +56,9 @@ struct Row {
     /// of the record header (the record's own column count, which may be less
     /// than the table's when columns were added later: missing columns are
     /// NULL/default). Headerless: exactly the expected column count; values[0]
-    /// is a lost null (isLost()) when firstColumn is 1.
+    /// is a lost null (isLost()) when firstColumn is 1. With
+    /// ScanOptions::valueColumns set, no more than that many values (the first
+    /// columns); the columns past them were checked but not decoded.
     std::span<const RecordValue> values;
     /// The record's bytes. Cell mode: the whole payload from the header-length
     /// varint (overflow assembled). Headerless: from the first serial type read
@@ -88,9 +90,14 @@ struct ScanOptions {
     /// rows. 0: SqliteFile::expectedColumnCount(table), and when that has no
     /// rule, the column count of the table's CREATE TABLE statement.
     std::uint32_t columnCount = 0;
-    bool liveRows = true;       ///< hand over the live cells
-    bool carvedRows = true;     ///< carve the free space of the table's pages
-    bool freelistRows = true;   ///< read the freelist pages
+    bool liveRows = true;     ///< hand over the live cells
+    bool carvedRows = true;   ///< carve the free space of the table's pages
+    bool freelistRows = true; ///< read the freelist pages
+    /// Decode the values of the first this many columns only (0: all). A row
+    /// routine that reads only some columns names the highest it needs + 1;
+    /// the other columns are still checked as before (valid serial types, a
+    /// body that fits the record), so exactly the same rows are handed over.
+    std::uint32_t valueColumns = 0;
     ScanStats* stats = nullptr; ///< filled when given
 };
 

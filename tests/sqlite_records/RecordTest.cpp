@@ -2,6 +2,7 @@
 
 #include "support/SqliteFixture.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -115,6 +116,69 @@ TEST(RecordTest, HeaderlessCandidateStartsAtColumnZeroOrOneByItsFirstByte) {
     // Serial types 10 and 11 never stand in a record.
     const std::string bad("\x00\x0a\x01\x05", 4);
     EXPECT_FALSE(decodeHeaderless(span(bad), 3, values, info));
+}
+
+struct LimitCase {
+    const char* name;
+    std::string bytes;
+    bool headerless;
+    std::uint32_t limit;
+    bool valid;
+};
+
+// A value limit builds only the leading values; every column past it is still
+// checked, so a record is accepted or rejected exactly as without the limit.
+TEST(RecordTest, AValueLimitDecodesTheLeadingColumnsAndChecksTheRest) {
+    const test::SqlRow row = {test::SqlValue::null(), test::SqlValue::text("abc"),
+                              test::SqlValue::blob(std::string(200, 'x')), // a two-byte serial type
+                              test::SqlValue::ofReal(2.5), test::SqlValue::of(7)};
+    const std::string good = test::encodeRecord(row);
+    std::string badType = good; // header length, types 0, 19, 412 (two bytes), 7, 1
+    badType[6] = '\x0a';        // column 4: serial type 10
+    const std::string shortBody = good.substr(0, good.size() - 1);
+    const std::string fromColumn0 = good.substr(1); // first byte 0: column 0 on
+    const std::string fromColumn1 = good.substr(2); // column 0's type lost
+    const std::string headerlessBad = badType.substr(1);
+    const std::vector<LimitCase> cases = {
+        {"whole record", good, false, 0, true},
+        {"whole record", good, false, 1, true},
+        {"whole record", good, false, 3, true},
+        {"whole record", good, false, 5, true},
+        {"whole record", good, false, 9, true},
+        {"bad type past the limit", badType, false, 2, false},
+        {"body cut past the limit", shortBody, false, 1, false},
+        {"headerless from column 0", fromColumn0, true, 0, true},
+        {"headerless from column 0", fromColumn0, true, 2, true},
+        {"headerless from column 0", fromColumn0, true, 7, true},
+        {"headerless from column 1", fromColumn1, true, 0, true},
+        {"headerless from column 1", fromColumn1, true, 1, true},
+        {"headerless from column 1", fromColumn1, true, 3, true},
+        {"headerless bad type past the limit", headerlessBad, true, 3, false},
+    };
+    for (const LimitCase& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + ", limit " + std::to_string(c.limit));
+        std::vector<RecordValue> all, some;
+        std::uint64_t allHeader = 0, someHeader = 0;
+        HeaderlessRecord allInfo, someInfo;
+        const bool allOk = c.headerless ? decodeHeaderless(span(c.bytes), 5, all, allInfo)
+                                        : decodeRecord(span(c.bytes), all, allHeader);
+        const bool someOk = c.headerless ? decodeHeaderless(span(c.bytes), 5, some, someInfo, c.limit)
+                                         : decodeRecord(span(c.bytes), some, someHeader, c.limit);
+        EXPECT_EQ(allOk, c.valid);
+        ASSERT_EQ(someOk, allOk);
+        if (!allOk) continue;
+        EXPECT_EQ(someHeader, allHeader);
+        EXPECT_EQ(someInfo.firstColumn, allInfo.firstColumn);
+        EXPECT_EQ(someInfo.serialTypeBytes, allInfo.serialTypeBytes);
+        EXPECT_EQ(someInfo.length, allInfo.length);
+        ASSERT_EQ(some.size(), std::min<std::size_t>(c.limit, all.size()));
+        for (std::size_t i = 0; i < some.size(); ++i) {
+            EXPECT_EQ(some[i].serialType, all[i].serialType) << i;
+            EXPECT_EQ(some[i].kind, all[i].kind) << i;
+            EXPECT_EQ(some[i].integer, all[i].integer) << i;
+            EXPECT_EQ(some[i].bytes, all[i].bytes) << i;
+        }
+    }
 }
 
 TEST(RecordTest, SerialTypesLengthAndRecordLength) {

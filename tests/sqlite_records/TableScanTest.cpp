@@ -5,6 +5,8 @@
 #include "support/SqliteGroundTruth.h"
 #include "support/TempFolder.h"
 
+#include <algorithm>
+#include <bit>
 #include <gtest/gtest.h>
 #include <map>
 #include <set>
@@ -288,6 +290,68 @@ TEST(TableScanTest, AnOlderVersionOfALiveRowIsReportedAsDeleted) {
     ASSERT_EQ(got.live.size(), 3u);
     ASSERT_EQ(got.deleted.size(), 1u);
     EXPECT_EQ(got.deleted[0].values[1], SqlValue::text("second draft"));
+}
+
+} // namespace
+} // namespace orvelle
+
+namespace orvelle {
+namespace {
+
+// What the driver hands over of one row: where it was found and its values.
+struct HandedRow {
+    RowSource source;
+    std::uint32_t page, offset, deleted, firstColumn;
+    std::int64_t rowid;
+    std::uint64_t headerLength;
+    std::size_t recordBytes;
+    std::vector<test::SqlValue> values;
+    bool operator==(const HandedRow&) const = default;
+};
+
+std::vector<HandedRow> handedRows(SqliteFile& file, const std::string& table, std::uint32_t valueColumns) {
+    std::vector<HandedRow> rows;
+    ScanOptions options;
+    options.valueColumns = valueColumns;
+    scanTable(
+        file, table,
+        [&](const Row& row) {
+            HandedRow handed{row.source, row.page,         row.offset,        row.deleted, row.firstColumn,
+                             row.rowid,  row.headerLength, row.record.size(), {}};
+            // Floats by their bits: a carved candidate may hold a NaN.
+            for (const RecordValue& v : row.values)
+                handed.values.push_back(v.isLost() ? SqlValue::text("(lost)")
+                                        : v.kind == ValueKind::real
+                                            ? SqlValue::of(std::bit_cast<std::int64_t>(v.real))
+                                            : toSql(v));
+            rows.push_back(std::move(handed));
+            return kStatusOk;
+        },
+        options);
+    return rows;
+}
+
+// Asking for the leading columns only hands over the same rows, live, carved
+// and of freed pages, with the same leading values.
+TEST(TableScanTest, AValueLimitHandsOverTheSameRowsWithTheirLeadingValues) {
+    test::TempFolder folder;
+    for (const DeletionPattern pattern : {DeletionPattern::scattered, DeletionPattern::range}) {
+        test::GroundTruthOptions options;
+        options.rows = 400;
+        options.pattern = pattern;
+        const auto db = test::buildGroundTruth(folder / ("limit" + std::to_string(int(pattern)) + ".db"),
+                                               test::genericLayout(), options);
+        SqliteFile file;
+        ASSERT_EQ(file.open(db.path), kStatusOk);
+        const std::vector<HandedRow> all = handedRows(file, db.table, 0);
+        ASSERT_TRUE(std::any_of(all.begin(), all.end(), [](const HandedRow& r) { return r.deleted != 0; }));
+        for (const std::uint32_t limit : {1u, 3u, 7u, 50u}) {
+            std::vector<HandedRow> expected = all;
+            for (HandedRow& row : expected)
+                if (row.values.size() > limit) row.values.resize(limit);
+            EXPECT_EQ(handedRows(file, db.table, limit), expected) << int(pattern) << " limit " << limit;
+        }
+    }
 }
 
 } // namespace

@@ -84,7 +84,7 @@ Status decodeCallRows(SqliteFile& file, CallLayout layout, const TableColumns& c
             out.push_back(std::move(call));
             return kStatusOk;
         },
-        columns);
+        columns, FieldValues::fieldsOnly);
 }
 
 Status decodeCalls(const std::filesystem::path& callDb, const std::filesystem::path& addressBook,

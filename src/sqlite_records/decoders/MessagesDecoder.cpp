@@ -138,7 +138,7 @@ Status decodeMessageRows(SqliteFile& file, const TableColumns& columns, std::vec
             out.push_back(std::move(message));
             return kStatusOk;
         },
-        columns);
+        columns, FieldValues::fieldsOnly);
 }
 
 Status decodeHandleRows(SqliteFile& file, const TableColumns& columns, std::vector<HandleRow>& out) {
@@ -153,7 +153,7 @@ Status decodeHandleRows(SqliteFile& file, const TableColumns& columns, std::vect
             out.push_back(std::move(handle));
             return kStatusOk;
         },
-        columns);
+        columns, FieldValues::fieldsOnly);
 }
 
 Status decodeAttachmentRows(SqliteFile& file, const TableColumns& columns, std::vector<AttachmentRow>& out) {
@@ -169,7 +169,7 @@ Status decodeAttachmentRows(SqliteFile& file, const TableColumns& columns, std::
             out.push_back(std::move(attachment));
             return kStatusOk;
         },
-        columns);
+        columns, FieldValues::fieldsOnly);
 }
 
 Status decodeJoinRows(SqliteFile& file, const TableColumns& columns, std::vector<JoinRow>& out) {
@@ -183,7 +183,7 @@ Status decodeJoinRows(SqliteFile& file, const TableColumns& columns, std::vector
             out.push_back(join);
             return kStatusOk;
         },
-        columns);
+        columns, FieldValues::fieldsOnly);
 }
 
 void joinMessageTables(MessageTables& tables, ContactLookup* contacts) {

@@ -3,6 +3,8 @@
 #include "core/Text.h"
 #include "sqlite_records/TableSchema.h"
 
+#include <algorithm>
+
 namespace orvelle {
 
 bool columnNameMatches(std::string_view column, std::string_view wanted) {
@@ -49,10 +51,19 @@ TableColumns TableColumns::resolve(const SqliteFile& file, std::string_view tabl
     return fixed(fields, fallbackCount);
 }
 
+std::uint32_t TableColumns::valueColumns() const {
+    int highest = -1;
+    for (const int position : m_positions)
+        highest = std::max(highest, position);
+    return static_cast<std::uint32_t>(highest + 1);
+}
+
 Status scanWithColumns(SqliteFile& file, std::string_view table, const RowSink& sink,
-                       const TableColumns& columns) {
+                       const TableColumns& columns, FieldValues values) {
     ScanOptions options;
     options.columnCount = columns.columnCount();
+    // With no field placed, every value is decoded (0 is "all").
+    if (values == FieldValues::fieldsOnly) options.valueColumns = columns.valueColumns();
     if (columns.fromStatement() || options.columnCount != 0) return scanTable(file, table, sink, options);
     ScanOptions live = options;
     live.carvedRows = false;

@@ -47,6 +47,10 @@ public:
     std::uint32_t columnCount() const { return m_columnCount; }
     /// True when the positions came from the table's CREATE TABLE statement.
     bool fromStatement() const { return m_fromStatement; }
+    /// The highest position of a field + 1: how many leading columns a row
+    /// routine that reads only these fields needs decoded (0 when no field has
+    /// a position).
+    std::uint32_t valueColumns() const;
 
 private:
     std::vector<int> m_positions;
@@ -54,12 +58,19 @@ private:
     bool m_fromStatement = false;
 };
 
+/// Which values the row routine is handed.
+enum class FieldValues {
+    all,        ///< every column's value
+    fieldsOnly, ///< the columns up to the highest field only (the routine reads nothing else)
+};
+
 /// Runs the table driver over `table` with the carving count of `columns`.
 /// With fixed positions the page reader's count rules learn from live rows
 /// (the message table's width, the address book's header size), so the live
-/// rows are read first and the deleted ones in a second pass.
+/// rows are read first and the deleted ones in a second pass. The rows handed
+/// over are the same whichever `values` is asked for.
 Status scanWithColumns(SqliteFile& file, std::string_view table, const RowSink& sink,
-                       const TableColumns& columns);
+                       const TableColumns& columns, FieldValues values = FieldValues::all);
 
 /// True when column `column` is what `wanted` names (see FieldColumn::name).
 bool columnNameMatches(std::string_view column, std::string_view wanted);

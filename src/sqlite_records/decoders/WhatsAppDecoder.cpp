@@ -93,7 +93,7 @@ Status decodeWhatsAppMessageRows(SqliteFile& file, const TableColumns& columns,
             out.push_back(std::move(message));
             return kStatusOk;
         },
-        columns);
+        columns, FieldValues::fieldsOnly);
 }
 
 Status decodeWhatsAppChatRows(SqliteFile& file, const TableColumns& columns,
@@ -112,7 +112,7 @@ Status decodeWhatsAppChatRows(SqliteFile& file, const TableColumns& columns,
             out.push_back(std::move(chat));
             return kStatusOk;
         },
-        columns);
+        columns, FieldValues::fieldsOnly);
 }
 
 Status decodeWhatsAppMemberRows(SqliteFile& file, const TableColumns& columns,
@@ -135,7 +135,7 @@ Status decodeWhatsAppMemberRows(SqliteFile& file, const TableColumns& columns,
             out.push_back(std::move(member));
             return kStatusOk;
         },
-        columns);
+        columns, FieldValues::fieldsOnly);
 }
 
 Status decodeWhatsAppMediaRows(SqliteFile& file, const TableColumns& columns,
@@ -150,7 +150,7 @@ Status decodeWhatsAppMediaRows(SqliteFile& file, const TableColumns& columns,
             out.push_back(std::move(media));
             return kStatusOk;
         },
-        columns);
+        columns, FieldValues::fieldsOnly);
 }
 
 WhatsAppChatMap joinWhatsAppTables(WhatsAppTables tables) {
