@@ -1,5 +1,7 @@
 #include "sqlite_records/Record.h"
 
+#include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 
@@ -72,6 +74,14 @@ namespace {
 // `types` is read. Every type is checked, whether its value is built or not.
 constexpr std::uint64_t kAllTypes = ~std::uint64_t(0);
 
+// Body widths of the serial types that fit in one byte.
+const std::array<std::uint8_t, 0x80> kOneByteWidth = [] {
+    std::array<std::uint8_t, 0x80> widths{};
+    for (std::uint64_t type = 0; type < widths.size(); ++type)
+        widths[type] = static_cast<std::uint8_t>(serialTypeBodyLength(type));
+    return widths;
+}();
+
 bool decodeColumns(ByteSpan types, std::uint64_t count, const std::uint8_t* body, std::uint64_t bodyAvailable,
                    std::uint32_t firstColumn, std::uint32_t valueLimit, std::vector<RecordValue>& out,
                    std::uint64_t& bodyLength) {
@@ -79,13 +89,14 @@ bool decodeColumns(ByteSpan types, std::uint64_t count, const std::uint8_t* body
     const std::size_t size = types.size();
     std::size_t pos = 0;
     std::uint64_t bodyPos = 0;
-    std::uint64_t column = firstColumn;
-    for (std::uint64_t i = 0; i < count; ++i, ++column) {
+    // The next serial type and its body width; false when the record ends
+    // (ok stays true when no count was given) or is not valid.
+    bool ok = true;
+    const auto next = [&](std::uint64_t& serialType, std::uint64_t& width) {
         if (pos >= size) {
-            if (count != kAllTypes) return false;
-            break;
+            ok = count == kAllTypes;
+            return false;
         }
-        std::uint64_t serialType;
         if (data[pos] < 0x80) {
             serialType = data[pos++];
         } else {
@@ -93,12 +104,43 @@ bool decodeColumns(ByteSpan types, std::uint64_t count, const std::uint8_t* body
             pos += v.used;
             serialType = v.value;
         }
-        if (!isValidSerialType(serialType)) return false;
-        const std::uint64_t width = serialTypeBodyLength(serialType);
-        if (width > bodyAvailable - bodyPos) return false;
-        if (column < valueLimit) out.push_back(decodeValue(serialType, body + bodyPos));
+        width = serialTypeBodyLength(serialType);
+        if (!isValidSerialType(serialType) || width > bodyAvailable - bodyPos) {
+            ok = false;
+            return false;
+        }
+        return true;
+    };
+    // Columns whose values are built, then the columns that are only checked.
+    const std::uint64_t built =
+        valueLimit > firstColumn ? std::min<std::uint64_t>(valueLimit - firstColumn, count) : 0;
+    std::uint64_t i = 0;
+    std::uint64_t serialType = 0;
+    std::uint64_t width = 0;
+    for (; i < built && next(serialType, width); ++i) {
+        out.push_back(decodeValue(serialType, body + bodyPos));
         bodyPos += width;
     }
+    if (i < built) {
+        bodyLength = bodyPos;
+        return ok;
+    }
+    // The rest is only checked. One-byte serial types (nearly all) go by table
+    // and the body is checked against the record once at the end: widths only
+    // add up, so a body that overruns on the way still overruns there.
+    for (; i < count && pos < size; ++i) {
+        const std::uint8_t byte = data[pos];
+        if (byte < 0x80) {
+            if (!isValidSerialType(byte)) return false;
+            bodyPos += kOneByteWidth[byte];
+            ++pos;
+            continue;
+        }
+        if (bodyPos > bodyAvailable || !next(serialType, width)) return false;
+        bodyPos += width;
+    }
+    if (i < count && count != kAllTypes) return false;
+    if (bodyPos > bodyAvailable) return false;
     bodyLength = bodyPos;
     return true;
 }

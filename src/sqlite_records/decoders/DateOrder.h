@@ -42,8 +42,13 @@ template <typename Record> std::vector<std::uint32_t> dateOrder(const std::vecto
     }
     std::vector<std::uint32_t> order(records.size());
     if (numeric) {
-        // (key, position) pairs are unique, so an ordinary sort is stable here.
-        std::sort(keyed.begin(), keyed.end());
+        // (key, position) pairs are unique, so any sort gives the one stable
+        // order. Records mostly come in date order already (live rows by
+        // rowid, then the deleted ones): only what follows the sorted run at
+        // the front is sorted and then merged with it.
+        const auto run = std::is_sorted_until(keyed.begin(), keyed.end());
+        std::sort(run, keyed.end());
+        std::inplace_merge(keyed.begin(), run, keyed.end());
         for (std::size_t i = 0; i < keyed.size(); ++i)
             order[i] = keyed[i].second;
         return order;

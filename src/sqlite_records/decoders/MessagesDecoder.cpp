@@ -91,10 +91,10 @@ Status readMessageText(const Row& row, const TableColumns& columns, std::string&
     if (!text.empty()) return kStatusOk;
     const RecordValue* body = columnValue(row, columns[kAttributedBody]);
     if (!body || body->kind != ValueKind::blob) return kStatusOk;
-    const auto archived = readAttributedStringText(body->bytes);
+    auto archived = readAttributedStringText(body->bytes);
     if (!archived) return kStatusOk;
     if (!isUsableText(archived->text)) return kStatusInvalid;
-    text = archived->text;
+    text = std::move(archived->text);
     return kStatusOk;
 }
 

@@ -4,6 +4,7 @@
 #include "sqlite_records/TableScan.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace orvelle {
 
@@ -20,7 +21,31 @@ const RecordValue* columnValue(const Row& row, int position) {
     return value.isLost() ? nullptr : &value;
 }
 
+namespace {
+
+/// True when `bytes` is plain ASCII without a zero byte (most device texts):
+/// such a text is usable without a closer look. Eight bytes at a time.
+bool isPlainAscii(std::string_view bytes) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+    std::size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + i, 8);
+        // A high bit set, or a zero byte (which borrows into its high bit).
+        if ((word & kHighBits) != 0 || ((word - kOnes) & ~word & kHighBits) != 0) return false;
+    }
+    for (; i < bytes.size(); ++i) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if (c == 0 || c >= 0x80) return false;
+    }
+    return true;
+}
+
+} // namespace
+
 bool isUsableText(std::string_view bytes) {
+    if (isPlainAscii(bytes)) return true;
     return bytes.find('\0') == std::string_view::npos && isAcceptableText(bytes);
 }
 

@@ -30,13 +30,14 @@ std::size_t validUtf8PrefixLength(std::string_view bytes) {
     return pos;
 }
 
+// Names and type strings are views into the archive, which outlives the reader.
 class TypedStreamReader {
 public:
     explicit TypedStreamReader(std::string_view data) : m_data(data) {}
 
     std::optional<ArchivedText> attributedStringText() {
         if (!readHeader()) return std::nullopt;
-        std::vector<std::string> chain;
+        std::vector<std::string_view> chain;
         if (!expectType("@") || !readNewObject(chain) || !holds(chain, "NSAttributedString"))
             return std::nullopt;
         chain.clear();
@@ -46,7 +47,7 @@ public:
     }
 
 private:
-    static bool holds(const std::vector<std::string>& chain, std::string_view name) {
+    static bool holds(const std::vector<std::string_view>& chain, std::string_view name) {
         for (const auto& c : chain)
             if (c == name) return true;
         return false;
@@ -87,16 +88,16 @@ private:
     }
 
     /// Length + bytes, the length's head byte already read.
-    bool readCountedBytes(std::int8_t head, std::string& out) {
+    bool readCountedBytes(std::int8_t head, std::string_view& out) {
         std::int64_t length = 0;
         if (!readInteger(head, length) || length < 0) return false;
         if (static_cast<std::uint64_t>(length) > m_data.size() - m_pos) return false;
-        out.assign(m_data.substr(m_pos, static_cast<std::size_t>(length)));
+        out = m_data.substr(m_pos, static_cast<std::size_t>(length));
         m_pos += static_cast<std::size_t>(length);
         return true;
     }
 
-    bool readSharedString(std::string& out) {
+    bool readSharedString(std::string_view& out) {
         std::int8_t head = 0;
         if (!readHead(head)) return false;
         if (head == kTypedStreamNew) {
@@ -123,29 +124,29 @@ private:
     }
 
     bool expectType(std::string_view type) {
-        std::string actual;
+        std::string_view actual;
         return readSharedString(actual) && actual == type;
     }
 
     /// A class (new, a reference, or nil ending a chain), appending the names
     /// of it and its superclasses to `chain`.
-    bool readClass(std::vector<std::string>& chain, int depth) {
+    bool readClass(std::vector<std::string_view>& chain, int depth) {
         if (depth > kMaxClassDepth) return false;
         std::int8_t head = 0;
         if (!readHead(head)) return false;
         if (head == kTypedStreamNil) return depth > 0; // an object must have a class
         if (head == kTypedStreamNew) {
-            std::string name;
+            std::string_view name;
             std::int64_t version = 0;
             if (!readSharedString(name)) return false;
             if (!readHead(head) || !readInteger(head, version)) return false;
             m_objects.push_back(Entry{true, name, {}});
             const std::size_t self = m_objects.size() - 1;
-            std::vector<std::string> supers;
+            std::vector<std::string_view> supers;
             if (!readClass(supers, depth + 1)) return false;
-            m_objects[self].superNames = supers;
             chain.push_back(name);
             chain.insert(chain.end(), supers.begin(), supers.end());
+            m_objects[self].superNames = std::move(supers);
             return true;
         }
         std::size_t index = 0;
@@ -156,7 +157,7 @@ private:
     }
 
     /// A new object's tag and class chain (its contents follow in the stream).
-    bool readNewObject(std::vector<std::string>& chain) {
+    bool readNewObject(std::vector<std::string_view>& chain) {
         std::int8_t head = 0;
         if (!readHead(head) || head != kTypedStreamNew) return false;
         m_objects.push_back(Entry{false, {}, {}});
@@ -183,13 +184,13 @@ private:
 
     struct Entry {
         bool isClass = false;
-        std::string name;                    ///< class name (classes only)
-        std::vector<std::string> superNames; ///< superclass chain (classes only)
+        std::string_view name;                    ///< class name (classes only)
+        std::vector<std::string_view> superNames; ///< superclass chain (classes only)
     };
 
     std::string_view m_data;
     std::size_t m_pos = 0;
-    std::vector<std::string> m_strings;
+    std::vector<std::string_view> m_strings;
     std::vector<Entry> m_objects;
 };
 
