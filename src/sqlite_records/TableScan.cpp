@@ -22,15 +22,40 @@ public:
         : m_file(file), m_sink(sink), m_columns(columnCount), m_valueLimit(valueLimit),
           m_shape(carveShapeFor(file, givenCount)), m_stats(stats), m_liveWalker(file), m_carveWalker(file) {}
 
-    Status liveRows(std::uint32_t root) {
-        return m_liveWalker.walk(root, [this](const BtreePage& leaf) {
+    // `carveAlong`: the carved rows of the same tree follow (carvedRows), so
+    // each leaf's candidates are found while the page is at hand and only the
+    // pages that have some are read again.
+    Status liveRows(std::uint32_t root, bool carveAlong) {
+        m_pending.clear();
+        m_pendingCandidates.clear();
+        m_pendingValid = carveAlong;
+        return m_liveWalker.walk(root, [this, carveAlong](const BtreePage& leaf) {
             ++m_stats.pagesRead;
-            return cells(leaf, RowSource::live, 0);
+            if (const Status st = cells(leaf, RowSource::live, 0); st != kStatusOk) return st;
+            if (carveAlong) {
+                const std::size_t first = m_pendingCandidates.size();
+                findPageCandidates(leaf, m_shape, m_pendingCandidates);
+                if (m_pendingCandidates.size() != first)
+                    m_pending.push_back({leaf.index(), first, m_pendingCandidates.size()});
+            }
+            return kStatusOk;
         });
     }
 
+    // The carved rows of the tree below `root`: its leaves in the order of the
+    // live walk, each leaf's candidates in the order the sources found them.
     Status carvedRows(std::uint32_t root) {
-        return m_carveWalker.walk(root, [this](const BtreePage& leaf) { return candidates(leaf); });
+        if (!m_pendingValid)
+            return m_carveWalker.walk(root, [this](const BtreePage& leaf) { return candidates(leaf); });
+        m_pendingValid = false;
+        for (const PendingPage& pending : m_pending) {
+            if (const Status st = m_file.readPage(pending.page, m_page); st != kStatusOk) return st;
+            m_candidates.assign(m_pendingCandidates.begin() + static_cast<std::ptrdiff_t>(pending.first),
+                                m_pendingCandidates.begin() + static_cast<std::ptrdiff_t>(pending.end));
+            const BtreePage leaf(m_page, pending.page, m_file.usableSize());
+            if (const Status st = handCandidates(leaf.usable(), pending.page); st != kStatusOk) return st;
+        }
+        return kStatusOk;
     }
 
     // A freelist page that was a table page: its cells and its free space, when
@@ -139,6 +164,15 @@ private:
     std::vector<RecordValue> m_values;
     std::vector<Candidate> m_candidates;
     std::vector<std::uint8_t> m_page;
+    // Leaves of the live walk with candidates: m_pendingCandidates[first, end).
+    struct PendingPage {
+        std::uint32_t page;
+        std::size_t first;
+        std::size_t end;
+    };
+    std::vector<PendingPage> m_pending;
+    std::vector<Candidate> m_pendingCandidates;
+    bool m_pendingValid = false;
 };
 
 } // namespace
@@ -162,7 +196,7 @@ Status scanTable(SqliteFile& file, std::string_view tableName, const RowSink& ro
                    options.valueColumns ? options.valueColumns : kAllColumns, stats);
     for (const auto& [root, key] : roots) {
         if (options.liveRows)
-            if (const Status st = scan.liveRows(root); st != kStatusOk) return st;
+            if (const Status st = scan.liveRows(root, options.carvedRows); st != kStatusOk) return st;
         if (options.carvedRows)
             if (const Status st = scan.carvedRows(root); st != kStatusOk) return st;
     }

@@ -121,6 +121,12 @@ TableColumns joinColumns(const SqliteFile& file) {
 }
 
 Status decodeMessageRows(SqliteFile& file, const TableColumns& columns, std::vector<MessageRecord>& out) {
+    return decodeMessageRows(file, columns,
+                             [&out](MessageRecord&& message) { out.push_back(std::move(message)); });
+}
+
+Status decodeMessageRows(SqliteFile& file, const TableColumns& columns,
+                         const std::function<void(MessageRecord&&)>& take) {
     DateTextCache dates;
     return scanWithColumns(
         file, kMessageTable,
@@ -135,7 +141,7 @@ Status decodeMessageRows(SqliteFile& file, const TableColumns& columns, std::vec
             if (const auto seconds = readAppleSeconds(row, columns[kDate]))
                 message.date = dates.appleText(*seconds);
             message.fromMe = isConstantOne(row, columns[kFromMe]) ? 1 : 0;
-            out.push_back(std::move(message));
+            take(std::move(message));
             return kStatusOk;
         },
         columns, FieldValues::fieldsOnly);
@@ -186,37 +192,46 @@ Status decodeJoinRows(SqliteFile& file, const TableColumns& columns, std::vector
         columns, FieldValues::fieldsOnly);
 }
 
-void joinMessageTables(MessageTables& tables, ContactLookup* contacts) {
+MessageJoin::MessageJoin(MessageTables& tables, ContactLookup* contacts) : m_contacts(contacts) {
     // attachment -> message: the first join row naming the attachment.
     std::unordered_map<std::int64_t, std::int64_t> messageOfAttachment;
     messageOfAttachment.reserve(tables.joins.size());
     for (const auto& join : tables.joins)
         messageOfAttachment.try_emplace(join.attachmentId, join.messageId);
     // message -> the first attachment (table order) joined to it.
-    std::unordered_map<std::int64_t, const std::string*> firstAttachment;
     for (auto& attachment : tables.attachments) {
         if (attachment.rowId == 0) continue; // a carved row has no rowid to join by
         const auto it = messageOfAttachment.find(attachment.rowId);
         if (it == messageOfAttachment.end()) continue;
         attachment.messageId = it->second;
-        firstAttachment.try_emplace(it->second, &attachment.fileName);
+        m_firstAttachment.try_emplace(it->second, &attachment.fileName);
     }
-    std::unordered_map<std::int64_t, const std::string*> handleAddress;
-    handleAddress.reserve(tables.handles.size());
+    m_handles.reserve(tables.handles.size());
     for (const auto& handle : tables.handles)
-        if (handle.rowId != 0) handleAddress.try_emplace(handle.rowId, &handle.address);
+        if (handle.rowId != 0) m_handles.try_emplace(handle.rowId, Handle{&handle.address, nullptr});
+}
 
-    for (auto& message : tables.messages) {
-        message.address.clear();
-        message.contactName.clear();
-        message.attachmentName.clear();
-        if (const auto it = handleAddress.find(message.handleId); it != handleAddress.end())
-            message.address = *it->second;
-        if (contacts && !message.address.empty()) message.contactName = contacts->nameFor(message.address);
-        if (message.rowId != 0)
-            if (const auto it = firstAttachment.find(message.rowId); it != firstAttachment.end())
-                message.attachmentName = *it->second;
+void MessageJoin::fill(MessageRecord& message) {
+    message.address.clear();
+    message.contactName.clear();
+    message.attachmentName.clear();
+    if (const auto it = m_handles.find(message.handleId); it != m_handles.end()) {
+        Handle& handle = it->second;
+        message.address = *handle.address;
+        if (m_contacts && !message.address.empty()) {
+            if (!handle.contactName) handle.contactName = &m_contacts->nameFor(message.address);
+            message.contactName = *handle.contactName;
+        }
     }
+    if (message.rowId != 0)
+        if (const auto it = m_firstAttachment.find(message.rowId); it != m_firstAttachment.end())
+            message.attachmentName = *it->second;
+}
+
+void joinMessageTables(MessageTables& tables, ContactLookup* contacts) {
+    MessageJoin join(tables, contacts);
+    for (auto& message : tables.messages)
+        join.fill(message);
 }
 
 ConversationMap groupConversations(std::vector<MessageRecord> messages) {
@@ -246,10 +261,19 @@ Status decodeMessages(const std::filesystem::path& smsDb, const std::filesystem:
         reportProgress(context, 100);
         return status;
     }
+    // Messages go straight to their conversation's list, in decode order;
+    // each list is sorted by date at the end (the same order as sorting all
+    // of them stably and then grouping).
+    ConversationMap conversations;
+    std::unordered_map<std::int32_t, std::vector<MessageRecord>*> lists;
     MessageTables tables;
     // A table that breaks off keeps the rows read before the break; the other
     // tables are still read.
-    decodeMessageRows(file, messageColumns(file), tables.messages);
+    decodeMessageRows(file, messageColumns(file), [&](MessageRecord&& message) {
+        std::vector<MessageRecord>*& list = lists[message.handleId];
+        if (!list) list = &conversations[message.handleId];
+        list->push_back(std::move(message));
+    });
     if (const int answer = reportProgress(context, 20)) return answer;
     decodeHandleRows(file, handleColumns(file), tables.handles);
     if (const int answer = reportProgress(context, 30)) return answer;
@@ -266,12 +290,15 @@ Status decodeMessages(const std::filesystem::path& smsDb, const std::filesystem:
         if (report) report->addressBook = bookStatus;
         if (const int answer = reportProgress(context, 70)) return answer;
     }
-    joinMessageTables(tables, contacts ? &*contacts : nullptr);
-    if (report) {
-        for (const auto& message : tables.messages)
-            (message.deleted ? report->deletedRows : report->liveRows)++;
+    MessageJoin join(tables, contacts ? &*contacts : nullptr);
+    for (auto& [key, list] : conversations) {
+        for (auto& message : list) {
+            join.fill(message);
+            if (report) (message.deleted ? report->deletedRows : report->liveRows)++;
+        }
+        list = sortedByDate(std::move(list));
     }
-    out = groupConversations(std::move(tables.messages));
+    out = std::move(conversations);
     reportProgress(context, 100);
     return kStatusOk;
 }

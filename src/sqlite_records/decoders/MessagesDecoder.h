@@ -31,7 +31,10 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace orvelle {
@@ -80,16 +83,41 @@ TableColumns fixedMessageColumns();
 /// The row routines run over each table. `decodeMessageRows` raises the
 /// file's maxRowId with the rowid of every cell-mode row.
 Status decodeMessageRows(SqliteFile& file, const TableColumns& columns, std::vector<MessageRecord>& out);
+/// The same, handing each message to `take` as it is decoded.
+Status decodeMessageRows(SqliteFile& file, const TableColumns& columns,
+                         const std::function<void(MessageRecord&&)>& take);
 Status decodeHandleRows(SqliteFile& file, const TableColumns& columns, std::vector<HandleRow>& out);
 Status decodeAttachmentRows(SqliteFile& file, const TableColumns& columns, std::vector<AttachmentRow>& out);
 Status decodeJoinRows(SqliteFile& file, const TableColumns& columns, std::vector<JoinRow>& out);
 
 class ContactLookup;
 
-/// Fills address, contactName (when `contacts` is given) and attachmentName of
-/// every message: the first handle with the message's handle id, the first
-/// contact whose phone text holds the address, the first attachment (in table
-/// order) joined to the message. Indexed: linear in the rows.
+/// The join of messages with the other tables: address, contactName (when
+/// `contacts` is given) and attachmentName of a message come from the first
+/// handle with the message's handle id, the first contact whose phone text
+/// holds the address, and the first attachment (in table order) joined to the
+/// message. Building it gives each attachment the message id of the first
+/// join row naming it. Indexed: one look-up per message, one contact look-up
+/// per handle.
+class MessageJoin {
+public:
+    /// Uses the handles, attachments and join rows of `tables`, which must
+    /// outlive it (its messages are not read).
+    MessageJoin(MessageTables& tables, ContactLookup* contacts);
+    /// Sets the three joined fields of `message`.
+    void fill(MessageRecord& message);
+
+private:
+    struct Handle {
+        const std::string* address = nullptr;
+        const std::string* contactName = nullptr; ///< looked up at the first message
+    };
+    ContactLookup* m_contacts;
+    std::unordered_map<std::int64_t, Handle> m_handles;
+    std::unordered_map<std::int64_t, const std::string*> m_firstAttachment;
+};
+
+/// Fills the joined fields of every message of `tables` (see MessageJoin).
 void joinMessageTables(MessageTables& tables, ContactLookup* contacts);
 
 /// Messages sorted by date (ASCII case ignored, stable) and grouped by handle id.
