@@ -9,9 +9,12 @@
 #include "decrypt/ManifestDbForm.h"
 #include "decrypt/ManifestPlist.h"
 #include "decrypt/MbdbForm.h"
+#include "decrypt/OrderedWork.h"
 #include "decrypt/ProgressPrinter.h"
 #include "platform/File.h"
 #include "platform/Signals.h"
+
+#include <unordered_map>
 
 namespace orvelle::decrypt {
 
@@ -37,9 +40,9 @@ bool isWithin(const fs::path& inner, const fs::path& outer) {
 } // namespace
 
 BackupDecrypter::BackupDecrypter(fs::path backupFolder, fs::path outputFolder, std::ostream& progress,
-                                 std::ostream& messages)
+                                 std::ostream& messages, unsigned threads)
     : m_backupFolder(std::move(backupFolder)), m_outputFolder(std::move(outputFolder)), m_progress(progress),
-      m_messages(messages) {}
+      m_messages(messages), m_threads(threads) {}
 
 BackupDecrypter::Outcome BackupDecrypter::run(std::string_view password, std::string& error) {
     Outcome outcome = decryptAll(password, error);
@@ -89,15 +92,49 @@ BackupDecrypter::Outcome BackupDecrypter::decryptAll(std::string_view password, 
     }
     std::vector<BackupFileEntry> files;
     if (!listFiles(keys, manifest.manifestKey, files, error)) return Outcome::Failed;
+    return decryptFiles(keys, files);
+}
 
+BackupDecrypter::Outcome BackupDecrypter::decryptFiles(const ClassKeyRing& keys,
+                                                       const std::vector<BackupFileEntry>& files) {
+    // Entries that name the same file ID go to one worker, one after another,
+    // so the last of them decides the output file, as in manifest order.
+    std::vector<std::vector<std::size_t>> groups;
+    std::unordered_map<std::string_view, std::size_t> groupOfId;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const std::string& id = files[i].fileId;
+        if (files[i].problem.empty()) {
+            const auto [it, added] = groupOfId.try_emplace(id, groups.size());
+            if (!added) {
+                groups[it->second].push_back(i);
+                continue;
+            }
+        }
+        groups.push_back({i});
+    }
+
+    std::vector<std::string> problems(files.size());
+    auto work = [&](std::size_t group) {
+        for (std::size_t i : groups[group])
+            problems[i] = decryptOne(keys, files[i]);
+    };
     ProgressPrinter printer(m_progress);
     std::uint64_t done = 0;
+    auto finished = [&](std::size_t group) {
+        for (std::size_t i : groups[group]) {
+            if (problems[i].empty()) continue;
+            ++m_skipped;
+            m_messages << "Skipped " << (files[i].fileId.empty() ? "(no file ID)" : files[i].fileId) << ": "
+                       << problems[i] << '\n'
+                       << std::flush;
+        }
+        done += groups[group].size();
+        printer.update(done);
+    };
     printer.finish(done);
-    for (const BackupFileEntry& entry : files) {
-        if (platform::interruptRequested()) return Outcome::Interrupted;
-        decryptOne(keys, entry);
-        printer.update(++done);
-    }
+    const std::size_t finishedGroups =
+        OrderedWork(m_threads).run(groups.size(), work, finished, platform::interruptRequested);
+    if (finishedGroups < groups.size()) return Outcome::Interrupted;
     printer.finish(done);
     return Outcome::Ok;
 }
@@ -123,11 +160,13 @@ bool BackupDecrypter::listFiles(const ClassKeyRing& keys, const std::string& man
     return false;
 }
 
-void BackupDecrypter::decryptOne(const ClassKeyRing& keys, const BackupFileEntry& entry) {
+// Runs on a worker thread: touches nothing shared but the written set.
+std::string BackupDecrypter::decryptOne(const ClassKeyRing& keys, const BackupFileEntry& entry) {
     std::string problem = entry.problem;
-    const fs::path destination = m_outputFolder / entry.fileId;
-    if (problem.empty()) {
-        m_written.insert(destination);
+    if (!problem.empty()) return problem;
+    try {
+        const fs::path destination = m_outputFolder / entry.fileId;
+        noteWritten(destination);
         if (entry.wrappedKey.empty()) {
             copyStoredFile(entry.storedPath, destination, problem);
         } else {
@@ -135,12 +174,15 @@ void BackupDecrypter::decryptOne(const ClassKeyRing& keys, const BackupFileEntry
             if (keys.unwrapFileKey(entry.protectionClass, entry.wrappedKey, key, problem))
                 decryptFile(entry.storedPath, destination, key, entry.size, problem);
         }
+    } catch (const std::exception& e) { // out of memory
+        problem = e.what();
     }
-    if (problem.empty()) return;
-    ++m_skipped;
-    m_messages << "Skipped " << (entry.fileId.empty() ? "(no file ID)" : entry.fileId) << ": " << problem
-               << '\n'
-               << std::flush;
+    return problem;
+}
+
+void BackupDecrypter::noteWritten(const fs::path& path) {
+    std::lock_guard lock(m_writtenMutex);
+    m_written.insert(path);
 }
 
 void BackupDecrypter::removeWritten() {

@@ -5,8 +5,13 @@
 /// decrypts every stored file flat under its file ID. Files whose record or
 /// stored bytes are unusable are skipped with a message; a failure of the
 /// whole run removes everything the run wrote.
+///
+/// The stored files are decrypted on a few worker threads; progress counts and
+/// messages still come out in manifest order, as a run on one thread would
+/// print them.
 
 #include <filesystem>
+#include <mutex>
 #include <ostream>
 #include <set>
 #include <string>
@@ -23,8 +28,9 @@ public:
     enum class Outcome { Ok, WrongPassword, Failed, Interrupted };
 
     /// `progress` receives the "Count: N" lines, `messages` the skipped files.
+    /// `threads` is the number of worker threads (1: all on the calling thread).
     BackupDecrypter(std::filesystem::path backupFolder, std::filesystem::path outputFolder,
-                    std::ostream& progress, std::ostream& messages);
+                    std::ostream& progress, std::ostream& messages, unsigned threads);
 
     /// Runs the decryption. On any outcome but Ok, nothing written stays behind
     /// and `error` says why (empty for WrongPassword).
@@ -39,13 +45,17 @@ private:
     Outcome decryptAll(std::string_view password, std::string& error);
     bool listFiles(const ClassKeyRing& keys, const std::string& manifestKey,
                    std::vector<BackupFileEntry>& files, std::string& error);
-    void decryptOne(const ClassKeyRing& keys, const BackupFileEntry& entry);
+    Outcome decryptFiles(const ClassKeyRing& keys, const std::vector<BackupFileEntry>& files);
+    std::string decryptOne(const ClassKeyRing& keys, const BackupFileEntry& entry);
+    void noteWritten(const std::filesystem::path& path);
     void removeWritten();
 
     std::filesystem::path m_backupFolder;
     std::filesystem::path m_outputFolder;
     std::ostream& m_progress;
     std::ostream& m_messages;
+    unsigned m_threads;
+    std::mutex m_writtenMutex; // guards m_written while workers run
     std::set<std::filesystem::path> m_written;
     bool m_createdOutputFolder = false;
     std::size_t m_skipped = 0;

@@ -1,8 +1,8 @@
 #include "decrypt/FileDecryption.h"
 
 #include "platform/File.h"
+#include "platform/OutputFile.h"
 
-#include <cstdio>
 #include <memory>
 #include <openssl/evp.h>
 #include <vector>
@@ -11,38 +11,42 @@ namespace orvelle::decrypt {
 
 namespace {
 
-constexpr std::size_t kChunkSize = 128 << 10; // a multiple of the block size
+constexpr std::size_t kChunkSize = kDecryptChunkSize;
+static_assert(kChunkSize % kAesBlockSize == 0);
 
 struct CipherContextFree {
     void operator()(EVP_CIPHER_CTX* ctx) const { EVP_CIPHER_CTX_free(ctx); }
 };
-struct FileClose {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 // The output file; removed on destruction unless committed.
-class OutputFile {
+class PendingOutput {
 public:
-    explicit OutputFile(std::filesystem::path path) : m_path(std::move(path)) {}
-    ~OutputFile() {
+    explicit PendingOutput(std::filesystem::path path) : m_path(std::move(path)) {}
+    ~PendingOutput() {
         if (m_committed) return;
-        m_file.reset();
-        std::error_code ec;
-        std::filesystem::remove(m_path, ec);
+        std::error_code ignored;
+        m_file.close(ignored);
+        platform::removeFile(m_path);
     }
     bool open(std::string& error) {
-        m_file.reset(std::fopen(m_path.c_str(), "wb"));
-        if (!m_file) error = "cannot create " + m_path.string();
-        return m_file != nullptr;
+        std::error_code ec;
+        if (m_file.create(m_path, false, ec)) return true;
+        error = "cannot create " + m_path.string() + ": " + ec.message();
+        return false;
     }
     bool write(const unsigned char* data, std::size_t size, std::string& error) {
-        if (size == 0 || std::fwrite(data, 1, size, m_file.get()) == size) return true;
-        error = "cannot write " + m_path.string();
+        std::error_code ec;
+        if (size == 0 || m_file.writeAt(m_offset, data, size, ec)) {
+            m_offset += size;
+            return true;
+        }
+        error = "cannot write " + m_path.string() + ": " + ec.message();
         return false;
     }
     bool commit(std::string& error) {
-        if (std::fclose(m_file.release()) != 0) {
-            error = "cannot write " + m_path.string();
+        std::error_code ec;
+        if (!m_file.close(ec)) {
+            error = "cannot write " + m_path.string() + ": " + ec.message();
             return false;
         }
         m_committed = true;
@@ -51,7 +55,8 @@ public:
 
 private:
     std::filesystem::path m_path;
-    std::unique_ptr<std::FILE, FileClose> m_file;
+    platform::OutputFile m_file;
+    std::uint64_t m_offset = 0;
     bool m_committed = false;
 };
 
@@ -60,6 +65,12 @@ private:
 std::vector<unsigned char>& chunkBuffer() {
     thread_local std::vector<unsigned char> buffer(kChunkSize);
     return buffer;
+}
+
+// One cipher context per thread, set up again for every file.
+EVP_CIPHER_CTX* cipherContext() {
+    thread_local std::unique_ptr<EVP_CIPHER_CTX, CipherContextFree> ctx(EVP_CIPHER_CTX_new());
+    return ctx.get();
 }
 
 // Length of the plain text once a valid PKCS#7 padding is taken off `block`
@@ -103,16 +114,16 @@ bool decryptFile(const std::filesystem::path& source, const std::filesystem::pat
                 " bytes, not a whole number of cipher blocks)";
         return false;
     }
-    std::unique_ptr<EVP_CIPHER_CTX, CipherContextFree> ctx(EVP_CIPHER_CTX_new());
+    EVP_CIPHER_CTX* ctx = cipherContext();
     const unsigned char zeroIv[kAesBlockSize] = {};
-    if (!ctx || EVP_DecryptInit_ex(ctx.get(), EVP_aes_256_cbc(), nullptr,
+    if (!ctx || EVP_DecryptInit_ex(ctx, EVP_aes_256_cbc(), nullptr,
                                    reinterpret_cast<const unsigned char*>(key.data()), zeroIv) != 1) {
         error = "cannot set up AES-256-CBC";
         return false;
     }
-    EVP_CIPHER_CTX_set_padding(ctx.get(), 0);
+    EVP_CIPHER_CTX_set_padding(ctx, 0);
 
-    OutputFile out(destination);
+    PendingOutput out(destination);
     if (!out.open(error)) return false;
     std::vector<unsigned char>& buffer = chunkBuffer();
     std::uint64_t offset = 0;
@@ -128,8 +139,7 @@ bool decryptFile(const std::filesystem::path& source, const std::filesystem::pat
             return false;
         }
         int plainLength = 0;
-        if (EVP_DecryptUpdate(ctx.get(), buffer.data(), &plainLength, buffer.data(),
-                              static_cast<int>(want)) != 1 ||
+        if (EVP_DecryptUpdate(ctx, buffer.data(), &plainLength, buffer.data(), static_cast<int>(want)) != 1 ||
             plainLength != static_cast<int>(want)) {
             error = "AES-256-CBC decryption of " + source.string() + " failed";
             return false;
@@ -155,7 +165,7 @@ bool copyStoredFile(const std::filesystem::path& source, const std::filesystem::
     platform::InputFile in;
     std::uint64_t size = 0;
     if (!openSource(source, in, size, error)) return false;
-    OutputFile out(destination);
+    PendingOutput out(destination);
     if (!out.open(error)) return false;
     std::vector<unsigned char>& buffer = chunkBuffer();
     for (std::uint64_t offset = 0; offset < size;) {

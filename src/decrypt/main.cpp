@@ -6,6 +6,7 @@
 
 #include "backup/encryption/DecryptProtocol.h"
 #include "decrypt/BackupDecrypter.h"
+#include "decrypt/OrderedWork.h"
 #include "decrypt/PasswordInput.h"
 #include "platform/Signals.h"
 
@@ -38,7 +39,7 @@ int main(int argc, char** argv) {
         return kDecryptExitUsage;
     }
     platform::catchInterrupts();
-    decrypt::BackupDecrypter decrypter(argv[1], argv[2], std::cout, std::cout);
+    decrypt::BackupDecrypter decrypter(argv[1], argv[2], std::cout, std::cout, decrypt::workThreadCount());
     std::string error;
     switch (decrypter.run(*password, error)) {
     case decrypt::BackupDecrypter::Outcome::Ok:

@@ -1,5 +1,6 @@
 #include "support/EncryptedFixture.h"
 
+#include "decrypt/FileDecryption.h"
 #include "support/DemoBackup.h"
 #include "support/MediaSamples.h"
 #include "support/TempFolder.h"
@@ -30,7 +31,10 @@ std::vector<FixtureFile> sampleFixtureFiles() {
         file("AppDomain-net.whatsapp.WhatsApp", "Documents/block-and-a-byte", "0123456789abcdefX"),
         // larger than the decrypter's chunk: the padding sits in a later chunk
         file("CameraRollDomain", "Media/DCIM/100APPLE/IMG_0002.MOV",
-             mediaSample(MediaSample::QuickTime, 300001)),
+             mediaSample(MediaSample::QuickTime, decrypt::kDecryptChunkSize + 300001)),
+        // exactly one chunk: the padding block is all the last chunk holds
+        file("CameraRollDomain", "Media/DCIM/100APPLE/IMG_0003.MOV",
+             mediaSample(MediaSample::QuickTime, decrypt::kDecryptChunkSize, 3)),
     };
 }
 

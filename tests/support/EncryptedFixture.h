@@ -16,7 +16,7 @@ using FixtureFile = BackupBuilder::Entry;
 
 /// Files covering the sizes that matter to block ciphers (empty, one byte,
 /// exactly one block, a block and a byte, several kilobytes, more than one
-/// read chunk), a photo, and
+/// read chunk, exactly one read chunk), a photo, and
 /// the address book (so the backup counts as encrypted once encrypted).
 std::vector<FixtureFile> sampleFixtureFiles();
 
