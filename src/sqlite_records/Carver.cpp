@@ -7,7 +7,10 @@
 #include "sqlite_records/SqliteFile.h"
 
 #include <algorithm>
+#include <array>
+#include <cstddef>
 #include <map>
+#include <memory_resource>
 
 namespace orvelle {
 
@@ -29,9 +32,14 @@ constexpr std::uint32_t kMaxFragment = 3;
 constexpr std::uint64_t kProbeBudgetPerByte = 128;
 
 // Disjoint half-open byte ranges of a page claimed by live cells or by
-// candidates already taken.
+// candidates already taken. Its nodes come from a buffer that lives as long
+// as the page's carving (one small allocation for most pages).
 class ClaimedRanges {
 public:
+    ClaimedRanges() : m_pool(m_initial.data(), m_initial.size()), m_ranges(&m_pool) {}
+    ClaimedRanges(const ClaimedRanges&) = delete;
+    ClaimedRanges& operator=(const ClaimedRanges&) = delete;
+
     bool overlaps(std::uint32_t start, std::uint32_t end) const {
         auto it = m_ranges.upper_bound(start);
         if (it != m_ranges.end() && it->first < end) return true;
@@ -44,7 +52,9 @@ public:
     }
 
 private:
-    std::map<std::uint32_t, std::uint32_t> m_ranges;
+    std::array<std::byte, 2048> m_initial;
+    std::pmr::monotonic_buffer_resource m_pool;
+    std::pmr::map<std::uint32_t, std::uint32_t> m_ranges;
 };
 
 // A record found on the page.
@@ -100,8 +110,14 @@ private:
         for (std::uint64_t i = 0; i < count; ++i) {
             if (pos >= typesLimit || m_budget == 0) return 0;
             --m_budget;
-            const Varint v = readVarint(m_data + pos, typesLimit - pos);
-            if ((m_data[pos + v.used - 1] & 0x80) && v.used < kMaxVarintLength) return 0; // cut off
+            Varint v;
+            if (m_data[pos] < 0x80) { // nearly every serial type is one byte
+                v.value = m_data[pos];
+                v.used = 1;
+            } else {
+                v = readVarint(m_data + pos, typesLimit - pos);
+                if ((m_data[pos + v.used - 1] & 0x80) && v.used < kMaxVarintLength) return 0; // cut off
+            }
             if (!isValidSerialType(v.value)) return 0;
             anyValue = anyValue || v.value != kSerialNull;
             pos += static_cast<std::uint32_t>(v.used);

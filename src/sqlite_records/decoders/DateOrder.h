@@ -32,40 +32,52 @@ inline bool dateKey(const std::string& date, std::uint64_t& key) {
     return true;
 }
 
+/// Positions in the order of `keys` (dateKey values), stable.
+inline std::vector<std::uint32_t> keyOrder(const std::vector<std::uint64_t>& keys) {
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> keyed(keys.size());
+    for (std::uint32_t i = 0; i < keys.size(); ++i)
+        keyed[i] = {keys[i], i};
+    // (key, position) pairs are unique, so any sort gives the one stable
+    // order. Records mostly come in date order already (live rows by rowid,
+    // then the deleted ones): only what follows the sorted run at the front
+    // is sorted and then merged with it.
+    const auto run = std::is_sorted_until(keyed.begin(), keyed.end());
+    std::sort(run, keyed.end());
+    std::inplace_merge(keyed.begin(), run, keyed.end());
+    std::vector<std::uint32_t> order(keys.size());
+    for (std::size_t i = 0; i < keyed.size(); ++i)
+        order[i] = keyed[i].second;
+    return order;
+}
+
 /// Positions of `records` in date order (stable).
 template <typename Record> std::vector<std::uint32_t> dateOrder(const std::vector<Record>& records) {
-    std::vector<std::pair<std::uint64_t, std::uint32_t>> keyed(records.size());
+    std::vector<std::uint64_t> keys(records.size());
     bool numeric = true;
-    for (std::uint32_t i = 0; i < records.size() && numeric; ++i) {
-        keyed[i].second = i;
-        numeric = dateKey(records[i].date, keyed[i].first);
-    }
+    for (std::uint32_t i = 0; i < records.size() && numeric; ++i)
+        numeric = dateKey(records[i].date, keys[i]);
+    if (numeric) return keyOrder(keys);
     std::vector<std::uint32_t> order(records.size());
-    if (numeric) {
-        // (key, position) pairs are unique, so any sort gives the one stable
-        // order. Records mostly come in date order already (live rows by
-        // rowid, then the deleted ones): only what follows the sorted run at
-        // the front is sorted and then merged with it.
-        const auto run = std::is_sorted_until(keyed.begin(), keyed.end());
-        std::sort(run, keyed.end());
-        std::inplace_merge(keyed.begin(), run, keyed.end());
-        for (std::size_t i = 0; i < keyed.size(); ++i)
-            order[i] = keyed[i].second;
-        return order;
-    }
     std::iota(order.begin(), order.end(), 0u);
     std::stable_sort(order.begin(), order.end(),
                      [&](std::uint32_t a, std::uint32_t b) { return records[a].date < records[b].date; });
     return order;
 }
 
-/// `records` sorted by date (stable), each record moved once.
-template <typename Record> std::vector<Record> sortedByDate(std::vector<Record> records) {
+/// `records` in the order `order` gives, each record moved once.
+template <typename Record>
+std::vector<Record> reordered(std::vector<Record> records, const std::vector<std::uint32_t>& order) {
     std::vector<Record> sorted;
     sorted.reserve(records.size());
-    for (const std::uint32_t i : dateOrder(records))
+    for (const std::uint32_t i : order)
         sorted.push_back(std::move(records[i]));
     return sorted;
+}
+
+/// `records` sorted by date (stable), each record moved once.
+template <typename Record> std::vector<Record> sortedByDate(std::vector<Record> records) {
+    const std::vector<std::uint32_t> order = dateOrder(records);
+    return reordered(std::move(records), order);
 }
 
 } // namespace orvelle

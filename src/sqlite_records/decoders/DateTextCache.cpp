@@ -8,6 +8,7 @@ namespace orvelle {
 namespace {
 
 constexpr std::int64_t kHour = 3600;
+constexpr std::int64_t kDay = 86400;
 /// Dates handled through the cached offset: years 1000 to 9998, where the
 /// text has four digits of year even after the zone's offset is applied.
 constexpr std::int64_t kFirstCached = -30610224000; // 1000-01-01 00:00:00 UTC
@@ -71,15 +72,26 @@ std::string DateTextCache::unixText(std::int64_t unixSeconds) {
     if (unixSeconds < kFirstCached || unixSeconds > kLastCached ||
         !uniformOffset(unixSeconds >= 0 ? unixSeconds / kHour : (unixSeconds - kHour + 1) / kHour, offset))
         return unixTimeText(unixSeconds);
-    platform::CalendarTime t;
-    civilFromUnix(unixSeconds + offset, t);
-    std::string text("0000-00-00 00:00:00");
-    putDigits(&text[0], t.year, 4);
-    putDigits(&text[5], t.month, 2);
-    putDigits(&text[8], t.day, 2);
-    putDigits(&text[11], t.hour, 2);
-    putDigits(&text[14], t.minute, 2);
-    putDigits(&text[17], t.second, 2);
+    const std::int64_t local = unixSeconds + offset;
+    // Dates come in runs of the same day: its "YYYY-MM-DD " is kept.
+    std::int64_t day = local / kDay;
+    std::int64_t secondOfDay = local % kDay;
+    if (secondOfDay < 0) {
+        secondOfDay += kDay;
+        --day;
+    }
+    if (day != m_day) {
+        platform::CalendarTime t;
+        civilFromUnix(local, t);
+        putDigits(&m_dayText[0], t.year, 4);
+        putDigits(&m_dayText[5], t.month, 2);
+        putDigits(&m_dayText[8], t.day, 2);
+        m_day = day;
+    }
+    std::string text(m_dayText.data(), m_dayText.size());
+    putDigits(&text[11], static_cast<int>(secondOfDay / 3600), 2);
+    putDigits(&text[14], static_cast<int>(secondOfDay / 60 % 60), 2);
+    putDigits(&text[17], static_cast<int>(secondOfDay % 60), 2);
     return text;
 }
 

@@ -5,6 +5,7 @@
 /// holds a change of time (daylight saving); its dates are broken down one by
 /// one as before.
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -23,6 +24,10 @@ private:
     std::int64_t m_hour = INT64_MIN;
     bool m_uniform = false;
     std::int64_t m_offset = 0;
+    /// The local day last formatted and its text, "YYYY-MM-DD 00:00:00".
+    std::int64_t m_day = INT64_MIN;
+    std::array<char, 19> m_dayText{'0', '0', '0', '0', '-', '0', '0', '-', '0', '0',
+                                   ' ', '0', '0', ':', '0', '0', ':', '0', '0'};
 };
 
 } // namespace orvelle

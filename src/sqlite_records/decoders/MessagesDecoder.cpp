@@ -263,16 +263,27 @@ Status decodeMessages(const std::filesystem::path& smsDb, const std::filesystem:
     }
     // Messages go straight to their conversation's list, in decode order;
     // each list is sorted by date at the end (the same order as sorting all
-    // of them stably and then grouping).
+    // of them stably and then grouping). Date keys are taken while the date
+    // text is at hand.
+    struct List {
+        std::vector<MessageRecord>* messages = nullptr;
+        std::vector<std::uint64_t> dateKeys;
+        bool numeric = true; ///< every date text has a key
+    };
     ConversationMap conversations;
-    std::unordered_map<std::int32_t, std::vector<MessageRecord>*> lists;
+    std::unordered_map<std::int32_t, List> lists;
     MessageTables tables;
     // A table that breaks off keeps the rows read before the break; the other
     // tables are still read.
     decodeMessageRows(file, messageColumns(file), [&](MessageRecord&& message) {
-        std::vector<MessageRecord>*& list = lists[message.handleId];
-        if (!list) list = &conversations[message.handleId];
-        list->push_back(std::move(message));
+        List& list = lists[message.handleId];
+        if (!list.messages) list.messages = &conversations[message.handleId];
+        if (list.numeric) {
+            std::uint64_t key = 0;
+            list.numeric = dateKey(message.date, key);
+            list.dateKeys.push_back(key);
+        }
+        list.messages->push_back(std::move(message));
     });
     if (const int answer = reportProgress(context, 20)) return answer;
     decodeHandleRows(file, handleColumns(file), tables.handles);
@@ -291,12 +302,14 @@ Status decodeMessages(const std::filesystem::path& smsDb, const std::filesystem:
         if (const int answer = reportProgress(context, 70)) return answer;
     }
     MessageJoin join(tables, contacts ? &*contacts : nullptr);
-    for (auto& [key, list] : conversations) {
-        for (auto& message : list) {
+    for (auto& [key, list] : lists) {
+        std::vector<MessageRecord>& messages = *list.messages;
+        for (auto& message : messages) {
             join.fill(message);
             if (report) (message.deleted ? report->deletedRows : report->liveRows)++;
         }
-        list = sortedByDate(std::move(list));
+        const std::vector<std::uint32_t> order = list.numeric ? keyOrder(list.dateKeys) : dateOrder(messages);
+        messages = reordered(std::move(messages), order);
     }
     out = std::move(conversations);
     reportProgress(context, 100);
