@@ -49,39 +49,53 @@ Status copyChunks(std::uint64_t size, const ChunkReader& read, const ChunkWriter
     return kStatusOk;
 }
 
+namespace {
+
+/// The copy between two open files; closes `out`.
+Status copyOpenFiles(const platform::InputFile& in, platform::OutputFile& out,
+                     const std::filesystem::path& destination, CopyProgressFn function, void* context) {
+    std::error_code ec;
+    const std::uint64_t size = in.size(ec);
+    if (ec) return finish(kStatusInvalid, function, context, destination);
+    const ChunkReader read = [&in](std::uint64_t offset, void* buffer, std::size_t length, std::size_t& got) {
+        std::error_code readError;
+        got = in.readAt(offset, buffer, length, readError);
+        return readError ? errorStatus(readError, kStatusShortRead) : kStatusOk;
+    };
+    const ChunkWriter write = [&out](std::uint64_t offset, const void* data, std::size_t length) {
+        std::error_code writeError;
+        return out.writeAt(offset, data, length, writeError) ? kStatusOk
+                                                             : errorStatus(writeError, kStatusInvalid);
+    };
+    const Status status = copyChunks(size, read, write, function, context, destination);
+    std::error_code closeError;
+    if (!out.close(closeError) && status == kStatusOk)
+        return finish(errorStatus(closeError, kStatusInvalid), function, context, destination);
+    return status;
+}
+
+} // namespace
+
 Status copyStoredFile(const std::filesystem::path& source, const std::filesystem::path& destination,
                       CopyProgressFn function, void* context) {
     if (destination.has_parent_path()) platform::createFolders(destination.parent_path());
     std::error_code ec;
     platform::InputFile in;
     platform::OutputFile out;
-    std::uint64_t size = 0;
-    Status status = kStatusOk;
-    if (!in.open(source, ec) || !out.create(destination, false, ec)) {
-        status = kStatusInvalid;
-    } else {
-        size = in.size(ec);
-        if (ec) status = kStatusInvalid;
+    if (!in.open(source, ec) || !out.create(destination, false, ec))
+        return finish(kStatusInvalid, function, context, destination);
+    return copyOpenFiles(in, out, destination, function, context);
+}
+
+Status copyStoredFileInto(const std::filesystem::path& source, platform::OutputFile& out,
+                          const std::filesystem::path& destination, CopyProgressFn function, void* context) {
+    std::error_code ec;
+    platform::InputFile in;
+    if (!out.isOpen() || !in.open(source, ec)) {
+        out.close(ec);
+        return finish(kStatusInvalid, function, context, destination);
     }
-    if (status == kStatusOk) {
-        const ChunkReader read = [&in](std::uint64_t offset, void* buffer, std::size_t length,
-                                       std::size_t& got) {
-            std::error_code readError;
-            got = in.readAt(offset, buffer, length, readError);
-            return readError ? errorStatus(readError, kStatusShortRead) : kStatusOk;
-        };
-        const ChunkWriter write = [&out](std::uint64_t offset, const void* data, std::size_t length) {
-            std::error_code writeError;
-            return out.writeAt(offset, data, length, writeError) ? kStatusOk
-                                                                 : errorStatus(writeError, kStatusInvalid);
-        };
-        status = copyChunks(size, read, write, function, context, destination);
-    } else
-        return finish(status, function, context, destination);
-    std::error_code closeError;
-    if (!out.close(closeError) && status == kStatusOk)
-        return finish(errorStatus(closeError, kStatusInvalid), function, context, destination);
-    return status;
+    return copyOpenFiles(in, out, destination, function, context);
 }
 
 } // namespace orvelle

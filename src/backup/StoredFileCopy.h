@@ -15,6 +15,7 @@
 
 #include "backup/IPhoneRecoveryParse.h"
 #include "core/Status.h"
+#include "platform/OutputFile.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -37,8 +38,14 @@ using ChunkWriter = std::function<Status(std::uint64_t offset, const void* data,
 Status copyChunks(std::uint64_t size, const ChunkReader& read, const ChunkWriter& write,
                   CopyProgressFn function, void* context, const std::filesystem::path& destination);
 
-/// Copies `source` to `destination` (its folder created with all parents).
+/// Copies `source` to `destination` (its folder created with all parents;
+/// the file created when missing, else truncated).
 Status copyStoredFile(const std::filesystem::path& source, const std::filesystem::path& destination,
                       CopyProgressFn function, void* context);
+
+/// Copies `source` into `out`, a file the caller has just created (empty) at
+/// `destination`, and closes it; reports as copyStoredFile does.
+Status copyStoredFileInto(const std::filesystem::path& source, platform::OutputFile& out,
+                          const std::filesystem::path& destination, CopyProgressFn function, void* context);
 
 } // namespace orvelle

@@ -2,7 +2,7 @@
 
 #include "export/HtmlText.h"
 #include "export/SafeFileName.h"
-#include "platform/File.h"
+#include "platform/OutputFile.h"
 
 #include <cstdint>
 
@@ -10,9 +10,10 @@ namespace orvelle {
 
 namespace {
 
-Status writeContent(const std::filesystem::path& path, std::string_view content) {
+/// Writes `content` into the new file `file` and closes it.
+Status writeContent(platform::OutputFile& file, std::string_view content) {
     std::error_code ec;
-    if (platform::writeWholeFile(path, content, ec)) return kStatusOk;
+    if (file.writeAt(0, content.data(), content.size(), ec) && file.close(ec)) return kStatusOk;
     return ec ? static_cast<Status>(ec.value()) : kStatusInvalid;
 }
 
@@ -45,7 +46,8 @@ Status writeChatHtml(const std::filesystem::path& wanted, std::string_view head,
                      const std::vector<ChatLine>& lines, const ProgressSink& progress,
                      std::filesystem::path* written) {
     std::filesystem::path path;
-    Status status = createUniqueFile(wanted, path);
+    platform::OutputFile file;
+    Status status = createUniqueFile(wanted, path, file);
     if (written) *written = path;
     if (status != kStatusOk) {
         progress(100, status, path);
@@ -60,7 +62,7 @@ Status writeChatHtml(const std::filesystem::path& wanted, std::string_view head,
         if (i + 1 < count) stopped = progress(static_cast<int>((i + 1) * 100 / count), kStatusOk, path) != 0;
     }
     page += tail;
-    status = writeContent(path, page);
+    status = writeContent(file, page);
     if (!stopped) progress(100, status, path);
     return stopped ? kStatusStopped : status;
 }
@@ -78,9 +80,10 @@ std::string withCrLf(std::string_view text) {
 Status writeNewDocument(const std::filesystem::path& wanted, std::string_view content,
                         std::filesystem::path* written) {
     std::filesystem::path path;
-    Status status = createUniqueFile(wanted, path);
+    platform::OutputFile file;
+    Status status = createUniqueFile(wanted, path, file);
     if (written) *written = path;
-    return status == kStatusOk ? writeContent(path, content) : status;
+    return status == kStatusOk ? writeContent(file, content) : status;
 }
 
 Status writeChatText(const std::filesystem::path& wanted, const std::vector<ChatLine>& lines,

@@ -107,6 +107,7 @@ ExportSummary ExportJob::run() {
     m_summary.stamp = m_settings.stamp.empty() ? currentStamp() : m_settings.stamp;
     m_summary.expected = m_tally.selectedVisibleCount();
     m_messagesWritten = false;
+    m_copyFolder.clear();
 
     const std::filesystem::path& dest = m_settings.destination;
     const std::string& stamp = m_summary.stamp;
@@ -198,15 +199,19 @@ void ExportJob::copyApps(const AppFileMap& apps, std::string_view folder) {
 
 void ExportJob::copyOut(const std::string& storedPath, const std::filesystem::path& folder,
                         const std::string& name) {
-    platform::createFolders(folder);
+    if (folder != m_copyFolder) {
+        platform::createFolders(folder);
+        m_copyFolder = folder;
+    }
     std::filesystem::path target;
-    Status status = createUniqueFile(folder / safePath(name), target);
+    platform::OutputFile file;
+    Status status = createUniqueFile(folder / safePath(name), target, file);
     if (status != kStatusOk) {
         report(100, status, target);
         return;
     }
     m_fileFinishedReported = false;
-    status = m_source.copyFile(platform::utf8Path(storedPath), target, &ExportJob::progressThunk, this);
+    status = m_source.copyFile(platform::utf8Path(storedPath), file, target, &ExportJob::progressThunk, this);
     if (status == kStatusOk) {
         // An empty file is copied without a report; it still counts as done.
         if (!m_fileFinishedReported) report(100, kStatusOk, target);

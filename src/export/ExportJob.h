@@ -109,6 +109,7 @@ private:
     ExportSummary m_summary;
     bool m_messagesWritten = false;
     bool m_fileFinishedReported = false;
+    std::filesystem::path m_copyFolder; ///< the folder of the last copy, created already
 };
 
 } // namespace orvelle

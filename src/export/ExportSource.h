@@ -5,6 +5,7 @@
 /// use a fake.
 
 #include "core/Status.h"
+#include "platform/OutputFile.h"
 
 #include <filesystem>
 
@@ -19,11 +20,13 @@ class ExportSource {
 public:
     virtual ~ExportSource() = default;
 
-    /// Copies the stored file `source` to `destination` (its folder is created
-    /// when missing), reporting through `progress`. 0 on success, else the
-    /// status of the failed step (kStatusStopped when `progress` answered so).
-    virtual Status copyFile(const std::filesystem::path& source, const std::filesystem::path& destination,
-                            FileProgressFn progress, void* context) = 0;
+    /// Copies the stored file `source` into `file`, which the export has just
+    /// created new and empty at `destination`, and closes it; reports through
+    /// `progress`. 0 on success, else the status of the failed step
+    /// (kStatusStopped when `progress` answered so).
+    virtual Status copyFile(const std::filesystem::path& source, platform::OutputFile& file,
+                            const std::filesystem::path& destination, FileProgressFn progress,
+                            void* context) = 0;
 
     /// Appends the rows of the message table, deleted ones included, to `output`.
     virtual Status exportDeletedMessages(const std::filesystem::path& output) = 0;

@@ -1,7 +1,6 @@
 #include "export/SafeFileName.h"
 
 #include "core/Text.h"
-#include "platform/NewFile.h"
 
 #include <array>
 
@@ -69,11 +68,12 @@ std::filesystem::path numberedPath(const std::filesystem::path& path, int n) {
     return numbered;
 }
 
-Status createUniqueFile(const std::filesystem::path& wanted, std::filesystem::path& created) {
+Status createUniqueFile(const std::filesystem::path& wanted, std::filesystem::path& created,
+                        platform::OutputFile& file) {
     std::error_code ec;
     std::filesystem::path candidate = wanted;
     for (int n = 1; n <= kMaxNumberedAttempts; ++n) {
-        if (platform::createNewFile(candidate, ec)) {
+        if (file.createNew(candidate, ec)) {
             created = candidate;
             return kStatusOk;
         }
@@ -82,6 +82,11 @@ Status createUniqueFile(const std::filesystem::path& wanted, std::filesystem::pa
     }
     created = wanted;
     return ec ? static_cast<Status>(ec.value()) : kStatusInvalid;
+}
+
+Status createUniqueFile(const std::filesystem::path& wanted, std::filesystem::path& created) {
+    platform::OutputFile file;
+    return createUniqueFile(wanted, created, file);
 }
 
 } // namespace orvelle

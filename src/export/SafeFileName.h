@@ -5,6 +5,7 @@
 /// destination, and files are created only under names not yet taken.
 
 #include "core/Status.h"
+#include "platform/OutputFile.h"
 
 #include <filesystem>
 #include <string>
@@ -27,9 +28,14 @@ std::string safeFileName(std::string_view name);
 std::filesystem::path numberedPath(const std::filesystem::path& path, int n);
 
 /// Creates the empty file `wanted`, or when that name is taken the first free
-/// one of numberedPath(wanted, 1), (2), ...; `created` receives the path. An
-/// existing file is never touched. The status is the system's error code
-/// when nothing could be created (a missing folder, no permission).
+/// one of numberedPath(wanted, 1), (2), ...; `created` receives the path and
+/// `file` is left open on it for writing. An existing file is never touched.
+/// The status is the system's error code when nothing could be created (a
+/// missing folder, no permission).
+Status createUniqueFile(const std::filesystem::path& wanted, std::filesystem::path& created,
+                        platform::OutputFile& file);
+
+/// The same, closing the new empty file at once.
 Status createUniqueFile(const std::filesystem::path& wanted, std::filesystem::path& created);
 
 } // namespace orvelle

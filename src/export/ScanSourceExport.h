@@ -12,9 +12,11 @@ public:
     /// `source` must outlive this object.
     explicit ScanSourceExport(IPhoneRecoveryParse& source) : m_source(source) {}
 
-    /// Forwards to the source's copyFile.
-    Status copyFile(const std::filesystem::path& source, const std::filesystem::path& destination,
-                    FileProgressFn progress, void* context) override;
+    /// The stored files of a backup on disk are copied straight into the new
+    /// file; other sources get the copy through their own copyFile.
+    Status copyFile(const std::filesystem::path& source, platform::OutputFile& file,
+                    const std::filesystem::path& destination, FileProgressFn progress,
+                    void* context) override;
     /// Forwards to the source's exportDeletedMessages.
     Status exportDeletedMessages(const std::filesystem::path& output) override;
     /// Forwards to the source's exportDeletedContacts.

@@ -45,6 +45,17 @@ bool OutputFile::create(const std::filesystem::path& path, bool hidden, std::err
     return true;
 }
 
+bool OutputFile::createNew(const std::filesystem::path& path, std::error_code& ec) {
+    close(ec);
+    m_fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (m_fd < 0) {
+        ec = lastError();
+        return false;
+    }
+    ec.clear();
+    return true;
+}
+
 bool OutputFile::close(std::error_code& ec) {
     ec.clear();
     if (m_fd < 0) return true;

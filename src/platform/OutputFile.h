@@ -8,8 +8,9 @@
 
 namespace orvelle::platform {
 
-/// A file opened for writing, created when missing and truncated. Movable,
-/// not copyable; closes on destruction.
+/// A file opened for writing: created when missing and truncated, or created
+/// new where nothing of that name exists. Movable, not copyable; closes on
+/// destruction.
 class OutputFile {
 public:
     OutputFile() = default;
@@ -22,6 +23,10 @@ public:
     /// Creates or truncates `path`; `hidden` marks it hidden where the system
     /// has such a mark. False (with `ec` set) on failure.
     bool create(const std::filesystem::path& path, bool hidden, std::error_code& ec);
+    /// Creates the empty file `path` only when nothing of that name exists, so
+    /// that no file is ever replaced. False with `ec` set otherwise
+    /// (std::errc::file_exists when the name is taken).
+    bool createNew(const std::filesystem::path& path, std::error_code& ec);
     bool isOpen() const { return m_fd >= 0; }
     /// Closes the file; false with `ec` set when the last writes failed.
     bool close(std::error_code& ec);

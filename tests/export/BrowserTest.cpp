@@ -19,7 +19,7 @@ constexpr const char* kHostileImage = "<img src=x onerror=alert(1)>";
 constexpr const char* kChatBubbles = ".send_msg, .recv_msg, .del_send_msg, .del_recv_msg";
 
 struct NoStoredFiles : ExportSource {
-    Status copyFile(const fs::path&, const fs::path&, FileProgressFn, void*) override {
+    Status copyFile(const fs::path&, platform::OutputFile&, const fs::path&, FileProgressFn, void*) override {
         return kStatusInvalid;
     }
     Status exportDeletedMessages(const fs::path& output) override { return kStatusOk; }

@@ -15,8 +15,8 @@ namespace {
 namespace fs = std::filesystem;
 
 struct DumpSource : ExportSource {
-    Status copyFile(const fs::path&, const fs::path& destination, FileProgressFn progress,
-                    void* context) override {
+    Status copyFile(const fs::path&, platform::OutputFile&, const fs::path& destination,
+                    FileProgressFn progress, void* context) override {
         test::writeFile(destination, "copied");
         return progress(context, 100, kStatusOk, destination);
     }

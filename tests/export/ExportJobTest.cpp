@@ -16,8 +16,8 @@ namespace fs = std::filesystem;
 /// closing report when a copy ends with an error; dumps write a marker line.
 class FakeSource : public ExportSource {
 public:
-    Status copyFile(const fs::path& source, const fs::path& destination, FileProgressFn progress,
-                    void* context) override {
+    Status copyFile(const fs::path& source, platform::OutputFile&, const fs::path& destination,
+                    FileProgressFn progress, void* context) override {
         std::string data;
         try {
             data = test::readFile(source);
