@@ -18,7 +18,11 @@ struct CipherContextFree {
     void operator()(EVP_CIPHER_CTX* ctx) const { EVP_CIPHER_CTX_free(ctx); }
 };
 
-// The output file; removed on destruction unless committed.
+// The output file, created at the first write (or at the commit of an empty
+// file): creating files in one folder takes the folder's lock, so a worker
+// reads and decrypts its first chunk before it asks for it, while another
+// worker creates. The destination is removed on destruction unless committed,
+// as a failed file must not leave an older file of that name behind.
 class PendingOutput {
 public:
     explicit PendingOutput(std::filesystem::path path) : m_path(std::move(path)) {}
@@ -28,13 +32,8 @@ public:
         m_file.close(ignored);
         platform::removeFile(m_path);
     }
-    bool open(std::string& error) {
-        std::error_code ec;
-        if (m_file.create(m_path, false, ec)) return true;
-        error = "cannot create " + m_path.string() + ": " + ec.message();
-        return false;
-    }
     bool write(const unsigned char* data, std::size_t size, std::string& error) {
+        if (!open(error)) return false;
         std::error_code ec;
         if (size == 0 || m_file.writeAt(m_offset, data, size, ec)) {
             m_offset += size;
@@ -44,6 +43,7 @@ public:
         return false;
     }
     bool commit(std::string& error) {
+        if (!open(error)) return false;
         std::error_code ec;
         if (!m_file.close(ec)) {
             error = "cannot write " + m_path.string() + ": " + ec.message();
@@ -54,6 +54,13 @@ public:
     }
 
 private:
+    bool open(std::string& error) {
+        std::error_code ec;
+        if (m_file.isOpen() || m_file.create(m_path, false, ec)) return true;
+        error = "cannot create " + m_path.string() + ": " + ec.message();
+        return false;
+    }
+
     std::filesystem::path m_path;
     platform::OutputFile m_file;
     std::uint64_t m_offset = 0;
@@ -124,7 +131,6 @@ bool decryptFile(const std::filesystem::path& source, const std::filesystem::pat
     EVP_CIPHER_CTX_set_padding(ctx, 0);
 
     PendingOutput out(destination);
-    if (!out.open(error)) return false;
     std::vector<unsigned char>& buffer = chunkBuffer();
     std::uint64_t offset = 0;
     std::uint64_t written = 0;
@@ -166,7 +172,6 @@ bool copyStoredFile(const std::filesystem::path& source, const std::filesystem::
     std::uint64_t size = 0;
     if (!openSource(source, in, size, error)) return false;
     PendingOutput out(destination);
-    if (!out.open(error)) return false;
     std::vector<unsigned char>& buffer = chunkBuffer();
     for (std::uint64_t offset = 0; offset < size;) {
         const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(kChunkSize, size - offset));
