@@ -11,10 +11,13 @@
 //
 // 3. With --backup FOLDER: a scan of that backup (every category), then its
 //    stored files exported against `cp` of the same files, and its documents
-//    (messages, contacts, calls, notes, WhatsApp) on their own.
+//    (messages, contacts, calls, notes, WhatsApp) on their own. With
+//    --large-backup the same on the large generated backup of the scan
+//    benchmark (50,000 media files, 250,000 messages, ...), scaled by SCALE.
 //
 //   bench_export [TOTAL_MIB [FILES [MESSAGES]]]     (defaults 1024, 2000, 250000)
 //   bench_export --backup FOLDER
+//   bench_export --large-backup [SCALE]             (default 1.0)
 //
 // The work folder is made under TMPDIR. No copy is removed before the last
 // timed run: ext4 skips inodes freed in the last 30 s or so when it creates
@@ -32,6 +35,7 @@
 #include "platform/Process.h"
 #include "scan/CStatisticsObj.h"
 #include "scan/ScanRun.h"
+#include "support/LargeBackup.h"
 #include "support/TempFolder.h"
 
 #include <chrono>
@@ -344,6 +348,12 @@ int benchBackup(const fs::path& folder) {
 
 int main(int argc, char** argv) {
     if (argc >= 3 && std::string(argv[1]) == "--backup") return benchBackup(argv[2]);
+    if (argc >= 2 && std::string(argv[1]) == "--large-backup") {
+        test::TempFolder generated("orvelle-bench-large-backup");
+        std::cerr << "building the large backup...\n";
+        test::buildLargeBackup(generated / "backup", argc > 2 ? std::stod(argv[2]) : 1.0);
+        return benchBackup(generated / "backup");
+    }
     const std::uint64_t totalMib = argc > 1 ? std::stoull(argv[1]) : 1024;
     const std::size_t files = argc > 2 ? std::stoull(argv[2]) : 2000;
     const std::size_t messages = argc > 3 ? std::stoull(argv[3]) : 250000;
