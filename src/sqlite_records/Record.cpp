@@ -74,17 +74,23 @@ namespace {
 // `types` is read. Every type is checked, whether its value is built or not.
 constexpr std::uint64_t kAllTypes = ~std::uint64_t(0);
 
-// Body widths of the serial types that fit in one byte.
-const std::array<std::uint8_t, 0x80> kOneByteWidth = [] {
-    std::array<std::uint8_t, 0x80> widths{};
-    for (std::uint64_t type = 0; type < widths.size(); ++type)
-        widths[type] = static_cast<std::uint8_t>(serialTypeBodyLength(type));
+// Body width of the serial type that a first byte starts: the width itself
+// for the types that fit in one byte, kLongType when the varint goes on,
+// kBadType for the types no database holds (10, 11).
+constexpr std::uint8_t kLongType = 0xfe;
+constexpr std::uint8_t kBadType = 0xff;
+const std::array<std::uint8_t, 0x100> kFirstByteWidth = [] {
+    std::array<std::uint8_t, 0x100> widths{};
+    for (std::uint64_t byte = 0; byte < widths.size(); ++byte)
+        widths[byte] = byte >= 0x80               ? kLongType
+                       : !isValidSerialType(byte) ? kBadType
+                                                  : static_cast<std::uint8_t>(serialTypeBodyLength(byte));
     return widths;
 }();
 
 bool decodeColumns(ByteSpan types, std::uint64_t count, const std::uint8_t* body, std::uint64_t bodyAvailable,
-                   std::uint32_t firstColumn, std::uint32_t valueLimit, std::vector<RecordValue>& out,
-                   std::uint64_t& bodyLength) {
+                   std::uint32_t firstColumn, std::uint32_t valueLimit, const std::uint8_t* wanted,
+                   std::vector<RecordValue>& out, std::uint64_t& bodyLength) {
     const std::uint8_t* const data = types.data();
     const std::size_t size = types.size();
     std::size_t pos = 0;
@@ -111,17 +117,25 @@ bool decodeColumns(ByteSpan types, std::uint64_t count, const std::uint8_t* body
         }
         return true;
     };
-    // Columns whose values are built, then the columns that are only checked.
+    // Columns whose values are built (each serial type takes a byte at
+    // least), then the columns that are only checked.
     const std::uint64_t built =
-        valueLimit > firstColumn ? std::min<std::uint64_t>(valueLimit - firstColumn, count) : 0;
+        valueLimit > firstColumn ? std::min<std::uint64_t>({valueLimit - firstColumn, count, size}) : 0;
+    const std::size_t base = out.size();
+    out.resize(base + static_cast<std::size_t>(built));
+    RecordValue* values = out.data() + base;
     std::uint64_t i = 0;
     std::uint64_t serialType = 0;
     std::uint64_t width = 0;
     for (; i < built && next(serialType, width); ++i) {
-        out.push_back(decodeValue(serialType, body + bodyPos));
+        if (wanted && !wanted[firstColumn + i])
+            values[i].serialType = kLostSerialType;
+        else
+            values[i] = decodeValue(serialType, body + bodyPos);
         bodyPos += width;
     }
     if (i < built) {
+        out.resize(base + static_cast<std::size_t>(i));
         bodyLength = bodyPos;
         return ok;
     }
@@ -129,14 +143,13 @@ bool decodeColumns(ByteSpan types, std::uint64_t count, const std::uint8_t* body
     // and the body is checked against the record once at the end: widths only
     // add up, so a body that overruns on the way still overruns there.
     for (; i < count && pos < size; ++i) {
-        const std::uint8_t byte = data[pos];
-        if (byte < 0x80) {
-            if (!isValidSerialType(byte)) return false;
-            bodyPos += kOneByteWidth[byte];
+        const std::uint8_t oneByteWidth = kFirstByteWidth[data[pos]];
+        if (oneByteWidth < kLongType) {
+            bodyPos += oneByteWidth;
             ++pos;
             continue;
         }
-        if (bodyPos > bodyAvailable || !next(serialType, width)) return false;
+        if (oneByteWidth == kBadType || bodyPos > bodyAvailable || !next(serialType, width)) return false;
         bodyPos += width;
     }
     if (i < count && count != kAllTypes) return false;
@@ -148,7 +161,7 @@ bool decodeColumns(ByteSpan types, std::uint64_t count, const std::uint8_t* body
 } // namespace
 
 bool decodeRecord(ByteSpan payload, std::vector<RecordValue>& out, std::uint64_t& headerLength,
-                  std::uint32_t valueLimit) {
+                  std::uint32_t valueLimit, const std::uint8_t* wanted) {
     out.clear();
     const Varint hl = readVarint(payload);
     if (hl.used == 0 || hl.value < hl.used || hl.value > payload.size()) return false;
@@ -156,17 +169,18 @@ bool decodeRecord(ByteSpan payload, std::vector<RecordValue>& out, std::uint64_t
     const ByteSpan types = payload.subspan(hl.used, static_cast<std::size_t>(hl.value) - hl.used);
     std::uint64_t bodyLength = 0;
     return decodeColumns(types, kAllTypes, payload.data() + hl.value, payload.size() - hl.value, 0,
-                         valueLimit, out, bodyLength);
+                         valueLimit, wanted, out, bodyLength);
 }
 
 bool decodeHeaderless(ByteSpan bytes, std::uint32_t columnCount, std::vector<RecordValue>& out,
-                      HeaderlessRecord& info, std::uint32_t valueLimit) {
+                      HeaderlessRecord& info, std::uint32_t valueLimit, const std::uint8_t* wanted) {
     const std::uint32_t firstColumn = !bytes.empty() && bytes[0] != 0 ? 1 : 0;
-    return decodeHeaderless(bytes, columnCount, firstColumn, out, info, valueLimit);
+    return decodeHeaderless(bytes, columnCount, firstColumn, out, info, valueLimit, wanted);
 }
 
 bool decodeHeaderless(ByteSpan bytes, std::uint32_t columnCount, std::uint32_t firstColumn,
-                      std::vector<RecordValue>& out, HeaderlessRecord& info, std::uint32_t valueLimit) {
+                      std::vector<RecordValue>& out, HeaderlessRecord& info, std::uint32_t valueLimit,
+                      const std::uint8_t* wanted) {
     out.clear();
     info = {};
     if (columnCount == 0 || bytes.empty() || firstColumn > 1) return false;
@@ -185,7 +199,7 @@ bool decodeHeaderless(ByteSpan bytes, std::uint32_t columnCount, std::uint32_t f
     info.serialTypeBytes = typeBytes;
     std::uint64_t bodyLength = 0;
     if (!decodeColumns(bytes.first(static_cast<std::size_t>(typeBytes)), count, bytes.data() + typeBytes,
-                       bytes.size() - typeBytes, firstColumn, valueLimit, out, bodyLength))
+                       bytes.size() - typeBytes, firstColumn, valueLimit, wanted, out, bodyLength))
         return false;
     info.length = typeBytes + bodyLength;
     return true;

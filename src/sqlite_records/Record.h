@@ -65,9 +65,11 @@ RecordValue decodeValue(std::uint64_t serialType, const std::uint8_t* body);
 /// `valueLimit` (here and below): only the values of columns [0, valueLimit)
 /// are built, so `out` holds at most that many. The columns past it are still
 /// checked (a valid serial type, a body that fits), so whether a record is
-/// accepted does not depend on the limit.
+/// accepted does not depend on the limit. `wanted`, when given, holds one
+/// byte per column below the limit: a column whose byte is 0 is not decoded
+/// and reads as lost (isLost()).
 bool decodeRecord(ByteSpan payload, std::vector<RecordValue>& out, std::uint64_t& headerLength,
-                  std::uint32_t valueLimit = kAllColumns);
+                  std::uint32_t valueLimit = kAllColumns, const std::uint8_t* wanted = nullptr);
 
 /// The result of decoding a headerless candidate.
 struct HeaderlessRecord {
@@ -87,13 +89,14 @@ struct HeaderlessRecord {
 /// `bytes`; serial types 10 and 11 reject the candidate. `out` gets
 /// `columnCount` values. False when the candidate is not a record.
 bool decodeHeaderless(ByteSpan bytes, std::uint32_t columnCount, std::vector<RecordValue>& out,
-                      HeaderlessRecord& info, std::uint32_t valueLimit = kAllColumns);
+                      HeaderlessRecord& info, std::uint32_t valueLimit = kAllColumns,
+                      const std::uint8_t* wanted = nullptr);
 
 /// The same, with the first column known instead of judged by the first byte:
 /// `firstColumn` 0 reads `columnCount` serial types from column 0, 1 reads
 /// `columnCount` - 1 from column 1 (column 0 lost).
 bool decodeHeaderless(ByteSpan bytes, std::uint32_t columnCount, std::uint32_t firstColumn,
                       std::vector<RecordValue>& out, HeaderlessRecord& info,
-                      std::uint32_t valueLimit = kAllColumns);
+                      std::uint32_t valueLimit = kAllColumns, const std::uint8_t* wanted = nullptr);
 
 } // namespace orvelle

@@ -7,6 +7,8 @@
 #include "sqlite_records/SqliteFile.h"
 #include "sqlite_records/TableSchema.h"
 
+#include <algorithm>
+
 namespace orvelle {
 
 namespace {
@@ -16,11 +18,13 @@ class TableScan {
 public:
     // `columnCount` is the resolved expected column count (also the file's
     // current one); `givenCount` the caller's, 0 when the table rules apply.
-    // `valueLimit` is how many leading columns get their values decoded.
+    // `valueLimit` is how many leading columns get their values decoded;
+    // `wanted`, when not empty, which of them (one byte per column).
     TableScan(SqliteFile& file, const RowSink& sink, std::uint32_t columnCount, std::uint32_t givenCount,
-              std::uint32_t valueLimit, ScanStats& stats)
+              std::uint32_t valueLimit, std::vector<std::uint8_t> wanted, ScanStats& stats)
         : m_file(file), m_sink(sink), m_columns(columnCount), m_valueLimit(valueLimit),
-          m_shape(carveShapeFor(file, givenCount)), m_stats(stats), m_liveWalker(file), m_carveWalker(file) {}
+          m_wanted(std::move(wanted)), m_shape(carveShapeFor(file, givenCount)), m_stats(stats),
+          m_liveWalker(file), m_carveWalker(file) {}
 
     // `carveAlong`: the carved rows of the same tree follow (carvedRows), so
     // each leaf's candidates are found while the page is at hand and only the
@@ -95,7 +99,8 @@ private:
                 !m_payload.complete)
                 continue;
             Row row;
-            if (!decodeRecord(m_payload.payload, m_values, row.headerLength, m_valueLimit)) continue;
+            if (!decodeRecord(m_payload.payload, m_values, row.headerLength, m_valueLimit, wanted()))
+                continue;
             row.mode = RowMode::cell;
             row.source = source;
             row.deleted = deleted;
@@ -123,9 +128,9 @@ private:
             HeaderlessRecord info;
             const bool decoded =
                 candidate.firstColumn < 0
-                    ? decodeHeaderless(bytes, m_columns, m_values, info, m_valueLimit)
+                    ? decodeHeaderless(bytes, m_columns, m_values, info, m_valueLimit, wanted())
                     : decodeHeaderless(bytes, m_columns, static_cast<std::uint32_t>(candidate.firstColumn),
-                                       m_values, info, m_valueLimit);
+                                       m_values, info, m_valueLimit, wanted());
             if (!decoded) continue;
             Row row;
             row.mode = RowMode::headerless;
@@ -144,6 +149,8 @@ private:
         return kStatusOk;
     }
 
+    const std::uint8_t* wanted() const { return m_wanted.empty() ? nullptr : m_wanted.data(); }
+
     Status hand(const Row& row) {
         (row.deleted ? m_stats.deletedRows : m_stats.liveRows)++;
         const Status st = m_sink(row);
@@ -155,6 +162,7 @@ private:
     const RowSink& m_sink;
     std::uint32_t m_columns;
     std::uint32_t m_valueLimit;
+    std::vector<std::uint8_t> m_wanted;
     CarveShape m_shape;
     ScanStats& m_stats;
     BtreeWalker m_liveWalker;
@@ -192,8 +200,19 @@ Status scanTable(SqliteFile& file, std::string_view tableName, const RowSink& ro
 
     ScanStats localStats;
     ScanStats& stats = options.stats ? *options.stats : localStats;
-    TableScan scan(file, rowSink, columns, options.columnCount,
-                   options.valueColumns ? options.valueColumns : kAllColumns, stats);
+    std::uint32_t valueLimit = options.valueColumns ? options.valueColumns : kAllColumns;
+    std::vector<std::uint8_t> wanted;
+    if (!options.wantedColumns.empty()) {
+        int highest = -1;
+        for (const int position : options.wantedColumns)
+            highest = std::max(highest, position);
+        valueLimit = std::min(valueLimit, static_cast<std::uint32_t>(highest + 1));
+        wanted.assign(valueLimit, 0);
+        for (const int position : options.wantedColumns)
+            if (position >= 0 && static_cast<std::uint32_t>(position) < valueLimit)
+                wanted[static_cast<std::size_t>(position)] = 1;
+    }
+    TableScan scan(file, rowSink, columns, options.columnCount, valueLimit, std::move(wanted), stats);
     for (const auto& [root, key] : roots) {
         if (options.liveRows)
             if (const Status st = scan.liveRows(root, options.carvedRows); st != kStatusOk) return st;

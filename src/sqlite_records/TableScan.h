@@ -58,7 +58,9 @@ struct Row {
     /// NULL/default). Headerless: exactly the expected column count; values[0]
     /// is a lost null (isLost()) when firstColumn is 1. With
     /// ScanOptions::valueColumns set, no more than that many values (the first
-    /// columns); the columns past them were checked but not decoded.
+    /// columns); the columns past them were checked but not decoded. With
+    /// ScanOptions::wantedColumns set, the columns below the limit that were
+    /// not asked for read as lost too.
     std::span<const RecordValue> values;
     /// The record's bytes. Cell mode: the whole payload from the header-length
     /// varint (overflow assembled). Headerless: from the first serial type read
@@ -98,6 +100,11 @@ struct ScanOptions {
     /// the other columns are still checked as before (valid serial types, a
     /// body that fits the record), so exactly the same rows are handed over.
     std::uint32_t valueColumns = 0;
+    /// When not empty: the only columns whose values are decoded (negative
+    /// positions are ignored); the others below the limit read as lost
+    /// (RecordValue::isLost). With valueColumns 0 the limit is the highest
+    /// position + 1. Which rows are handed over does not change.
+    std::span<const int> wantedColumns;
     ScanStats* stats = nullptr; ///< filled when given
 };
 

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <set>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -309,10 +310,12 @@ struct HandedRow {
     bool operator==(const HandedRow&) const = default;
 };
 
-std::vector<HandedRow> handedRows(SqliteFile& file, const std::string& table, std::uint32_t valueColumns) {
+std::vector<HandedRow> handedRows(SqliteFile& file, const std::string& table, std::uint32_t valueColumns,
+                                  std::span<const int> wantedColumns = {}) {
     std::vector<HandedRow> rows;
     ScanOptions options;
     options.valueColumns = valueColumns;
+    options.wantedColumns = wantedColumns;
     scanTable(
         file, table,
         [&](const Row& row) {
@@ -331,8 +334,8 @@ std::vector<HandedRow> handedRows(SqliteFile& file, const std::string& table, st
     return rows;
 }
 
-// Asking for the leading columns only hands over the same rows, live, carved
-// and of freed pages, with the same leading values.
+// Asking for the leading columns, or for some columns, hands over the same
+// rows, live, carved and of freed pages, with the same values of those columns.
 TEST(TableScanTest, AValueLimitHandsOverTheSameRowsWithTheirLeadingValues) {
     test::TempFolder folder;
     for (const DeletionPattern pattern : {DeletionPattern::scattered, DeletionPattern::range}) {
@@ -351,6 +354,15 @@ TEST(TableScanTest, AValueLimitHandsOverTheSameRowsWithTheirLeadingValues) {
                 if (row.values.size() > limit) row.values.resize(limit);
             EXPECT_EQ(handedRows(file, db.table, limit), expected) << int(pattern) << " limit " << limit;
         }
+        // Only some columns asked for: the others up to the highest read as lost.
+        const std::vector<int> wanted = {4, -1, 1};
+        std::vector<HandedRow> expected = all;
+        for (HandedRow& row : expected) {
+            if (row.values.size() > 5) row.values.resize(5);
+            for (std::size_t i = 0; i < row.values.size(); ++i)
+                if (i != 1 && i != 4) row.values[i] = SqlValue::text("(lost)");
+        }
+        EXPECT_EQ(handedRows(file, db.table, 0, wanted), expected) << int(pattern) << " some columns";
     }
 }
 

@@ -63,7 +63,10 @@ Status scanWithColumns(SqliteFile& file, std::string_view table, const RowSink& 
     ScanOptions options;
     options.columnCount = columns.columnCount();
     // With no field placed, every value is decoded (0 is "all").
-    if (values == FieldValues::fieldsOnly) options.valueColumns = columns.valueColumns();
+    if (values == FieldValues::fieldsOnly && columns.valueColumns() != 0) {
+        options.valueColumns = columns.valueColumns();
+        options.wantedColumns = columns.positions();
+    }
     if (columns.fromStatement() || options.columnCount != 0) return scanTable(file, table, sink, options);
     ScanOptions live = options;
     live.carvedRows = false;

@@ -51,6 +51,8 @@ public:
     /// routine that reads only these fields needs decoded (0 when no field has
     /// a position).
     std::uint32_t valueColumns() const;
+    /// Every field's position (-1 for an absent field).
+    std::span<const int> positions() const { return m_positions; }
 
 private:
     std::vector<int> m_positions;
@@ -61,7 +63,7 @@ private:
 /// Which values the row routine is handed.
 enum class FieldValues {
     all,        ///< every column's value
-    fieldsOnly, ///< the columns up to the highest field only (the routine reads nothing else)
+    fieldsOnly, ///< the fields' columns only (the routine reads nothing else)
 };
 
 /// Runs the table driver over `table` with the carving count of `columns`.
