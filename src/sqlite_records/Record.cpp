@@ -121,21 +121,25 @@ bool decodeColumns(ByteSpan types, std::uint64_t count, const std::uint8_t* body
     // least), then the columns that are only checked.
     const std::uint64_t built =
         valueLimit > firstColumn ? std::min<std::uint64_t>({valueLimit - firstColumn, count, size}) : 0;
-    const std::size_t base = out.size();
-    out.resize(base + static_cast<std::size_t>(built));
+    // `out` keeps the elements of the record decoded before (only a longer
+    // record adds elements); every value taken is overwritten whole.
+    const std::size_t base = std::min(firstColumn, valueLimit);
+    if (out.size() < base + built) out.resize(base + static_cast<std::size_t>(built));
     RecordValue* values = out.data() + base;
+    RecordValue skipped;
+    skipped.serialType = kLostSerialType;
     std::uint64_t i = 0;
     std::uint64_t serialType = 0;
     std::uint64_t width = 0;
     for (; i < built && next(serialType, width); ++i) {
         if (wanted && !wanted[firstColumn + i])
-            values[i].serialType = kLostSerialType;
+            values[i] = skipped;
         else
             values[i] = decodeValue(serialType, body + bodyPos);
         bodyPos += width;
     }
+    out.resize(base + static_cast<std::size_t>(i));
     if (i < built) {
-        out.resize(base + static_cast<std::size_t>(i));
         bodyLength = bodyPos;
         return ok;
     }
@@ -162,9 +166,11 @@ bool decodeColumns(ByteSpan types, std::uint64_t count, const std::uint8_t* body
 
 bool decodeRecord(ByteSpan payload, std::vector<RecordValue>& out, std::uint64_t& headerLength,
                   std::uint32_t valueLimit, const std::uint8_t* wanted) {
-    out.clear();
     const Varint hl = readVarint(payload);
-    if (hl.used == 0 || hl.value < hl.used || hl.value > payload.size()) return false;
+    if (hl.used == 0 || hl.value < hl.used || hl.value > payload.size()) {
+        out.clear();
+        return false;
+    }
     headerLength = hl.value;
     const ByteSpan types = payload.subspan(hl.used, static_cast<std::size_t>(hl.value) - hl.used);
     std::uint64_t bodyLength = 0;
@@ -181,21 +187,29 @@ bool decodeHeaderless(ByteSpan bytes, std::uint32_t columnCount, std::vector<Rec
 bool decodeHeaderless(ByteSpan bytes, std::uint32_t columnCount, std::uint32_t firstColumn,
                       std::vector<RecordValue>& out, HeaderlessRecord& info, std::uint32_t valueLimit,
                       const std::uint8_t* wanted) {
-    out.clear();
     info = {};
-    if (columnCount == 0 || bytes.empty() || firstColumn > 1) return false;
+    if (columnCount == 0 || bytes.empty() || firstColumn > 1) {
+        out.clear();
+        return false;
+    }
     std::uint64_t count = columnCount;
     if (firstColumn == 1) {
         info.firstColumn = 1;
         --count;
-        if (valueLimit > 0) {
+        if (valueLimit == 0) {
+            out.clear();
+        } else {
             RecordValue lost;
             lost.serialType = kLostSerialType;
-            out.push_back(lost);
+            if (out.empty()) out.resize(1);
+            out[0] = lost;
         }
     }
     const std::uint64_t typeBytes = count == 0 ? 0 : serialTypesLength(bytes, count);
-    if (count != 0 && typeBytes == 0) return false;
+    if (count != 0 && typeBytes == 0) {
+        out.clear();
+        return false;
+    }
     info.serialTypeBytes = typeBytes;
     std::uint64_t bodyLength = 0;
     if (!decodeColumns(bytes.first(static_cast<std::size_t>(typeBytes)), count, bytes.data() + typeBytes,

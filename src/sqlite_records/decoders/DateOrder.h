@@ -21,11 +21,12 @@ inline bool dateKey(const std::string& date, std::uint64_t& key) {
     key = 0;
     if (date.empty()) return true;
     if (date.size() != 19) return false;
-    for (std::size_t i = 0; i < date.size(); ++i) {
-        const char c = date[i];
-        if (i == 4 || i == 7 || i == 10 || i == 13 || i == 16) continue;
-        if (c < '0' || c > '9') return false;
-        key = key * 10 + static_cast<std::uint64_t>(c - '0');
+    // The digits of "YYYY-MM-DD hh:mm:ss" (the separators are not read).
+    static constexpr std::size_t kDigits[] = {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, 17, 18};
+    for (const std::size_t i : kDigits) {
+        const auto digit = static_cast<unsigned>(static_cast<unsigned char>(date[i]) - '0');
+        if (digit > 9) return false;
+        key = key * 10 + digit;
     }
     // Keys of dates are above 0, the key of the empty text.
     key += 1;

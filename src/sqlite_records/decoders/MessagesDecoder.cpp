@@ -275,9 +275,24 @@ Status decodeMessages(const std::filesystem::path& smsDb, const std::filesystem:
     MessageTables tables;
     // A table that breaks off keeps the rows read before the break; the other
     // tables are still read.
+    // Handle ids are rowids, mostly small: those find their list directly.
+    constexpr std::int32_t kDirectHandles = 65536;
+    std::vector<List*> directLists;
     decodeMessageRows(file, messageColumns(file), [&](MessageRecord&& message) {
-        List& list = lists[message.handleId];
-        if (!list.messages) list.messages = &conversations[message.handleId];
+        const std::int32_t handle = message.handleId;
+        List* found = handle >= 0 && handle < static_cast<std::int32_t>(directLists.size())
+                          ? directLists[static_cast<std::size_t>(handle)]
+                          : nullptr;
+        if (!found) {
+            found = &lists[handle];
+            if (handle >= 0 && handle < kDirectHandles) {
+                if (static_cast<std::size_t>(handle) >= directLists.size())
+                    directLists.resize(static_cast<std::size_t>(handle) + 1, nullptr);
+                directLists[static_cast<std::size_t>(handle)] = found;
+            }
+        }
+        List& list = *found;
+        if (!list.messages) list.messages = &conversations[handle];
         if (list.numeric) {
             std::uint64_t key = 0;
             list.numeric = dateKey(message.date, key);

@@ -33,23 +33,33 @@ std::size_t validUtf8PrefixLength(std::string_view bytes) {
 // Names and type strings are views into the archive, which outlives the reader.
 class TypedStreamReader {
 public:
-    explicit TypedStreamReader(std::string_view data) : m_data(data) {}
+    explicit TypedStreamReader(std::string_view data) : m_data(data) {
+        // Room for the tables of a usual archive.
+        m_strings.reserve(8);
+        m_objects.reserve(8);
+        m_names.reserve(16);
+    }
 
     std::optional<ArchivedText> attributedStringText() {
         if (!readHeader()) return std::nullopt;
-        std::vector<std::string_view> chain;
+        Range chain;
         if (!expectType("@") || !readNewObject(chain) || !holds(chain, "NSAttributedString"))
             return std::nullopt;
-        chain.clear();
         if (!expectType("@") || !readNewObject(chain) || !holds(chain, "NSString")) return std::nullopt;
         if (!expectType("+")) return std::nullopt;
         return readTextBytes();
     }
 
 private:
-    static bool holds(const std::vector<std::string_view>& chain, std::string_view name) {
-        for (const auto& c : chain)
-            if (c == name) return true;
+    /// A run of class names in m_names: [begin, end).
+    struct Range {
+        std::size_t begin = 0;
+        std::size_t end = 0;
+    };
+
+    bool holds(Range chain, std::string_view name) const {
+        for (std::size_t i = chain.begin; i < chain.end; ++i)
+            if (m_names[i] == name) return true;
         return false;
     }
 
@@ -128,10 +138,11 @@ private:
         return readSharedString(actual) && actual == type;
     }
 
-    /// A class (new, a reference, or nil ending a chain), appending the names
-    /// of it and its superclasses to `chain`.
-    bool readClass(std::vector<std::string_view>& chain, int depth) {
+    /// A class (new, a reference, or nil ending a chain): the names of it and
+    /// its superclasses are appended to m_names as `chain`.
+    bool readClass(Range& chain, int depth) {
         if (depth > kMaxClassDepth) return false;
+        chain.begin = chain.end = m_names.size();
         std::int8_t head = 0;
         if (!readHead(head)) return false;
         if (head == kTypedStreamNil) return depth > 0; // an object must have a class
@@ -140,24 +151,30 @@ private:
             std::int64_t version = 0;
             if (!readSharedString(name)) return false;
             if (!readHead(head) || !readInteger(head, version)) return false;
+            // Until its superclasses are read, a reference to it names it alone.
             m_objects.push_back(Entry{true, name, {}});
             const std::size_t self = m_objects.size() - 1;
-            std::vector<std::string_view> supers;
+            m_names.push_back(name);
+            Range supers;
             if (!readClass(supers, depth + 1)) return false;
-            chain.push_back(name);
-            chain.insert(chain.end(), supers.begin(), supers.end());
-            m_objects[self].superNames = std::move(supers);
+            m_objects[self].supers = supers;
+            chain.end = m_names.size();
             return true;
         }
         std::size_t index = 0;
         if (!readReference(head, m_objects.size(), index) || !m_objects[index].isClass) return false;
-        chain.push_back(m_objects[index].name);
-        chain.insert(chain.end(), m_objects[index].superNames.begin(), m_objects[index].superNames.end());
+        const Entry& entry = m_objects[index];
+        m_names.push_back(entry.name);
+        for (std::size_t i = entry.supers.begin; i < entry.supers.end; ++i) {
+            const std::string_view super = m_names[i];
+            m_names.push_back(super);
+        }
+        chain.end = m_names.size();
         return true;
     }
 
     /// A new object's tag and class chain (its contents follow in the stream).
-    bool readNewObject(std::vector<std::string_view>& chain) {
+    bool readNewObject(Range& chain) {
         std::int8_t head = 0;
         if (!readHead(head) || head != kTypedStreamNew) return false;
         m_objects.push_back(Entry{false, {}, {}});
@@ -184,14 +201,16 @@ private:
 
     struct Entry {
         bool isClass = false;
-        std::string_view name;                    ///< class name (classes only)
-        std::vector<std::string_view> superNames; ///< superclass chain (classes only)
+        std::string_view name; ///< class name (classes only)
+        Range supers;          ///< superclass chain in m_names (classes only)
     };
 
     std::string_view m_data;
     std::size_t m_pos = 0;
     std::vector<std::string_view> m_strings;
     std::vector<Entry> m_objects;
+    /// Every chain of class names read, one after another.
+    std::vector<std::string_view> m_names;
 };
 
 } // namespace
