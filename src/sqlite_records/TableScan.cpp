@@ -28,19 +28,25 @@ public:
 
     // `carveAlong`: the carved rows of the same tree follow (carvedRows), so
     // each leaf's candidates are found while the page is at hand and only the
-    // pages that have some are read again.
+    // pages that have some are read again. Past kMaxPendingCandidates the
+    // candidates are dropped and the carved pass walks the tree itself.
     Status liveRows(std::uint32_t root, bool carveAlong) {
         m_pending.clear();
         m_pendingCandidates.clear();
         m_pendingValid = carveAlong;
-        return m_liveWalker.walk(root, [this, carveAlong](const BtreePage& leaf) {
+        return m_liveWalker.walk(root, [this](const BtreePage& leaf) {
             ++m_stats.pagesRead;
             if (const Status st = cells(leaf, RowSource::live, 0); st != kStatusOk) return st;
-            if (carveAlong) {
-                const std::size_t first = m_pendingCandidates.size();
+            if (m_pendingValid) {
+                const auto first = static_cast<std::uint32_t>(m_pendingCandidates.size());
                 findPageCandidates(leaf, m_shape, m_pendingCandidates);
-                if (m_pendingCandidates.size() != first)
-                    m_pending.push_back({leaf.index(), first, m_pendingCandidates.size()});
+                const auto end = static_cast<std::uint32_t>(m_pendingCandidates.size());
+                if (end != first) m_pending.push_back({leaf.index(), first, end});
+                if (end > kMaxPendingCandidates) {
+                    m_pendingValid = false;
+                    std::vector<PendingPage>().swap(m_pending);
+                    std::vector<Candidate>().swap(m_pendingCandidates);
+                }
             }
             return kStatusOk;
         });
@@ -175,9 +181,11 @@ private:
     // Leaves of the live walk with candidates: m_pendingCandidates[first, end).
     struct PendingPage {
         std::uint32_t page;
-        std::size_t first;
-        std::size_t end;
+        std::uint32_t first;
+        std::uint32_t end;
     };
+    // Candidates kept for the carved pass (4 bytes each).
+    static constexpr std::uint32_t kMaxPendingCandidates = 1u << 20;
     std::vector<PendingPage> m_pending;
     std::vector<Candidate> m_pendingCandidates;
     bool m_pendingValid = false;

@@ -12,7 +12,9 @@
 /// the whole cells that still stand on freelist trunk pages past their list.
 ///
 /// The driver streams: memory does not grow with the file (one page buffer per
-/// b-tree level, a visited bitmap of one bit per page).
+/// b-tree level, a visited bitmap of one bit per page, and the carving
+/// candidates found during the live walk, a few bytes each and at most a few
+/// megabytes, so that only the pages that have some are read again).
 
 #include "core/Status.h"
 #include "sqlite_records/Record.h"
