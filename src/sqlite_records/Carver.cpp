@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <iterator>
 #include <map>
 #include <memory_resource>
 
@@ -31,30 +32,69 @@ constexpr std::uint32_t kMaxFragment = 3;
 // seconds.
 constexpr std::uint64_t kProbeBudgetPerByte = 128;
 
-// Disjoint half-open byte ranges of a page claimed by live cells or by
-// candidates already taken. Its nodes come from a buffer that lives as long
-// as the page's carving (one small allocation for most pages).
+// Half-open byte ranges of a page claimed by live cells or by candidates
+// already taken, keyed by their start (the first range of a start is kept).
+// The live cells' ranges are claimed first, all at once, and kept sorted in a
+// vector; the candidates' ranges go to a map whose nodes come from a buffer
+// that lives as long as the page's carving. Queries see the two as one map.
 class ClaimedRanges {
 public:
-    ClaimedRanges() : m_pool(m_initial.data(), m_initial.size()), m_ranges(&m_pool) {}
+    ClaimedRanges() : m_pool(m_initial.data(), m_initial.size()), m_taken(&m_pool) {}
     ClaimedRanges(const ClaimedRanges&) = delete;
     ClaimedRanges& operator=(const ClaimedRanges&) = delete;
 
-    bool overlaps(std::uint32_t start, std::uint32_t end) const {
-        auto it = m_ranges.upper_bound(start);
-        if (it != m_ranges.end() && it->first < end) return true;
-        if (it == m_ranges.begin()) return false;
-        --it;
-        return it->second > start;
+    /// Claims the live cells' ranges (before any other claim).
+    void claimLive(std::vector<std::pair<std::uint32_t, std::uint32_t>>& ranges) {
+        std::erase_if(ranges, [](const auto& range) { return range.second <= range.first; });
+        std::stable_sort(ranges.begin(), ranges.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        const auto last = std::unique(ranges.begin(), ranges.end(),
+                                      [](const auto& a, const auto& b) { return a.first == b.first; });
+        ranges.erase(last, ranges.end());
+        m_live.swap(ranges);
     }
+
+    /// True when [start, end) meets the first range that starts after `start`
+    /// or the range that starts last at or before it.
+    bool overlaps(std::uint32_t start, std::uint32_t end) const {
+        const auto live =
+            std::upper_bound(m_live.begin(), m_live.end(), start,
+                             [](std::uint32_t value, const auto& range) { return value < range.first; });
+        const auto taken = m_taken.upper_bound(start);
+        const bool liveAfter = live != m_live.end();
+        const bool takenAfter = taken != m_taken.end();
+        if (liveAfter || takenAfter) {
+            const std::uint32_t next = !takenAfter  ? live->first
+                                       : !liveAfter ? taken->first
+                                                    : std::min(live->first, taken->first);
+            if (next < end) return true;
+        }
+        const bool liveBefore = live != m_live.begin();
+        const bool takenBefore = taken != m_taken.begin();
+        if (!liveBefore && !takenBefore) return false;
+        const auto livePrevious = liveBefore ? std::prev(live) : live;
+        const auto takenPrevious = takenBefore ? std::prev(taken) : taken;
+        // The one of the two that starts last (a start is in one of them only).
+        if (liveBefore && (!takenBefore || livePrevious->first >= takenPrevious->first))
+            return livePrevious->second > start;
+        return takenPrevious->second > start;
+    }
+
+    /// Claims a candidate's range.
     void add(std::uint32_t start, std::uint32_t end) {
-        if (end > start) m_ranges.emplace(start, end);
+        if (end <= start) return;
+        const auto live =
+            std::lower_bound(m_live.begin(), m_live.end(), start,
+                             [](const auto& range, std::uint32_t value) { return range.first < value; });
+        if (live != m_live.end() && live->first == start) return; // the first range of a start stays
+        m_taken.emplace(start, end);
     }
 
 private:
-    std::array<std::byte, 2048> m_initial;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> m_live;
+    std::array<std::byte, 1024> m_initial;
     std::pmr::monotonic_buffer_resource m_pool;
-    std::pmr::map<std::uint32_t, std::uint32_t> m_ranges;
+    std::pmr::map<std::uint32_t, std::uint32_t> m_taken;
 };
 
 // A record found on the page.
@@ -110,18 +150,20 @@ private:
         for (std::uint64_t i = 0; i < count; ++i) {
             if (pos >= typesLimit || m_budget == 0) return 0;
             --m_budget;
-            Varint v;
-            if (m_data[pos] < 0x80) { // nearly every serial type is one byte
-                v.value = m_data[pos];
-                v.used = 1;
+            const std::uint8_t first = m_data[pos];
+            std::uint64_t width = kFirstByteWidth[first];
+            if (width < kLongSerialType) { // nearly every serial type is one byte
+                anyValue = anyValue || first != kSerialNull;
+                ++pos;
             } else {
-                v = readVarint(m_data + pos, typesLimit - pos);
+                if (width == kBadSerialType) return 0;
+                const Varint v = readVarint(m_data + pos, typesLimit - pos);
                 if ((m_data[pos + v.used - 1] & 0x80) && v.used < kMaxVarintLength) return 0; // cut off
+                if (!isValidSerialType(v.value)) return 0;
+                anyValue = anyValue || v.value != kSerialNull;
+                pos += static_cast<std::uint32_t>(v.used);
+                width = serialTypeBodyLength(v.value);
             }
-            if (!isValidSerialType(v.value)) return 0;
-            anyValue = anyValue || v.value != kSerialNull;
-            pos += static_cast<std::uint32_t>(v.used);
-            const std::uint64_t width = serialTypeBodyLength(v.value);
             if (width > limit) return 0;
             body += width;
             if (body > limit) return 0;
@@ -198,6 +240,8 @@ private:
 
     // Live cells are no deleted rows: candidates may not overlap them.
     void claimLiveCells() {
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> ranges;
+        ranges.reserve(m_pointers.size());
         for (std::uint16_t p : m_pointers) {
             const Varint payload = readVarint(m_data + p, m_usable - p);
             const std::uint32_t afterLength = p + static_cast<std::uint32_t>(payload.used);
@@ -206,10 +250,11 @@ private:
             std::uint64_t end = afterLength + rowid.used;
             const std::uint64_t local = localPayload(payload.value);
             end += local + (local < payload.value ? 4 : 0);
-            m_claimed.add(p, static_cast<std::uint32_t>(std::min<std::uint64_t>(end, m_usable)));
+            ranges.emplace_back(p, static_cast<std::uint32_t>(std::min<std::uint64_t>(end, m_usable)));
             if (end <= m_usable)
                 m_highestCellEnd = std::max(m_highestCellEnd, static_cast<std::uint32_t>(end));
         }
+        m_claimed.claimLive(ranges);
     }
 
     std::uint64_t localPayload(std::uint64_t payloadLength) const {

@@ -74,20 +74,6 @@ namespace {
 // `types` is read. Every type is checked, whether its value is built or not.
 constexpr std::uint64_t kAllTypes = ~std::uint64_t(0);
 
-// Body width of the serial type that a first byte starts: the width itself
-// for the types that fit in one byte, kLongType when the varint goes on,
-// kBadType for the types no database holds (10, 11).
-constexpr std::uint8_t kLongType = 0xfe;
-constexpr std::uint8_t kBadType = 0xff;
-const std::array<std::uint8_t, 0x100> kFirstByteWidth = [] {
-    std::array<std::uint8_t, 0x100> widths{};
-    for (std::uint64_t byte = 0; byte < widths.size(); ++byte)
-        widths[byte] = byte >= 0x80               ? kLongType
-                       : !isValidSerialType(byte) ? kBadType
-                                                  : static_cast<std::uint8_t>(serialTypeBodyLength(byte));
-    return widths;
-}();
-
 bool decodeColumns(ByteSpan types, std::uint64_t count, const std::uint8_t* body, std::uint64_t bodyAvailable,
                    std::uint32_t firstColumn, std::uint32_t valueLimit, const std::uint8_t* wanted,
                    std::vector<RecordValue>& out, std::uint64_t& bodyLength) {
@@ -148,12 +134,13 @@ bool decodeColumns(ByteSpan types, std::uint64_t count, const std::uint8_t* body
     // add up, so a body that overruns on the way still overruns there.
     for (; i < count && pos < size; ++i) {
         const std::uint8_t oneByteWidth = kFirstByteWidth[data[pos]];
-        if (oneByteWidth < kLongType) {
+        if (oneByteWidth < kLongSerialType) {
             bodyPos += oneByteWidth;
             ++pos;
             continue;
         }
-        if (oneByteWidth == kBadType || bodyPos > bodyAvailable || !next(serialType, width)) return false;
+        if (oneByteWidth == kBadSerialType || bodyPos > bodyAvailable || !next(serialType, width))
+            return false;
         bodyPos += width;
     }
     if (i < count && count != kAllTypes) return false;

@@ -43,6 +43,7 @@
 /// Record (payload): header-length varint (counting itself), one serial-type
 /// varint per column, then the column values back to back.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -118,15 +119,29 @@ inline Varint readVarint(ByteSpan bytes) {
 
 /// Width in the record body of a value of serial type `serialType` (10 and 11,
 /// which are not used in database files, have width 0).
-inline std::uint64_t serialTypeBodyLength(std::uint64_t serialType) {
-    static constexpr std::uint8_t kFixed[12] = {0, 1, 2, 3, 4, 6, 8, 8, 0, 0, 0, 0};
+constexpr std::uint64_t serialTypeBodyLength(std::uint64_t serialType) {
+    constexpr std::uint8_t kFixed[12] = {0, 1, 2, 3, 4, 6, 8, 8, 0, 0, 0, 0};
     if (serialType < 12) return kFixed[serialType];
     return (serialType - 12) / 2;
 }
 
 /// True for the serial types that may stand in a database file (not 10, 11).
-inline bool isValidSerialType(std::uint64_t serialType) {
+constexpr bool isValidSerialType(std::uint64_t serialType) {
     return serialType != 10 && serialType != 11;
 }
+
+/// kFirstByteWidth[b] for the first byte b of a serial-type varint: the body
+/// width when the type fits in that byte, kLongSerialType when the varint goes
+/// on, kBadSerialType for the types no database holds (10, 11).
+constexpr std::uint8_t kLongSerialType = 0xfe;
+constexpr std::uint8_t kBadSerialType = 0xff;
+inline constexpr std::array<std::uint8_t, 0x100> kFirstByteWidth = [] {
+    std::array<std::uint8_t, 0x100> widths{};
+    for (std::uint64_t byte = 0; byte < widths.size(); ++byte)
+        widths[byte] = byte >= 0x80               ? kLongSerialType
+                       : !isValidSerialType(byte) ? kBadSerialType
+                                                  : static_cast<std::uint8_t>(serialTypeBodyLength(byte));
+    return widths;
+}();
 
 } // namespace orvelle
