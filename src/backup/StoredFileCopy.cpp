@@ -29,18 +29,23 @@ Status finish(Status status, CopyProgressFn function, void* context,
 } // namespace
 
 Status copyChunks(std::uint64_t size, const ChunkReader& read, const ChunkWriter& write,
-                  CopyProgressFn function, void* context, const std::filesystem::path& destination) {
-    std::vector<unsigned char> buffer(kCopyChunkBytes);
+                  CopyProgressFn function, void* context, const std::filesystem::path& destination,
+                  const ChunkCopier& direct) {
+    std::vector<unsigned char> buffer;
     std::uint64_t copied = 0;
     while (copied < size) {
         const std::size_t want =
             static_cast<std::size_t>(std::min<std::uint64_t>(kCopyChunkBytes, size - copied));
-        std::size_t got = 0;
-        Status status = read(copied, buffer.data(), want, got);
-        if (status == kStatusOk && got != want) status = kStatusShortRead;
-        if (status != kStatusOk) return finish(status, function, context, destination);
-        const Status written = write(copied, buffer.data(), got);
-        copied += got;
+        Status written = kStatusOk;
+        if (!direct || !direct(copied, want)) {
+            buffer.resize(kCopyChunkBytes);
+            std::size_t got = 0;
+            Status status = read(copied, buffer.data(), want, got);
+            if (status == kStatusOk && got != want) status = kStatusShortRead;
+            if (status != kStatusOk) return finish(status, function, context, destination);
+            written = write(copied, buffer.data(), got);
+        }
+        copied += want;
         // size > 0 here, and copied <= size, so the quotient fits in an int.
         const int percent = static_cast<int>(copied * 100 / size);
         const int answer = call(function, context, percent, written, destination);
@@ -67,7 +72,10 @@ Status copyOpenFiles(const platform::InputFile& in, platform::OutputFile& out,
         return out.writeAt(offset, data, length, writeError) ? kStatusOk
                                                              : errorStatus(writeError, kStatusInvalid);
     };
-    const Status status = copyChunks(size, read, write, function, context, destination);
+    const ChunkCopier direct = [&in, &out](std::uint64_t offset, std::size_t length) {
+        return out.copyFrom(in, offset, length);
+    };
+    const Status status = copyChunks(size, read, write, function, context, destination, direct);
     std::error_code closeError;
     if (!out.close(closeError) && status == kStatusOk)
         return finish(errorStatus(closeError, kStatusInvalid), function, context, destination);

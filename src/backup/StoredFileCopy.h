@@ -33,10 +33,16 @@ using ChunkReader =
 /// Writes `length` bytes at `offset`; returns 0 or the system's error code.
 using ChunkWriter = std::function<Status(std::uint64_t offset, const void* data, std::size_t length)>;
 
+/// Copies `length` bytes at `offset` from the source straight to the
+/// destination where the system can; false when it cannot, and the chunk is
+/// then read and written (which also tells a failed read from a failed write).
+using ChunkCopier = std::function<bool(std::uint64_t offset, std::size_t length)>;
+
 /// The chunk loop over a source of `size` bytes with the reporting rules
-/// above (the closing call included).
+/// above (the closing call included); `direct` is tried first for each chunk.
 Status copyChunks(std::uint64_t size, const ChunkReader& read, const ChunkWriter& write,
-                  CopyProgressFn function, void* context, const std::filesystem::path& destination);
+                  CopyProgressFn function, void* context, const std::filesystem::path& destination,
+                  const ChunkCopier& direct = {});
 
 /// Copies `source` to `destination` (its folder created with all parents;
 /// the file created when missing, else truncated).

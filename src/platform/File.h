@@ -33,6 +33,7 @@ public:
     std::size_t readAt(std::uint64_t offset, void* buffer, std::size_t length, std::error_code& ec) const;
 
 private:
+    friend class OutputFile; // copies between two open files inside the system
     int m_fd = -1;
 };
 

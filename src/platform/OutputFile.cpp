@@ -84,6 +84,25 @@ bool OutputFile::writeAt(std::uint64_t offset, const void* data, std::size_t len
     return true;
 }
 
+bool OutputFile::copyFrom(const InputFile& in, std::uint64_t offset, std::size_t length) {
+#if defined(__linux__)
+    if (m_fd < 0 || in.m_fd < 0) return false;
+    loff_t from = static_cast<loff_t>(offset);
+    loff_t to = static_cast<loff_t>(offset);
+    std::size_t done = 0;
+    while (done < length) {
+        const ssize_t n = ::copy_file_range(in.m_fd, &from, m_fd, &to, length - done, 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false; // not supported here, an error, or the end of the source
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+#else
+    (void)in, (void)offset, (void)length;
+    return false;
+#endif
+}
+
 bool removeFile(const std::filesystem::path& path) {
     if (::unlink(path.c_str()) == 0) return true;
     return errno == ENOENT;

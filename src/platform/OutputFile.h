@@ -1,6 +1,8 @@
 #pragma once
 /// Files the program writes (preview copies, exports). Never used on a backup.
 
+#include "platform/File.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -33,6 +35,11 @@ public:
 
     /// Writes all `length` bytes at `offset`. False with `ec` set on failure.
     bool writeAt(std::uint64_t offset, const void* data, std::size_t length, std::error_code& ec);
+    /// Copies `length` bytes at `offset` of `in` to the same offset of this
+    /// file inside the system, without passing them through the program.
+    /// False when the system cannot (or the copy fails or comes up short):
+    /// the caller then reads and writes the bytes itself.
+    bool copyFrom(const InputFile& in, std::uint64_t offset, std::size_t length);
 
 private:
     int m_fd = -1;

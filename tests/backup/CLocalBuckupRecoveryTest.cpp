@@ -10,6 +10,7 @@
 #include "support/EncryptedFixture.h"
 #include "support/TempFolder.h"
 
+#include <cstring>
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -240,6 +241,39 @@ TEST(StoredFileCopy, AReadFailureAfterTheFirstChunkReports99Then100WithTheReadsC
     const ChunkWriter write = [](std::uint64_t, const void*, std::size_t) { return kStatusOk; };
     EXPECT_EQ(copyChunks(65537, read, write, &CopyReports::record, &reports, "copy"), 5);
     EXPECT_EQ(reports.calls, (std::vector<std::pair<int, Status>>{{99, 0}, {100, 5}}));
+}
+
+// Chunks the system copies itself and chunks it cannot (read and written
+// instead) give one byte-exact copy and the same reports.
+TEST(StoredFileCopy, ChunksTheSystemCannotCopyAreReadAndWritten) {
+    std::string source(3 * kCopyChunkBytes + 5, '\0');
+    for (std::size_t i = 0; i < source.size(); ++i)
+        source[i] = static_cast<char>(i * 31);
+    std::string target(source.size(), '\0');
+    std::vector<std::uint64_t> direct, readBack;
+    const ChunkCopier copier = [&](std::uint64_t offset, std::size_t length) {
+        if (offset / kCopyChunkBytes % 2 == 1) return false;
+        target.replace(offset, length, source, offset, length);
+        direct.push_back(offset);
+        return true;
+    };
+    const ChunkReader read = [&](std::uint64_t offset, void* buffer, std::size_t length, std::size_t& got) {
+        readBack.push_back(offset);
+        std::memcpy(buffer, source.data() + offset, length);
+        got = length;
+        return kStatusOk;
+    };
+    const ChunkWriter write = [&](std::uint64_t offset, const void* data, std::size_t length) {
+        target.replace(offset, length, static_cast<const char*>(data), length);
+        return kStatusOk;
+    };
+    CopyReports reports;
+    EXPECT_EQ(copyChunks(source.size(), read, write, &CopyReports::record, &reports, "copy", copier),
+              kStatusOk);
+    EXPECT_EQ(target, source);
+    EXPECT_EQ(direct, (std::vector<std::uint64_t>{0, 2 * kCopyChunkBytes}));
+    EXPECT_EQ(readBack, (std::vector<std::uint64_t>{kCopyChunkBytes, 3 * kCopyChunkBytes}));
+    EXPECT_EQ(reports.calls, (std::vector<std::pair<int, Status>>{{33, 0}, {66, 0}, {99, 0}, {100, 0}}));
 }
 
 TEST(StoredFileCopy, AMissingSourceIs87WithOnlyTheClosingCallAndAnEmptyOneIsSilent) {
