@@ -32,11 +32,9 @@ OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
     return *this;
 }
 
-bool OutputFile::create(const std::filesystem::path& path, bool hidden, std::error_code& ec) {
+bool OutputFile::openWith(const std::filesystem::path& path, int flags, std::error_code& ec) {
     close(ec);
-    // POSIX systems have no hidden mark beyond a leading dot, which would change the name.
-    (void)hidden;
-    m_fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    m_fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | flags, 0644);
     if (m_fd < 0) {
         ec = lastError();
         return false;
@@ -45,15 +43,14 @@ bool OutputFile::create(const std::filesystem::path& path, bool hidden, std::err
     return true;
 }
 
+bool OutputFile::create(const std::filesystem::path& path, bool hidden, std::error_code& ec) {
+    // POSIX systems have no hidden mark beyond a leading dot, which would change the name.
+    (void)hidden;
+    return openWith(path, O_TRUNC, ec);
+}
+
 bool OutputFile::createNew(const std::filesystem::path& path, std::error_code& ec) {
-    close(ec);
-    m_fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (m_fd < 0) {
-        ec = lastError();
-        return false;
-    }
-    ec.clear();
-    return true;
+    return openWith(path, O_EXCL, ec);
 }
 
 bool OutputFile::close(std::error_code& ec) {

@@ -42,6 +42,8 @@ public:
     bool copyFrom(const InputFile& in, std::uint64_t offset, std::size_t length);
 
 private:
+    /// Opens `path` for writing, created when missing, with the extra open flags.
+    bool openWith(const std::filesystem::path& path, int flags, std::error_code& ec);
     int m_fd = -1;
 };
 
