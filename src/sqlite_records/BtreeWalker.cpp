@@ -3,6 +3,9 @@
 #include "sqlite_records/BtreePage.h"
 #include "sqlite_records/SqliteFile.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace orvelle {
 
 BtreeWalker::BtreeWalker(const SqliteFile& file) : m_file(file) {
@@ -44,12 +47,44 @@ Status BtreeWalker::walkPage(ByteSpan bytes, std::uint32_t pageIndex, std::size_
     const ChildPageMap children = page.childPages();
     const std::size_t level = depth + 1;
     if (m_buffers.size() <= level) m_buffers.resize(level + 1);
-    for (const auto& [child, key] : children) {
-        if (visited(child)) continue;
-        // A child outside the file fails to read and ends the walk with that error.
-        if (const Status st = m_file.readPage(child, m_buffers[level]); st != kStatusOk) return st;
-        markVisited(child);
-        if (const Status st = walkPage(m_buffers[level], child, level, visitor); st != kStatusOk) return st;
+    const std::size_t pageSize = m_file.pageSize();
+    const std::size_t maxRun = std::max<std::size_t>(1, kMaxReadBytes / std::max<std::size_t>(pageSize, 1));
+    for (auto it = children.begin(); it != children.end();) {
+        if (visited(it->first)) {
+            ++it;
+            continue;
+        }
+        // Children that follow one another in the file are read at once.
+        const std::uint32_t first = it->first;
+        std::size_t run = 1;
+        for (auto next = std::next(it);
+             run < maxRun && next != children.end() && next->first == first + run && !visited(next->first);
+             ++next)
+            ++run;
+        bool together = false;
+        if (run > 1) {
+            std::vector<std::uint8_t>& buffer = m_buffers[level];
+            buffer.resize(run * pageSize);
+            together =
+                m_file.readAt(std::uint64_t(first) * pageSize, buffer.size(), buffer.data()) == kStatusOk;
+        }
+        // Deeper levels have buffers of their own: this one stays put.
+        const ByteSpan pages(m_buffers[level]);
+        for (std::size_t k = 0; k < run; ++k, ++it) {
+            const std::uint32_t child = it->first;
+            // A page before it may have reached it.
+            if (visited(child)) continue;
+            ByteSpan bytes;
+            if (together) {
+                bytes = pages.subspan(k * pageSize, pageSize);
+            } else {
+                // A child outside the file fails to read and ends the walk with that error.
+                if (const Status st = m_file.readPage(child, m_buffers[level]); st != kStatusOk) return st;
+                bytes = m_buffers[level];
+            }
+            markVisited(child);
+            if (const Status st = walkPage(bytes, child, level, visitor); st != kStatusOk) return st;
+        }
     }
     return kStatusOk;
 }

@@ -1,7 +1,8 @@
 #pragma once
 /// Depth-first walk of a table b-tree that hands each table leaf page to a
-/// visitor. Children are taken in ascending page order. The walk keeps one page
-/// buffer per level and a visited bitmap (one bit per page of the file), so a
+/// visitor. Children are taken in ascending page order. The walk keeps one
+/// buffer per level (a page, or a run of sibling pages read together) and a
+/// visited bitmap (one bit per page of the file), so a
 /// page that lists itself, an ancestor or a page seen before as a child is not
 /// entered again; the depth is capped as well.
 
@@ -24,6 +25,9 @@ public:
 
     /// Deepest b-tree the walk enters (a real tree of 2^32 pages is far shallower).
     static constexpr std::size_t kMaxDepth = 40;
+    /// Children that follow one another in the file are read together, up to
+    /// this many bytes at once.
+    static constexpr std::size_t kMaxReadBytes = 256 * 1024;
 
     explicit BtreeWalker(const SqliteFile& file);
 
