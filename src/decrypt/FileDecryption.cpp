@@ -67,8 +67,7 @@ private:
     bool m_committed = false;
 };
 
-// One buffer per thread, reused for every file (a fresh megabyte per file
-// costs more than the decryption of a small one).
+// One buffer per thread, reused for every file: it stays in that core's cache.
 std::vector<unsigned char>& chunkBuffer() {
     thread_local std::vector<unsigned char> buffer(kChunkSize);
     return buffer;
