@@ -3,7 +3,8 @@
 // in the same run. The password key is derived once per run; its cost shows
 // on its own in the wrong-password run.
 //
-//   bench_decrypt [--keep FOLDER] [TOTAL_MIB [FILES]]     (defaults 1024 and 2000)
+//   bench_decrypt [--keep FOLDER] [--program PATH] [TOTAL_MIB [FILES]]
+//                                                     (defaults 1024 and 2000)
 //
 // The main baseline is one openssl run over all cipher text joined into one
 // file: the cipher and the disk at full speed, one thread, one output file,
@@ -17,7 +18,8 @@
 //
 // --keep FOLDER builds the encrypted backup in FOLDER and leaves it there (a
 // later run with the same FOLDER and sizes reuses it), for profiling
-// orvelle-decrypt on it: the password is "orvelle".
+// orvelle-decrypt on it: the password is "orvelle". --program PATH times
+// another build of orvelle-decrypt instead of the one beside this program.
 
 #include "backup/encryption/BackupDecryption.h"
 #include "backup/encryption/DecryptProtocol.h"
@@ -50,6 +52,7 @@ struct Options {
     std::uint64_t totalMiB = 1024;
     std::size_t fileCount = 2000;
     std::optional<fs::path> keep;
+    fs::path program = defaultDecryptProgram(); // beside this program in bin/
 };
 
 Options parseOptions(int argc, char** argv) {
@@ -59,13 +62,15 @@ Options parseOptions(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg == "--keep" && i + 1 < argc)
             options.keep = fs::absolute(argv[++i]);
+        else if (arg == "--program" && i + 1 < argc)
+            options.program = fs::absolute(argv[++i]);
         else
             positional.push_back(arg);
     }
     if (positional.size() > 0) options.totalMiB = std::stoull(positional[0]);
     if (positional.size() > 1) options.fileCount = std::stoul(positional[1]);
     if (options.totalMiB == 0 || options.fileCount == 0) {
-        std::cerr << "usage: bench_decrypt [--keep FOLDER] [TOTAL_MIB [FILES]]\n";
+        std::cerr << "usage: bench_decrypt [--keep FOLDER] [--program PATH] [TOTAL_MIB [FILES]]\n";
         std::exit(2);
     }
     return options;
@@ -247,7 +252,7 @@ BenchBackup makeBackup(const fs::path& folder, std::uint64_t totalMiB, std::size
 
 int main(int argc, char** argv) {
     const Options options = parseOptions(argc, argv);
-    const fs::path program = defaultDecryptProgram(); // beside this program in bin/
+    const fs::path& program = options.program;
 
     test::TempFolder temp("orvelle-bench-decrypt");
     const fs::path backupFolder = options.keep ? *options.keep : temp / "backup";
@@ -291,8 +296,11 @@ int main(int argc, char** argv) {
         fs::remove(temp / "openssl.out");
 
         warm(encryptedFiles);
-        bestCopy = std::min(bestCopy, copySeconds(encryptedFiles, temp / "plain-copy"));
+        const double copy = copySeconds(encryptedFiles, temp / "plain-copy");
+        bestCopy = std::min(bestCopy, copy);
         fs::remove_all(temp / "plain-copy");
+        std::fprintf(stderr, "round %d: orvelle-decrypt %.3f s, openssl %.3f s, copy %.3f s\n", round + 1,
+                     seconds, opensslSeconds, copy);
     }
     // Once: 2,000 program starts make it slow, and it is not the baseline.
     warm(backup.storedFiles);
@@ -305,8 +313,11 @@ int main(int argc, char** argv) {
     std::printf("decrypt: %.0f MiB in %zu files (%.0f MiB of cipher text)\n", mib, files,
                 static_cast<double>(backup.cipherBytes) / (1 << 20));
     std::printf("  key derivation + start-up (wrong-password run): %.3f s\n", derivation);
-    std::printf("  orvelle-decrypt:            %.3f s  %8.1f MiB/s  (processor time %.3f s; %u threads)\n",
-                best, mib / best, bestCpu, decrypt::workThreadCount());
+    const std::string threads = options.program == defaultDecryptProgram()
+                                    ? "; " + std::to_string(decrypt::workThreadCount()) + " threads"
+                                    : "; " + options.program.string();
+    std::printf("  orvelle-decrypt:            %.3f s  %8.1f MiB/s  (processor time %.3f s%s)\n", best,
+                mib / best, bestCpu, threads.c_str());
     std::printf(
         "  openssl enc -d aes-256-cbc: %.3f s  %8.1f MiB/s  (processor time %.3f s; one joined file)\n",
         bestOpenssl, mib / bestOpenssl, bestOpensslCpu);
