@@ -241,16 +241,19 @@ int main(int argc, char** argv) {
         SqliteFile file;
         file.open(sms);
         {
-            // As the decoder asks: the columns up to its highest field.
+            // As the decoder asks: only its fields' columns.
+            const TableColumns columns = messageColumns(file);
             ScanOptions live;
             live.carvedRows = false;
             live.freelistRows = false;
-            live.valueColumns = messageColumns(file).valueColumns();
+            live.valueColumns = columns.valueColumns();
+            live.wantedColumns = columns.positions();
             scanTable(
                 file, "message", [](const Row&) { return kStatusOk; }, live);
             step("(page reader alone, live rows)");
             ScanOptions all;
             all.valueColumns = live.valueColumns;
+            all.wantedColumns = live.wantedColumns;
             scanTable(
                 file, "message", [](const Row&) { return kStatusOk; }, all);
             step("(page reader alone, live + carved)");
