@@ -2,14 +2,12 @@
 
 #include "backup/KnownFileIds.h"
 #include "support/BackupBuilder.h"
+#include "support/CliRun.h"
 #include "support/DemoBackup.h"
 #include "support/MediaSamples.h"
-#include "support/CliRun.h"
 #include "support/TempFolder.h"
 
-#include <cstdio>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 namespace orvelle {
 namespace {
@@ -18,13 +16,6 @@ using test::CliRun;
 using test::orvelle;
 
 using test::TempFolder;
-
-std::size_t count(const std::string& text, const std::string& part) {
-    std::size_t n = 0;
-    for (auto pos = text.find(part); pos != std::string::npos; pos = text.find(part, pos + 1))
-        ++n;
-    return n;
-}
 
 class BackupCommands : public ::testing::Test {
 protected:
@@ -38,7 +29,7 @@ protected:
 TEST_F(BackupCommands, ListPrintsBackupsNewestFirst) {
     const CliRun json = orvelle(temp, "list --json --backup-root " + quoted(temp / "root"));
     ASSERT_EQ(json.exitCode, 0) << json.err;
-    EXPECT_EQ(count(json.out, "\"displayName\""), 2u);
+    EXPECT_EQ(test::occurrences(json.out, "\"displayName\""), 2u);
     EXPECT_LT(json.out.find("Anna's iPhone"), json.out.find("Ben's iPad"));
     for (const char* field : {"\"encrypted\": false", "\"majorVersionAbove11\": true",
                               "\"majorVersionAbove11\": false", "\"lastBackupDate\": \"2024-05-17 09:41:00\"",

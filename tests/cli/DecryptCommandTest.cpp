@@ -1,8 +1,8 @@
 // End to end: orvelle decrypt, and the commands that open a backup given an
 // encrypted one with --password-stdin.
 
-#include "platform/Process.h"
 #include "support/BackupEncrypter.h"
+#include "support/CliRun.h"
 #include "support/DemoBackup.h"
 #include "support/EncryptedFixture.h"
 #include "support/TempFolder.h"
@@ -15,28 +15,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct CommandRun {
-    int exitCode = -1;
-    std::string out; // standard output and standard error together
-};
-
 class EncryptedCommands : public ::testing::Test {
 protected:
-    /// Runs `sh -c` with the data folder inside the temp folder and `input` on standard input.
-    CommandRun sh(const std::string& command, const std::string& input) {
-        platform::ChildProcess child;
-        std::error_code ec;
-        CommandRun run;
-        const std::string full = "XDG_DATA_HOME='" + xdg().string() + "' '" ORVELLE_CLI "' " + command;
-        if (!child.start("/bin/sh", {"-c", full}, ec)) {
-            ADD_FAILURE() << ec.message();
-            return run;
-        }
-        child.writeInput(input);
-        child.closeInput();
-        while (child.readOutput(run.out, 65536, 5000) != platform::ChildProcess::ReadStatus::EndOfOutput) {
-        }
-        run.exitCode = child.wait();
+    /// `orvelle COMMAND` with the data folder inside the temp folder and
+    /// `inputLine` on standard input; its standard output and error together.
+    test::CliRun sh(const std::string& command, const std::string& inputLine) {
+        test::CliRun run = test::orvelle(temp, command, "", inputLine);
+        run.out += run.err;
         return run;
     }
     static std::string q(const fs::path& p) { return "'" + p.string() + "'"; }
@@ -62,18 +47,18 @@ TEST_F(EncryptedCommands, DecryptWritesTheCopyAndRefusesAWrongPassword) {
     test::writeEncryptedBackup(temp / "plain", temp / "enc backup", test::ManifestKind::Db, files);
     const fs::path out = temp / "my copy";
 
-    const CommandRun wrong =
-        sh("decrypt --password-stdin " + q(temp / "enc backup") + " " + q(out), "nope\n");
+    const test::CliRun wrong =
+        sh("decrypt --password-stdin " + q(temp / "enc backup") + " " + q(out), "nope");
     EXPECT_EQ(wrong.exitCode, 1);
     EXPECT_NE(wrong.out.find("wrong password"), std::string::npos) << wrong.out;
     EXPECT_TRUE(!fs::exists(out) || fs::is_empty(out));
 
-    const CommandRun noFlag = sh("decrypt " + q(temp / "enc backup") + " " + q(out), "orvelle\n");
+    const test::CliRun noFlag = sh("decrypt " + q(temp / "enc backup") + " " + q(out), "orvelle");
     EXPECT_EQ(noFlag.exitCode, 1);
     EXPECT_NE(noFlag.out.find("--password-stdin"), std::string::npos) << noFlag.out;
 
-    const CommandRun ok =
-        sh("decrypt --password-stdin " + q(temp / "enc backup") + " " + q(out), "orvelle\n");
+    const test::CliRun ok =
+        sh("decrypt --password-stdin " + q(temp / "enc backup") + " " + q(out), "orvelle");
     ASSERT_EQ(ok.exitCode, 0) << ok.out;
     for (const auto& f : files)
         EXPECT_EQ(test::readFile(out / f.fileId()), f.content);
@@ -85,13 +70,13 @@ TEST_F(EncryptedCommands, FilesOnAnEncryptedBackupListsWhatThePlainOneHolds) {
     const fs::path encrypted = temp / "encrypted-root" / "encrypted";
     test::writeEncryptedBackup(plain, encrypted, test::ManifestKind::Db, test::sampleFixtureFiles());
 
-    const CommandRun list = sh("list --json --backup-root " + q(temp / "encrypted-root"), "");
+    const test::CliRun list = sh("list --json --backup-root " + q(temp / "encrypted-root"), "");
     ASSERT_EQ(list.exitCode, 0) << list.out;
     EXPECT_NE(list.out.find("\"encrypted\": true"), std::string::npos) << list.out;
 
-    const CommandRun plainFiles = sh("files --json " + q(plain), "");
+    const test::CliRun plainFiles = sh("files --json " + q(plain), "");
     ASSERT_EQ(plainFiles.exitCode, 0) << plainFiles.out;
-    const CommandRun encryptedFiles = sh("files --json --password-stdin " + q(encrypted), "orvelle\n");
+    const test::CliRun encryptedFiles = sh("files --json --password-stdin " + q(encrypted), "orvelle");
     ASSERT_EQ(encryptedFiles.exitCode, 0) << encryptedFiles.out;
     const auto expected = namesAndSizes(plainFiles.out);
     EXPECT_FALSE(expected.empty());
@@ -100,7 +85,7 @@ TEST_F(EncryptedCommands, FilesOnAnEncryptedBackupListsWhatThePlainOneHolds) {
         << "stored paths point into the decrypted copy";
     EXPECT_TRUE(fs::is_empty(scratchCopy())) << "the copy does not outlive the command";
 
-    const CommandRun wrong = sh("files --password-stdin " + q(encrypted), "wrong\n");
+    const test::CliRun wrong = sh("files --password-stdin " + q(encrypted), "wrong");
     EXPECT_EQ(wrong.exitCode, 1);
     EXPECT_NE(wrong.out.find("wrong password"), std::string::npos) << wrong.out;
 }
@@ -108,7 +93,7 @@ TEST_F(EncryptedCommands, FilesOnAnEncryptedBackupListsWhatThePlainOneHolds) {
 TEST_F(EncryptedCommands, ACopyLeftByAnInterruptedRunIsRemovedAtTheNextStart) {
     test::writeFile(scratchCopy() / "3d0d7e5fb2ce288813306e4d4636395e047a3d28", "left behind");
     test::makeDemoBackups(temp / "root");
-    const CommandRun files = sh("files " + q(temp / "root" / std::string(test::kDemoRecentFolder)), "");
+    const test::CliRun files = sh("files " + q(temp / "root" / std::string(test::kDemoRecentFolder)), "");
     EXPECT_EQ(files.exitCode, 0) << files.out;
     EXPECT_TRUE(fs::is_empty(scratchCopy()));
 }

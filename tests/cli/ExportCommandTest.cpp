@@ -22,13 +22,6 @@ using test::CliRun;
 using test::orvelle;
 using test::TempFolder;
 
-std::size_t count(const std::string& text, const std::string& part) {
-    std::size_t n = 0;
-    for (auto pos = text.find(part); pos != std::string::npos; pos = text.find(part, pos + 1))
-        ++n;
-    return n;
-}
-
 std::string quoted(const fs::path& p) {
     return "'" + p.string() + "'";
 }
@@ -115,12 +108,12 @@ TEST_F(ExportCommand, ExportsEveryCategoryAndNeverReplacesAFile) {
     EXPECT_EQ(subfolders(dest / "WhatsApp Message").size(), results().whatsAppSummaries.size());
 
     const std::string contacts = test::readFile(onlyFile(dest / "Contacts", "Contacts", ".html"));
-    EXPECT_EQ(count(contacts, "\t<tr><td>"), results().contacts.size());
+    EXPECT_EQ(test::occurrences(contacts, "\t<tr><td>"), results().contacts.size());
     EXPECT_FALSE(onlyFile(dest / "Contacts", "Contacts", ".csv").empty());
     const std::string calls = test::readFile(onlyFile(dest / "CallHistory", "CallHistory_", ".html"));
-    EXPECT_EQ(count(calls, "\t<tr><td>"), results().calls.size());
+    EXPECT_EQ(test::occurrences(calls, "\t<tr><td>"), results().calls.size());
     const std::string notes = test::readFile(onlyFile(dest / "Notes", "Notes_", ".html"));
-    EXPECT_EQ(count(notes, "\t<tr><td>"), results().notes.size());
+    EXPECT_EQ(test::occurrences(notes, "\t<tr><td>"), results().notes.size());
 
     // A second export into the same folder numbers its files.
     const CliRun again =
@@ -145,9 +138,9 @@ TEST_F(ExportCommand, DeletedOnlyLeavesTheLiveRowsOut) {
     ASSERT_LT(deletedChats, results().messageSummaries.size());
     EXPECT_EQ(subfolders(dest / "Message").size(), deletedChats);
     const std::string contacts = test::readFile(onlyFile(dest / "Contacts", "Contacts", ".html"));
-    EXPECT_EQ(count(contacts, "\t<tr><td>"), deletedIn(results().contacts));
+    EXPECT_EQ(test::occurrences(contacts, "\t<tr><td>"), deletedIn(results().contacts));
     const std::string calls = test::readFile(onlyFile(dest / "CallHistory", "CallHistory_", ".html"));
-    EXPECT_EQ(count(calls, "\t<tr><td>"), deletedIn(results().calls));
+    EXPECT_EQ(test::occurrences(calls, "\t<tr><td>"), deletedIn(results().calls));
     // Files have no deleted state: they are exported as usual; unasked categories are not.
     EXPECT_EQ(fs::exists(dest / "Camera Roll" / results().cameraRoll.front().name), true);
     EXPECT_FALSE(fs::exists(dest / "Notes"));
@@ -209,7 +202,7 @@ TEST_F(ExportCommand, PrintWritesOneBlockPerTickedItem) {
         ASSERT_EQ(run.exitCode, 0) << c.options << "\n" << run.err;
         EXPECT_NE(run.out.find("written to " + page.string()), std::string::npos) << run.out;
         const std::string html = test::readFile(page);
-        EXPECT_EQ(count(html, c.marker), c.blocks) << c.options;
+        EXPECT_EQ(test::occurrences(html, c.marker), c.blocks) << c.options;
         EXPECT_NE(html.find("Init"), std::string::npos) << "the print template is missing";
     }
 }

@@ -5,32 +5,13 @@
 #include "support/EncryptedFixture.h"
 #include "support/TempFolder.h"
 
-#include <cstdio>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 namespace orvelle {
 namespace {
 
 using test::CliRun;
 using test::TempFolder;
-
-/// `orvelle ARGS` with `input` on its standard input.
-CliRun orvelleWithInput(const TempFolder& temp, const std::string& input, const std::string& args) {
-    const std::string command = "printf '%s\\n' '" + input + "' | XDG_DATA_HOME='" + (temp / "xdg").string() +
-                                "' '" + ORVELLE_CLI + "' " + args + " 2>'" + (temp / "stderr.txt").string() +
-                                "'";
-    CliRun run;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.out.append(buffer, n);
-    const int status = ::pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
 
 /// Category name, items, deleted records: what every scan of the demo finds.
 const std::vector<std::tuple<std::string, int, int>> kExpectedCounts{{"camera-roll", 5, 0},
@@ -91,10 +72,10 @@ TEST(ScanCommand, PlainDemoBackupJson) {
 TEST(ScanCommand, EncryptedDemoBackupJsonWithThePasswordOnStandardInput) {
     TempFolder temp;
     const auto folder = test::makeEncryptedDemoBackup(temp / "root");
-    const CliRun run = orvelleWithInput(temp, std::string(test::kDemoPassword),
-                                        "scan --json --password-stdin '" + folder.string() + "'");
+    const CliRun run = test::orvelle(temp, "scan --json --password-stdin '" + folder.string() + "'", "",
+                                     std::string(test::kDemoPassword));
     expectDemoScan(run);
-    const CliRun wrong = orvelleWithInput(temp, "wrong", "scan --password-stdin '" + folder.string() + "'");
+    const CliRun wrong = test::orvelle(temp, "scan --password-stdin '" + folder.string() + "'", "", "wrong");
     EXPECT_EQ(wrong.exitCode, 1);
     EXPECT_TRUE(wrong.out.empty());
 }
