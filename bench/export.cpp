@@ -29,11 +29,11 @@
 
 #include "backup/BackupCatalogue.h"
 #include "backup/BackupStore.h"
-#include "backup/CLocalBuckupRecovery.h"
+#include "backup/LocalBackupSource.h"
 #include "export/ExportJob.h"
 #include "export/ScanSourceExport.h"
 #include "platform/Process.h"
-#include "scan/CStatisticsObj.h"
+#include "scan/SelectionTally.h"
 #include "scan/ScanRun.h"
 #include "support/LargeBackup.h"
 #include "support/TempFolder.h"
@@ -113,7 +113,7 @@ double timeCopyProgram(const std::string& program, const std::vector<std::string
 /// adds the time until its data are on disk.
 ExportSummary exportAll(ScanResults& results, ExportSource& source, const ExportTemplates& templates,
                         const fs::path& destination, double& seconds, double& synced) {
-    CStatisticsObj tally;
+    SelectionTally tally;
     for (const auto& c : kCategories) {
         if (c.kind == ItemKind::None) continue;
         results.prepare(c.kind);
@@ -157,7 +157,7 @@ void benchCopies(const fs::path& work, std::uint64_t totalMib, std::size_t fileC
     const double mib = static_cast<double>(written) / (1 << 20);
     std::cout << "Copies: " << fileCount << " files, " << mib << " MiB\n";
 
-    CLocalBuckupRecovery local;
+    LocalBackupSource local;
     ScanSourceExport source(local);
     ExportTemplates templates; // no documents in this part
     double bestCp = 1e30, bestExport = 1e30, bestCpSynced = 1e30, bestExportSynced = 1e30;

@@ -1,15 +1,15 @@
-#include "backup/CDeviceRecovery.h"
-#include "backup/CLocalBuckupRecovery.h"
-#include "backup/IPhoneRecoveryParse.h"
+#include "backup/DeviceSource.h"
+#include "backup/LocalBackupSource.h"
+#include "backup/ScanSource.h"
 
 namespace orvelle {
 
-std::unique_ptr<IPhoneRecoveryParse> createScanSource(int type, BackupStore* store) {
-    std::unique_ptr<IPhoneRecoveryParse> source;
+std::unique_ptr<ScanSource> createScanSource(int type, BackupStore* store) {
+    std::unique_ptr<ScanSource> source;
     if (type == static_cast<int>(ScanSourceType::LocalBackup))
-        source = std::make_unique<CLocalBuckupRecovery>();
+        source = std::make_unique<LocalBackupSource>();
     else if (type == static_cast<int>(ScanSourceType::Device))
-        source = std::make_unique<CDeviceRecovery>();
+        source = std::make_unique<DeviceSource>();
     if (source) source->attach(store);
     return source;
 }

@@ -13,7 +13,7 @@
 /// and only the closing call. An empty source gives an empty destination,
 /// result 0 and no report.
 
-#include "backup/IPhoneRecoveryParse.h"
+#include "backup/ScanSource.h"
 #include "core/Status.h"
 #include "platform/OutputFile.h"
 

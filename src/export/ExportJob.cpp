@@ -13,7 +13,7 @@
 #include "platform/LocalTime.h"
 #include "platform/OutputFile.h"
 #include "platform/PathText.h"
-#include "scan/CStatisticsObj.h"
+#include "scan/SelectionTally.h"
 #include "scan/ScanResults.h"
 
 #include <cstdio>
@@ -68,7 +68,7 @@ struct ExportJob::TableDocument {
     std::string rows;
 };
 
-ExportJob::ExportJob(const ScanResults& results, const CStatisticsObj& tally, ExportSource& source,
+ExportJob::ExportJob(const ScanResults& results, const SelectionTally& tally, ExportSource& source,
                      const ExportTemplates& templates, ExportSettings settings)
     : m_results(results), m_tally(tally), m_source(source), m_templates(templates),
       m_settings(std::move(settings)) {}

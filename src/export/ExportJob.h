@@ -37,7 +37,7 @@
 
 namespace orvelle {
 
-class CStatisticsObj;
+class SelectionTally;
 
 struct ExportSettings {
     std::filesystem::path destination;
@@ -66,7 +66,7 @@ class ExportJob {
 public:
     /// Everything handed in must outlive the job; the results and the tally
     /// must not change while it runs.
-    ExportJob(const ScanResults& results, const CStatisticsObj& tally, ExportSource& source,
+    ExportJob(const ScanResults& results, const SelectionTally& tally, ExportSource& source,
               const ExportTemplates& templates, ExportSettings settings);
     ExportJob(const ExportJob&) = delete;
     ExportJob& operator=(const ExportJob&) = delete;
@@ -99,7 +99,7 @@ private:
     void writeDump(const std::filesystem::path& wanted, bool messages);
 
     const ScanResults& m_results;
-    const CStatisticsObj& m_tally;
+    const SelectionTally& m_tally;
     ExportSource& m_source;
     const ExportTemplates& m_templates;
     ExportSettings m_settings;

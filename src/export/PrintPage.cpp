@@ -5,7 +5,7 @@
 #include "platform/File.h"
 #include "platform/Folder.h"
 #include "platform/ProgramFolder.h"
-#include "scan/CStatisticsObj.h"
+#include "scan/SelectionTally.h"
 #include "scan/DisplayText.h"
 #include "scan/ScanResults.h"
 #include "scan/WorkerControl.h"
@@ -25,7 +25,7 @@ void field(std::string& out, std::string_view label, std::string_view value) {
 
 class PrintBuilder {
 public:
-    PrintBuilder(bool deletedOnly, const ScanResults& results, const CStatisticsObj& tally,
+    PrintBuilder(bool deletedOnly, const ScanResults& results, const SelectionTally& tally,
                  WorkerControl& control, std::string& out)
         : m_deletedOnly(deletedOnly), m_results(results), m_tally(tally), m_control(control), m_out(out) {}
 
@@ -135,7 +135,7 @@ private:
 
     bool m_deletedOnly;
     const ScanResults& m_results;
-    const CStatisticsObj& m_tally;
+    const SelectionTally& m_tally;
     WorkerControl& m_control;
     std::string& m_out;
 };
@@ -148,12 +148,12 @@ std::filesystem::path defaultPrintPagePath() {
 }
 
 Status buildPrintContent(ItemKind kind, bool deletedOnly, const ScanResults& results,
-                         const CStatisticsObj& tally, WorkerControl& control, std::string& content) {
+                         const SelectionTally& tally, WorkerControl& control, std::string& content) {
     return PrintBuilder(deletedOnly, results, tally, control, content).build(kind);
 }
 
 Status buildPrintPage(ItemKind kind, bool deletedOnly, const ScanResults& results,
-                      const CStatisticsObj& tally, const HtmlTemplate& printTemplate,
+                      const SelectionTally& tally, const HtmlTemplate& printTemplate,
                       const std::filesystem::path& pagePath, WorkerControl& control) {
     control.begin();
     std::string page = printTemplate.head;

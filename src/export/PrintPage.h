@@ -19,7 +19,7 @@
 namespace orvelle {
 
 struct ScanResults;
-class CStatisticsObj;
+class SelectionTally;
 class WorkerControl;
 
 /// Where the page is written by default: "Print/page.html" beside the program.
@@ -28,14 +28,14 @@ std::filesystem::path defaultPrintPagePath();
 /// The page content (without template) for `kind`. Checks `control` before
 /// every item and every chat message; kStatusStopped when a stop was requested.
 Status buildPrintContent(ItemKind kind, bool deletedOnly, const ScanResults& results,
-                         const CStatisticsObj& tally, WorkerControl& control, std::string& content);
+                         const SelectionTally& tally, WorkerControl& control, std::string& content);
 
 /// Builds the content and writes head, content and tail to `pagePath` (its
 /// folder created when missing; the page file is the program's own and is
 /// replaced). kStatusStopped (nothing written) after a stop; the system's
 /// error code when the page cannot be written.
 Status buildPrintPage(ItemKind kind, bool deletedOnly, const ScanResults& results,
-                      const CStatisticsObj& tally, const HtmlTemplate& printTemplate,
+                      const SelectionTally& tally, const HtmlTemplate& printTemplate,
                       const std::filesystem::path& pagePath, WorkerControl& control);
 
 } // namespace orvelle

@@ -2,7 +2,7 @@
 /// The export's view of a scan source: copies of stored files and the two
 /// row dumps go to the source that made the scan.
 
-#include "backup/IPhoneRecoveryParse.h"
+#include "backup/ScanSource.h"
 #include "export/ExportSource.h"
 
 namespace orvelle {
@@ -10,7 +10,7 @@ namespace orvelle {
 class ScanSourceExport : public ExportSource {
 public:
     /// `source` must outlive this object.
-    explicit ScanSourceExport(IPhoneRecoveryParse& source) : m_source(source) {}
+    explicit ScanSourceExport(ScanSource& source) : m_source(source) {}
 
     /// The stored files of a backup on disk are copied straight into the new
     /// file; other sources get the copy through their own copyFile.
@@ -23,7 +23,7 @@ public:
     Status exportDeletedContacts(const std::filesystem::path& output) override;
 
 private:
-    IPhoneRecoveryParse& m_source;
+    ScanSource& m_source;
 };
 
 } // namespace orvelle

@@ -1,6 +1,6 @@
 #include "scan/DeletedOnlyFilter.h"
 
-#include "scan/CStatisticsObj.h"
+#include "scan/SelectionTally.h"
 #include "scan/ScanResults.h"
 
 namespace orvelle {
@@ -10,7 +10,7 @@ namespace {
 const char kFilterIdentity = 0;
 
 template <typename Record>
-std::uint32_t apply(const std::vector<Record>& records, bool on, CStatisticsObj& tally) {
+std::uint32_t apply(const std::vector<Record>& records, bool on, SelectionTally& tally) {
     std::uint32_t hidden = 0;
     for (const Record& record : records) {
         if (record.deleted != kLive) continue;
@@ -25,7 +25,7 @@ const void* deletedOnlyFilter() {
     return &kFilterIdentity;
 }
 
-std::uint32_t setDeletedOnly(ItemKind kind, bool on, const ScanResults& results, CStatisticsObj& tally) {
+std::uint32_t setDeletedOnly(ItemKind kind, bool on, const ScanResults& results, SelectionTally& tally) {
     switch (kind) {
     case ItemKind::Messages:
         return apply(results.messageSummaries, on, tally);

@@ -12,7 +12,7 @@
 namespace orvelle {
 
 struct ScanResults;
-class CStatisticsObj;
+class SelectionTally;
 
 /// The filter identity under which the switch hides records.
 const void* deletedOnlyFilter();
@@ -20,6 +20,6 @@ const void* deletedOnlyFilter();
 /// Turns the switch of `kind` on (hide the live records) or off (show them
 /// again). Returns how many records of the category the filter hides now
 /// ("Files Filtered"). Kinds without a deleted flag are left alone (0).
-std::uint32_t setDeletedOnly(ItemKind kind, bool on, const ScanResults& results, CStatisticsObj& tally);
+std::uint32_t setDeletedOnly(ItemKind kind, bool on, const ScanResults& results, SelectionTally& tally);
 
 } // namespace orvelle

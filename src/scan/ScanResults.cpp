@@ -1,7 +1,7 @@
 #include "scan/ScanResults.h"
 
 #include "scan/AppFileSplit.h"
-#include "scan/CStatisticsObj.h"
+#include "scan/SelectionTally.h"
 #include "scan/ChatSummaries.h"
 
 namespace orvelle {
@@ -40,7 +40,7 @@ void ScanResults::prepare(ItemKind kind) {
     }
 }
 
-std::uint32_t categoryCount(ItemKind kind, const ScanResults& results, const CStatisticsObj& tally) {
+std::uint32_t categoryCount(ItemKind kind, const ScanResults& results, const SelectionTally& tally) {
     auto count = [](const auto& list) { return static_cast<std::uint32_t>(list.size()); };
     switch (kind) {
     case ItemKind::CameraRoll:

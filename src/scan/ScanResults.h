@@ -17,7 +17,7 @@
 
 namespace orvelle {
 
-class CStatisticsObj;
+class SelectionTally;
 
 /// App name -> that app's files, in the order the scan found them.
 using AppFileMap = std::map<std::string, std::vector<AppFileRecord>>;
@@ -58,6 +58,6 @@ struct ScanResults {
 /// Camera Roll, Photo Stream, App Photos and App Videos (0 when the category
 /// is not in the tally), the number of chats for Messages and WhatsApp, the
 /// container's size for the others, 0 for the kinds no scan fills.
-std::uint32_t categoryCount(ItemKind kind, const ScanResults& results, const CStatisticsObj& tally);
+std::uint32_t categoryCount(ItemKind kind, const ScanResults& results, const SelectionTally& tally);
 
 } // namespace orvelle

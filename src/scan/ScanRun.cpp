@@ -157,7 +157,7 @@ void ScanRun::work() {
 Status ScanRun::runCategories() {
     auto ticked = [this](ItemKind kind) { return m_request.categories.count(kind) != 0; };
     ScanResults& r = m_results;
-    IPhoneRecoveryParse& source = *m_source;
+    ScanSource& source = *m_source;
     Status status = kStatusOk;
     // Runs one operation; false when the scan must end (stopped). The
     // category's completion step runs even after a stop, so what the

@@ -21,10 +21,10 @@
 /// Pausing holds the scan lock, so the worker blocks at its next report.
 
 #include "backup/BackupInfo.h"
-#include "backup/IPhoneRecoveryParse.h"
+#include "backup/ScanSource.h"
 #include "core/Categories.h"
 #include "core/Status.h"
-#include "scan/CStatisticsObj.h"
+#include "scan/SelectionTally.h"
 #include "scan/ScanResults.h"
 #include "scan/WorkerControl.h"
 
@@ -73,7 +73,7 @@ struct ScanRequest {
 };
 
 /// Makes the scan source for a type (tests hand in fakes).
-using ScanSourceFactory = std::function<std::unique_ptr<IPhoneRecoveryParse>(int type, BackupStore* store)>;
+using ScanSourceFactory = std::function<std::unique_ptr<ScanSource>(int type, BackupStore* store)>;
 
 /// Every category a scan can fill, in ItemKind order.
 std::set<ItemKind> allScanCategories();
@@ -125,10 +125,10 @@ public:
 
     const ScanResults& results() const { return m_results; }
     ScanResults& results() { return m_results; }
-    const CStatisticsObj& tally() const { return m_tally; }
-    CStatisticsObj& tally() { return m_tally; }
+    const SelectionTally& tally() const { return m_tally; }
+    SelectionTally& tally() { return m_tally; }
     /// The current scan source (for export copies and previews), or null.
-    IPhoneRecoveryParse* source() { return m_source.get(); }
+    ScanSource* source() { return m_source.get(); }
 
     /// The progress callback handed to the source (`run` is the ScanRun).
     static std::int32_t progress(void* run, std::int32_t percent);
@@ -146,9 +146,9 @@ private:
     ScanObserver* m_observer;
     ScanSourceFactory m_factory;
     ScanRequest m_request;
-    std::unique_ptr<IPhoneRecoveryParse> m_source;
+    std::unique_ptr<ScanSource> m_source;
     ScanResults m_results;
-    CStatisticsObj m_tally;
+    SelectionTally m_tally;
     WorkerControl m_control;        ///< the scan lock, stop request and finished flag
     mutable std::mutex m_stateLock; ///< guards lastPercent, counts, firstResult
     int m_lastPercent = 0;

@@ -5,7 +5,7 @@
 #include "support/Browser.h"
 
 #include "export/ExportJob.h"
-#include "scan/CStatisticsObj.h"
+#include "scan/SelectionTally.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -71,7 +71,7 @@ protected:
     }
 
     ScanResults results;
-    CStatisticsObj tally;
+    SelectionTally tally;
     test::TempFolder dest{"orvelle-browser-export"};
 };
 

@@ -2,7 +2,7 @@
 // tests/data/export/small/. Set ORVELLE_UPDATE_GOLDENS=1 to rewrite them
 // after an intended change of a template or a writer.
 #include "export/ExportJob.h"
-#include "scan/CStatisticsObj.h"
+#include "scan/SelectionTally.h"
 #include "support/TempFolder.h"
 
 #include <cstdlib>
@@ -95,7 +95,7 @@ TEST(ExportGoldenTest, SmallExportMatchesTheGoldenFiles) {
     results.notes.push_back(n);
     results.cameraRoll.push_back({6, "IMG_0001.JPG", "/stored/1"});
 
-    CStatisticsObj tally;
+    SelectionTally tally;
     for (const auto& cat : kCategories) {
         if (cat.kind == ItemKind::None) continue;
         results.prepare(cat.kind);

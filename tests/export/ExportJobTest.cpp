@@ -1,6 +1,6 @@
 #include "export/ExportJob.h"
 
-#include "scan/CStatisticsObj.h"
+#include "scan/SelectionTally.h"
 #include "support/TempFolder.h"
 
 #include <fstream>
@@ -123,7 +123,7 @@ protected:
     test::TempFolder backup{"orvelle-backup"};
     test::TempFolder dest{"orvelle-export"};
     ScanResults results;
-    CStatisticsObj tally;
+    SelectionTally tally;
     FakeSource source;
     ExportTemplates templates;
 

@@ -1,6 +1,6 @@
 #include "export/PrintPage.h"
 
-#include "scan/CStatisticsObj.h"
+#include "scan/SelectionTally.h"
 #include "scan/ScanResults.h"
 #include "scan/WorkerControl.h"
 #include "support/TempFolder.h"
@@ -27,7 +27,7 @@ protected:
     }
 
     ScanResults results;
-    CStatisticsObj tally;
+    SelectionTally tally;
     WorkerControl control;
 };
 

@@ -1,6 +1,6 @@
 #include "scan/DeletedOnlyFilter.h"
 
-#include "scan/CStatisticsObj.h"
+#include "scan/SelectionTally.h"
 #include "scan/ScanResults.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +10,7 @@ namespace {
 
 TEST(DeletedOnlyFilterTest, HidesLiveRecordsAndShowsThemAgain) {
     ScanResults results;
-    CStatisticsObj tally;
+    SelectionTally tally;
     results.contacts.resize(3);
     results.contacts[1].deleted = kDeleted;
     results.cameraRoll.resize(2);

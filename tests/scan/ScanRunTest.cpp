@@ -26,7 +26,7 @@ enum class Op {
 
 /// A scan source that fills each container with a little data and reports
 /// progress once per operation. Tests hook into one operation.
-class FakeSource : public IPhoneRecoveryParse {
+class FakeSource : public ScanSource {
 public:
     Status openResult = kStatusOk;
     std::vector<Op> calls;

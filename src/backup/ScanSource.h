@@ -44,7 +44,7 @@ enum class ScanSourceType : int {
     LocalBackup = 1, ///< a backup folder on disk, read through the BackupStore
 };
 
-class IPhoneRecoveryParse {
+class ScanSource {
 public:
     // slot 0
     /// Keeps the (non-owning) store the source reads from.
@@ -122,11 +122,11 @@ public:
                                          void* context) = 0;
     // slot 23
     /// Destroys the source, never the store.
-    virtual ~IPhoneRecoveryParse() = default;
+    virtual ~ScanSource() = default;
 };
 
-/// A new source of `type` attached to `store`: a CLocalBuckupRecovery for
-/// type 1, a CDeviceRecovery for type 0, none for any other type.
-std::unique_ptr<IPhoneRecoveryParse> createScanSource(int type, BackupStore* store);
+/// A new source of `type` attached to `store`: a LocalBackupSource for
+/// type 1, a DeviceSource for type 0, none for any other type.
+std::unique_ptr<ScanSource> createScanSource(int type, BackupStore* store);
 
 } // namespace orvelle

@@ -1,4 +1,4 @@
-#include "scan/CStatisticsObj.h"
+#include "scan/SelectionTally.h"
 
 #include "scan/ScanResults.h"
 
@@ -22,7 +22,7 @@ std::ostream& operator<<(std::ostream& os, const Counters& c) {
 
 const int kFilter = 0; // any address stands for the deleted-only filter
 
-class CStatisticsObjTest : public ::testing::Test {
+class SelectionTallyTest : public ::testing::Test {
 protected:
     void SetUp() override {
         results.cameraRoll = {{100, "a.jpg", "/a"}, {5000, "b.jpg", "/b"}, {2048, "c.jpg", "/c"}};
@@ -38,10 +38,10 @@ protected:
     const TallyNode& camera() { return *tally.nodeOf(&results.cameraRoll); }
 
     ScanResults results;
-    CStatisticsObj tally;
+    SelectionTally tally;
 };
 
-TEST_F(CStatisticsObjTest, AddingCategoriesTicksEverythingAndSumsSizesOfAtLeast1024) {
+TEST_F(SelectionTallyTest, AddingCategoriesTicksEverythingAndSumsSizesOfAtLeast1024) {
     EXPECT_EQ(countersOf(camera()), (Counters{3, 3, 0, 0}));
     EXPECT_EQ(countersOf(tally.root()), (Counters{8, 8, 0, 0}));
     // 1024 + 5000 + 2048, 2 x 1024 for contacts, 3000 + 4000 + 1024 for the app files.
@@ -60,7 +60,7 @@ TEST_F(CStatisticsObjTest, AddingCategoriesTicksEverythingAndSumsSizesOfAtLeast1
     EXPECT_FALSE(tally.addCategory(ItemKind::None, results));
 }
 
-TEST_F(CStatisticsObjTest, SelectingItemsMovesCountersUpToTheRootWithCapsAndFloors) {
+TEST_F(SelectionTallyTest, SelectingItemsMovesCountersUpToTheRootWithCapsAndFloors) {
     ASSERT_TRUE(tally.select(&results.cameraRoll[1], false));
     EXPECT_EQ(countersOf(camera()), (Counters{3, 2, 0, 0}));
     EXPECT_EQ(tally.root().selected, 7u);
@@ -75,7 +75,7 @@ TEST_F(CStatisticsObjTest, SelectingItemsMovesCountersUpToTheRootWithCapsAndFloo
     EXPECT_FALSE(tally.select(&tally, true)) << "unknown key";
 }
 
-TEST_F(CStatisticsObjTest, GroupSelectCountsOnlyItemsThatChangeAndKeepsHiddenSizesOut) {
+TEST_F(SelectionTallyTest, GroupSelectCountsOnlyItemsThatChangeAndKeepsHiddenSizesOut) {
     tally.select(&results.contacts[0], false);
     ASSERT_TRUE(tally.setHidden(&results.contacts[1], &kFilter)); // hidden and ticked
     const TallyNode& contacts = *tally.nodeOf(&results.contacts);
@@ -94,7 +94,7 @@ TEST_F(CStatisticsObjTest, GroupSelectCountsOnlyItemsThatChangeAndKeepsHiddenSiz
     EXPECT_EQ(tally.selectedVisibleCount(), 7u);
 }
 
-TEST_F(CStatisticsObjTest, AppGroupsAndCategoryGroupsReachEveryApp) {
+TEST_F(SelectionTallyTest, AppGroupsAndCategoryGroupsReachEveryApp) {
     const TallyNode& photos = *tally.categoryNode(ItemKind::AppPhotos);
     ASSERT_EQ(photos.children.size(), 2u);
     EXPECT_EQ(photos.children[0]->appName, "chat"); // app-name order
@@ -114,7 +114,7 @@ TEST_F(CStatisticsObjTest, AppGroupsAndCategoryGroupsReachEveryApp) {
     EXPECT_EQ(tally.selectedSize(), tally.totalSize());
 }
 
-TEST_F(CStatisticsObjTest, SetHiddenAndBackRestoresEverything) {
+TEST_F(SelectionTallyTest, SetHiddenAndBackRestoresEverything) {
     const void* item = &results.cameraRoll[1];
     ASSERT_TRUE(tally.setHidden(item, &kFilter));
     tally.setHidden(item, &kFilter); // a second hide changes nothing
@@ -135,7 +135,7 @@ TEST_F(CStatisticsObjTest, SetHiddenAndBackRestoresEverything) {
     EXPECT_FALSE(tally.setHidden(&results.cameraRoll, &kFilter)) << "groups are not hidden";
 }
 
-TEST_F(CStatisticsObjTest, ClearLeavesAnEmptyRoot) {
+TEST_F(SelectionTallyTest, ClearLeavesAnEmptyRoot) {
     tally.clear();
     EXPECT_EQ(countersOf(tally.root()), (Counters{0, 0, 0, 0}));
     EXPECT_EQ(tally.totalSize(), 0u);
@@ -146,7 +146,7 @@ TEST_F(CStatisticsObjTest, ClearLeavesAnEmptyRoot) {
 
 TEST(CategoryCountTest, FollowsTallyForMediaAndContainersForTheRest) {
     ScanResults results;
-    CStatisticsObj tally;
+    SelectionTally tally;
     results.cameraRoll.resize(2);
     results.photoStream.resize(3); // filled by the same scan, but not ticked: not in the tally
     results.messageChats[1] = {MessageRecord{}, MessageRecord{}};

@@ -1,4 +1,4 @@
-#include "scan/CStatisticsObj.h"
+#include "scan/SelectionTally.h"
 
 #include "scan/ScanResults.h"
 
@@ -60,11 +60,11 @@ TickState tickState(const TallyNode& node) {
     return node.selected >= node.total ? TickState::Ticked : TickState::Partial;
 }
 
-CStatisticsObj::CStatisticsObj() {
+SelectionTally::SelectionTally() {
     clear();
 }
 
-void CStatisticsObj::clear() {
+void SelectionTally::clear() {
     m_entryByKey.clear();
     m_nodeByContainer.clear();
     m_entries.clear();
@@ -74,7 +74,7 @@ void CStatisticsObj::clear() {
     m_root = &m_nodes.emplace_back();
 }
 
-TallyNode* CStatisticsObj::newNode(TallyNode* parent, ItemKind kind, const void* container) {
+TallyNode* SelectionTally::newNode(TallyNode* parent, ItemKind kind, const void* container) {
     TallyNode& node = m_nodes.emplace_back();
     node.parent = parent;
     node.kind = kind;
@@ -101,7 +101,7 @@ TallyNode* CStatisticsObj::newNode(TallyNode* parent, ItemKind kind, const void*
 }
 
 template <typename Record>
-void CStatisticsObj::addItems(TallyNode* node, ItemKind kind, const std::vector<Record>& records) {
+void SelectionTally::addItems(TallyNode* node, ItemKind kind, const std::vector<Record>& records) {
     node->items.reserve(records.size());
     for (const Record& record : records) {
         TallyEntry& entry = m_entries.emplace_back();
@@ -122,7 +122,7 @@ void CStatisticsObj::addItems(TallyNode* node, ItemKind kind, const std::vector<
     }
 }
 
-bool CStatisticsObj::addCategory(ItemKind kind, const ScanResults& results) {
+bool SelectionTally::addCategory(ItemKind kind, const ScanResults& results) {
     if (categoryNode(kind)) return false;
     auto addList = [&](const auto& list) { addItems(newNode(m_root, kind, &list), kind, list); };
     auto addApps = [&](const AppFileMap& apps) {
@@ -173,14 +173,14 @@ bool CStatisticsObj::addCategory(ItemKind kind, const ScanResults& results) {
     return false;
 }
 
-void CStatisticsObj::addSelectedSize(std::uint64_t size, bool add) {
+void SelectionTally::addSelectedSize(std::uint64_t size, bool add) {
     if (add)
         m_selectedSize += size;
     else
         m_selectedSize = m_selectedSize > size ? m_selectedSize - size : 0;
 }
 
-void CStatisticsObj::selectItem(TallyEntry& entry, bool ticked) {
+void SelectionTally::selectItem(TallyEntry& entry, bool ticked) {
     if (entry.selected == ticked) return;
     entry.selected = ticked;
     const int delta = ticked ? 1 : -1;
@@ -192,7 +192,7 @@ void CStatisticsObj::selectItem(TallyEntry& entry, bool ticked) {
         addSelectedSize(entry.size, ticked);
 }
 
-bool CStatisticsObj::select(const void* key, bool ticked) {
+bool SelectionTally::select(const void* key, bool ticked) {
     auto it = m_entryByKey.find(key);
     if (it == m_entryByKey.end()) return false;
     TallyEntry& entry = *it->second;
@@ -208,7 +208,7 @@ bool CStatisticsObj::select(const void* key, bool ticked) {
     return true;
 }
 
-bool CStatisticsObj::setHidden(const void* key, const void* filter) {
+bool SelectionTally::setHidden(const void* key, const void* filter) {
     auto it = m_entryByKey.find(key);
     if (it == m_entryByKey.end() || it->second->isGroup) return false;
     TallyEntry& entry = *it->second;
@@ -224,27 +224,27 @@ bool CStatisticsObj::setHidden(const void* key, const void* filter) {
     return true;
 }
 
-const TallyEntry* CStatisticsObj::lookup(const void* key) const {
+const TallyEntry* SelectionTally::lookup(const void* key) const {
     auto it = m_entryByKey.find(key);
     return it == m_entryByKey.end() ? nullptr : it->second;
 }
 
-const TallyNode* CStatisticsObj::nodeOf(const void* container) const {
+const TallyNode* SelectionTally::nodeOf(const void* container) const {
     auto it = m_nodeByContainer.find(container);
     return it == m_nodeByContainer.end() ? nullptr : it->second;
 }
 
-const TallyNode* CStatisticsObj::categoryNode(ItemKind kind) const {
+const TallyNode* SelectionTally::categoryNode(ItemKind kind) const {
     for (const TallyNode* node : m_root->children)
         if (node->kind == kind) return node;
     return nullptr;
 }
 
-std::uint32_t CStatisticsObj::selectedVisibleCount() const {
+std::uint32_t SelectionTally::selectedVisibleCount() const {
     return m_root->selected > m_root->selectedHidden ? m_root->selected - m_root->selectedHidden : 0;
 }
 
-bool CStatisticsObj::isTickedAndVisible(const void* key) const {
+bool SelectionTally::isTickedAndVisible(const void* key) const {
     const TallyEntry* entry = lookup(key);
     return entry && !entry->isGroup && entry->selected && !entry->hiddenBy;
 }

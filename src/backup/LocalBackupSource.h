@@ -9,11 +9,11 @@
 /// first count line, rising while it runs, 1 + 10 = 11 when it ends) and 11
 /// again after the manifest.
 
-#include "backup/IPhoneRecoveryParse.h"
+#include "backup/ScanSource.h"
 
 namespace orvelle {
 
-class CLocalBuckupRecovery : public IPhoneRecoveryParse {
+class LocalBackupSource : public ScanSource {
 public:
     /// The decryption program to run (default: the one beside this program).
     void setDecryptProgram(std::filesystem::path program) { m_decryptProgram = std::move(program); }

@@ -4,11 +4,11 @@
 /// kStatusFailed and every other operation fails likewise, leaving the
 /// caller's containers empty; isLocalBackup answers false.
 
-#include "backup/IPhoneRecoveryParse.h"
+#include "backup/ScanSource.h"
 
 namespace orvelle {
 
-class CDeviceRecovery : public IPhoneRecoveryParse {
+class DeviceSource : public ScanSource {
 public:
     Status attach(BackupStore*) override { return kStatusOk; }
     Status setCallback(ScanCallback, void*) override { return kStatusOk; }

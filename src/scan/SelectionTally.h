@@ -67,11 +67,11 @@ enum class TickState { Unticked, Partial, Ticked };
 /// when some are, unticked when none (or when it has no items).
 TickState tickState(const TallyNode& node);
 
-class CStatisticsObj {
+class SelectionTally {
 public:
-    CStatisticsObj();
-    CStatisticsObj(const CStatisticsObj&) = delete;
-    CStatisticsObj& operator=(const CStatisticsObj&) = delete;
+    SelectionTally();
+    SelectionTally(const SelectionTally&) = delete;
+    SelectionTally& operator=(const SelectionTally&) = delete;
 
     /// Removes every entry and node and zeroes both sums; a fresh root remains.
     void clear();

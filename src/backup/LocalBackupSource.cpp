@@ -1,4 +1,4 @@
-#include "backup/CLocalBuckupRecovery.h"
+#include "backup/LocalBackupSource.h"
 
 #include "backup/BackupStore.h"
 #include "backup/DatabaseScans.h"
@@ -8,18 +8,18 @@
 
 namespace orvelle {
 
-Status CLocalBuckupRecovery::attach(BackupStore* store) {
+Status LocalBackupSource::attach(BackupStore* store) {
     m_store = store;
     return kStatusOk;
 }
 
-Status CLocalBuckupRecovery::setCallback(ScanCallback callback, void* userData) {
+Status LocalBackupSource::setCallback(ScanCallback callback, void* userData) {
     if (!m_store) return kStatusInvalid;
     m_store->setCallback(callback, userData);
     return kStatusOk;
 }
 
-Status CLocalBuckupRecovery::open(std::string_view password) {
+Status LocalBackupSource::open(std::string_view password) {
     if (!m_store) return kStatusInvalid;
     ScanProgress& progress = m_store->progress();
     progress.setProgress(0);
@@ -54,32 +54,32 @@ Status CLocalBuckupRecovery::open(std::string_view password) {
     return result;
 }
 
-Status CLocalBuckupRecovery::scanMessages(ConversationMap& chats) {
+Status LocalBackupSource::scanMessages(ConversationMap& chats) {
     return m_store ? scanMessageDatabase(*m_store, chats) : kStatusInvalid;
 }
 
-Status CLocalBuckupRecovery::scanMessageAttachments(std::vector<AttachmentRecord>& attachments) {
+Status LocalBackupSource::scanMessageAttachments(std::vector<AttachmentRecord>& attachments) {
     return m_store ? m_store->scanMessageAttachments(attachments) : kStatusInvalid;
 }
 
-Status CLocalBuckupRecovery::scanContacts(std::vector<ContactRecord>& contacts) {
+Status LocalBackupSource::scanContacts(std::vector<ContactRecord>& contacts) {
     return m_store ? scanContactDatabase(*m_store, contacts) : kStatusInvalid;
 }
 
-Status CLocalBuckupRecovery::scanNotes(std::vector<NoteRecord>& notes) {
+Status LocalBackupSource::scanNotes(std::vector<NoteRecord>& notes) {
     return m_store ? scanNoteDatabase(*m_store, notes) : kStatusInvalid;
 }
 
-Status CLocalBuckupRecovery::scanCallHistory(std::vector<CallRecord>& calls) {
+Status LocalBackupSource::scanCallHistory(std::vector<CallRecord>& calls) {
     return m_store ? scanCallDatabase(*m_store, calls) : kStatusInvalid;
 }
 
-Status CLocalBuckupRecovery::scanCameraRoll(std::vector<MediaFileRecord>& cameraRoll,
+Status LocalBackupSource::scanCameraRoll(std::vector<MediaFileRecord>& cameraRoll,
                                             std::vector<MediaFileRecord>& photoStream) {
     return m_store ? m_store->scanCameraRoll(cameraRoll, photoStream) : kStatusInvalid;
 }
 
-Status CLocalBuckupRecovery::scanWhatsAppAttachments(std::vector<MediaFileRecord>& attachments) {
+Status LocalBackupSource::scanWhatsAppAttachments(std::vector<MediaFileRecord>& attachments) {
     if (!m_store) return kStatusInvalid;
     attachments = m_store->whatsAppAttachments();
     ScanProgress& progress = m_store->progress();
@@ -90,41 +90,41 @@ Status CLocalBuckupRecovery::scanWhatsAppAttachments(std::vector<MediaFileRecord
     return progress.advance(progress.step());
 }
 
-Status CLocalBuckupRecovery::scanAppFiles(std::vector<AppFileRecord>& appFiles) {
+Status LocalBackupSource::scanAppFiles(std::vector<AppFileRecord>& appFiles) {
     return m_store ? m_store->scanAppFiles(appFiles) : kStatusInvalid;
 }
 
-Status CLocalBuckupRecovery::scanQQ(AccountChatMap& chats) {
+Status LocalBackupSource::scanQQ(AccountChatMap& chats) {
     chats.clear();
     return kStatusInvalid;
 }
 
-Status CLocalBuckupRecovery::scanWeChat(AccountChatMap& chats) {
+Status LocalBackupSource::scanWeChat(AccountChatMap& chats) {
     chats.clear();
     return kStatusInvalid;
 }
 
-Status CLocalBuckupRecovery::scanWhatsApp(WhatsAppChatMap& chats) {
+Status LocalBackupSource::scanWhatsApp(WhatsAppChatMap& chats) {
     return m_store ? scanWhatsAppDatabase(*m_store, chats) : kStatusInvalid;
 }
 
-Status CLocalBuckupRecovery::makePreviewCopy(const std::filesystem::path& storedPath,
+Status LocalBackupSource::makePreviewCopy(const std::filesystem::path& storedPath,
                                              std::filesystem::path& previewPath, PreviewProgress function,
                                              void* context) {
     return m_store ? m_store->makePreviewCopy(storedPath, previewPath, function, context) : kStatusInvalid;
 }
 
-Status CLocalBuckupRecovery::copyFile(const std::filesystem::path& source,
+Status LocalBackupSource::copyFile(const std::filesystem::path& source,
                                       const std::filesystem::path& destination, CopyProgressFn function,
                                       void* context) {
     return copyStoredFile(source, destination, function, context);
 }
 
-Status CLocalBuckupRecovery::exportDeletedMessages(const std::filesystem::path& output) {
+Status LocalBackupSource::exportDeletedMessages(const std::filesystem::path& output) {
     return m_store ? exportMessageDatabase(*m_store, output) : kStatusInvalid;
 }
 
-Status CLocalBuckupRecovery::exportDeletedContacts(const std::filesystem::path& output) {
+Status LocalBackupSource::exportDeletedContacts(const std::filesystem::path& output) {
     return m_store ? exportContactDatabase(*m_store, output) : kStatusInvalid;
 }
 

@@ -1,4 +1,4 @@
-#include "backup/CLocalBuckupRecovery.h"
+#include "backup/LocalBackupSource.h"
 
 #include "backup/BackupCatalogue.h"
 #include "backup/BackupStore.h"
@@ -37,7 +37,7 @@ struct OpenedSource {
         BackupInfo info;
         EXPECT_EQ(readBackupFolder(folder, info), kStatusOk);
         store.selectBackup(info);
-        auto local = std::make_unique<CLocalBuckupRecovery>();
+        auto local = std::make_unique<LocalBackupSource>();
         local->setDecryptProgram(std::filesystem::path(ORVELLE_BIN_DIR) / kDecryptProgramName);
         local->attach(&store);
         source = std::move(local);
@@ -45,7 +45,7 @@ struct OpenedSource {
     }
     BackupStore store;
     Reports reports;
-    std::unique_ptr<IPhoneRecoveryParse> source;
+    std::unique_ptr<ScanSource> source;
 };
 
 std::filesystem::path demoRecent(const TempFolder& temp) {
@@ -53,7 +53,7 @@ std::filesystem::path demoRecent(const TempFolder& temp) {
     return temp / "root" / std::string(test::kDemoRecentFolder);
 }
 
-TEST(CLocalBuckupRecovery, OpenOfAPlainBackupReports0Then1Then12) {
+TEST(LocalBackupSource, OpenOfAPlainBackupReports0Then1Then12) {
     TempFolder temp;
     OpenedSource s(demoRecent(temp), temp / "data");
     EXPECT_EQ(s.source->open(""), kStatusOk);
@@ -61,7 +61,7 @@ TEST(CLocalBuckupRecovery, OpenOfAPlainBackupReports0Then1Then12) {
     EXPECT_FALSE(s.store.manifest().empty());
 }
 
-TEST(CLocalBuckupRecovery, OpenOfAnEncryptedBackupRisesFrom1To11AndReports11Twice) {
+TEST(LocalBackupSource, OpenOfAnEncryptedBackupRisesFrom1To11AndReports11Twice) {
     TempFolder temp;
     const auto folder = test::makeEncryptedDemoBackup(temp / "root");
     OpenedSource s(folder, temp / "data");
@@ -81,14 +81,14 @@ TEST(CLocalBuckupRecovery, OpenOfAnEncryptedBackupRisesFrom1To11AndReports11Twic
     EXPECT_EQ(contacts.size(), 6u);
 }
 
-TEST(CLocalBuckupRecovery, AWrongPasswordIsAnsweredWithMinus110) {
+TEST(LocalBackupSource, AWrongPasswordIsAnsweredWithMinus110) {
     TempFolder temp;
     const auto folder = test::makeEncryptedDemoBackup(temp / "root");
     OpenedSource s(folder, temp / "data");
     EXPECT_EQ(s.source->open("not the password"), kStatusWrongPassword);
 }
 
-TEST(CLocalBuckupRecovery, DatabaseScansFindLiveAndDeletedRowsAndAdvanceByHalfAStep) {
+TEST(LocalBackupSource, DatabaseScansFindLiveAndDeletedRowsAndAdvanceByHalfAStep) {
     TempFolder temp;
     OpenedSource s(demoRecent(temp), temp / "data");
     ASSERT_EQ(s.source->open(""), kStatusOk);
@@ -114,7 +114,7 @@ TEST(CLocalBuckupRecovery, DatabaseScansFindLiveAndDeletedRowsAndAdvanceByHalfAS
     EXPECT_EQ(whatsApp.size(), static_cast<std::size_t>(expected.whatsAppChats));
 }
 
-TEST(CLocalBuckupRecovery, AMissingDatabaseIsFileMissingNeverTheStopValue) {
+TEST(LocalBackupSource, AMissingDatabaseIsFileMissingNeverTheStopValue) {
     TempFolder temp;
     test::makeDemoBackups(temp / "root"); // the older backup holds no databases
     OpenedSource s(temp / "root" / std::string(test::kDemoOlderFolder), temp / "data");
@@ -133,7 +133,7 @@ TEST(CLocalBuckupRecovery, AMissingDatabaseIsFileMissingNeverTheStopValue) {
     EXPECT_TRUE(whatsApp.empty());
 }
 
-TEST(CLocalBuckupRecovery, TheOlderCallHistoryIsReadWhenTheNewerIsMissing) {
+TEST(LocalBackupSource, TheOlderCallHistoryIsReadWhenTheNewerIsMissing) {
     TempFolder temp;
     {
         test::CallHistoryDb db(temp / "call_history.db", test::CallHistoryLayout::callIos7);
@@ -155,7 +155,7 @@ TEST(CLocalBuckupRecovery, TheOlderCallHistoryIsReadWhenTheNewerIsMissing) {
     EXPECT_EQ(calls.size(), 2u);
 }
 
-TEST(CLocalBuckupRecovery, OnlyTheCallbacksAnswerStopsADatabaseScan) {
+TEST(LocalBackupSource, OnlyTheCallbacksAnswerStopsADatabaseScan) {
     TempFolder temp;
     OpenedSource s(demoRecent(temp), temp / "data");
     ASSERT_EQ(s.source->open(""), kStatusOk);
@@ -166,7 +166,7 @@ TEST(CLocalBuckupRecovery, OnlyTheCallbacksAnswerStopsADatabaseScan) {
     EXPECT_EQ(s.source->scanMessages(chats), kStatusStopped);
 }
 
-TEST(CLocalBuckupRecovery, WhatsAppAttachmentsAloneAreEmptyUntilAppFilesWereScanned) {
+TEST(LocalBackupSource, WhatsAppAttachmentsAloneAreEmptyUntilAppFilesWereScanned) {
     TempFolder temp;
     OpenedSource s(demoRecent(temp), temp / "data");
     ASSERT_EQ(s.source->open(""), kStatusOk);
@@ -179,7 +179,7 @@ TEST(CLocalBuckupRecovery, WhatsAppAttachmentsAloneAreEmptyUntilAppFilesWereScan
     EXPECT_EQ(attachments.size(), 4u);
 }
 
-TEST(CLocalBuckupRecovery, ExportsOfDeletedRowsWriteSqlValueLines) {
+TEST(LocalBackupSource, ExportsOfDeletedRowsWriteSqlValueLines) {
     TempFolder temp;
     OpenedSource s(demoRecent(temp), temp / "data");
     ASSERT_EQ(s.source->open(""), kStatusOk);
