@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The main job. With arguments they are passed to `orvelle`; without, the demo
-# backup is generated (deterministically) and Orvelle is run on it.
+# backups are generated (deterministically) and Orvelle is run on them: the
+# desktop program when a display is available, else the command-line demo
+# (ORVELLE_DEMO=cli asks for the command-line demo on a display too).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh >&2
@@ -11,6 +13,16 @@ fi
 demo="demo/backup"
 rm -rf demo
 "$bin/orvelle-make-demo" "$demo" >/dev/null
+if [ -z "${CI:-}" ] && [ "${ORVELLE_DEMO:-}" != "cli" ] && [ -x "$bin/orvelle-gui" ] \
+   && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; }; then
+  "$bin/orvelle-make-demo" --encrypted "$demo" >/dev/null
+  echo "Starting the desktop program on the demo backups in $(pwd)/$demo"
+  echo "(the encrypted one has the password orvelle-demo)."
+  echo "For the command-line demo instead: ORVELLE_DEMO=cli scripts/run.sh"
+  ORVELLE_BACKUP_ROOT="$(pwd)/$demo" exec "$bin/orvelle-gui"
+fi
+echo "(No display: running the command-line demo. With a display, scripts/run.sh starts the desktop program.)"
+encrypted=$("$bin/orvelle-make-demo" --encrypted demo/encrypted)
 echo "== Backups under $demo"
 ORVELLE_BACKUP_ROOT="$demo" "$bin/orvelle" list
 for folder in "$demo"/*/; do
@@ -22,7 +34,6 @@ echo
 echo "== Scan of the recent demo backup (every category)"
 "$bin/orvelle" scan "$demo/00008110-001A2B3C4D5E801E"
 echo
-encrypted=$("$bin/orvelle-make-demo" --encrypted demo/encrypted)
 echo "== Media files of the encrypted backup ${encrypted} (demo password: orvelle-demo)"
 echo orvelle-demo | "$bin/orvelle" files --password-stdin "$encrypted"
 echo

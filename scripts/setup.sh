@@ -11,6 +11,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   chromium
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libgl-dev
+  libheif-dev mplayer fonts-noto-cjk fonts-dejavu-core poppler-utils
 )
 missing=()
 for p in "${packages[@]}"; do

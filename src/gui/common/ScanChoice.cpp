@@ -1,0 +1,20 @@
+#include "gui/common/ScanChoice.h"
+
+namespace orvelle::gui {
+
+bool ScanChoice::isTicked(const CategoryInfo& category) const {
+    for (std::size_t i = 0; i < kCategories.size(); ++i)
+        if (kCategories[i].optionControl == category.optionControl) return ticked[i];
+    return false;
+}
+
+ScanRequest ScanChoice::request() const {
+    ScanRequest request;
+    request.backup = backup;
+    request.password = password.toStdString();
+    for (std::size_t i = 0; i < kCategories.size(); ++i)
+        if (ticked[i] && kCategories[i].kind != ItemKind::None) request.categories.insert(kCategories[i].kind);
+    return request;
+}
+
+} // namespace orvelle::gui

@@ -1,0 +1,26 @@
+#pragma once
+/// What the wizard hands to the scan page: the chosen backup, its password
+/// and the category options ticked on the category page.
+
+#include "backup/BackupInfo.h"
+#include "core/Categories.h"
+#include "scan/ScanRun.h"
+
+#include <QString>
+
+#include <array>
+
+namespace orvelle::gui {
+
+struct ScanChoice {
+    BackupInfo backup;
+    QString password;                        ///< empty for a plain backup
+    std::array<bool, kCategories.size()> ticked{}; ///< by position in kCategories
+
+    /// True when the option of `category` (by its control name) is ticked.
+    bool isTicked(const CategoryInfo& category) const;
+    /// The engine's request for this choice.
+    ScanRequest request() const;
+};
+
+} // namespace orvelle::gui

@@ -1,0 +1,92 @@
+// orvelle-gui-screenshots OUT [NAME...]: renders every window, page, dialog
+// and message box of the desktop program, in every shipped language, to
+// OUT/<language>/<name>.png (on the offscreen platform unless a display is
+// chosen). With names, only those registrations run.
+
+#include "Screenshots.h"
+
+#include "gui/app/LanguageTexts.h"
+#include "gui/common/DialogScript.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPixmap>
+#include <QThread>
+#include <QTimer>
+#include <QWidget>
+
+#include <iostream>
+#include <map>
+#include <string>
+
+namespace orvelle::gui::shots {
+
+namespace {
+
+std::map<std::string, ShotFunction>& registry() {
+    static std::map<std::string, ShotFunction> functions;
+    return functions;
+}
+
+} // namespace
+
+ShotRegistrar::ShotRegistrar(const char* name, ShotFunction function) {
+    registry().emplace(name, std::move(function));
+}
+
+void settle(int milliseconds) {
+    QElapsedTimer timer;
+    timer.start();
+    do {
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(5);
+    } while (timer.elapsed() < milliseconds);
+}
+
+void saveShot(const ShotContext& context, QWidget* widget, const QString& name) {
+    widget->setWindowModality(Qt::NonModal);
+    widget->show();
+    widget->raise();
+    settle(80);
+    const QPixmap picture = widget->grab();
+    const QString file = QString::fromStdString((context.outFolder / (name.toStdString() + ".png")).string());
+    if (!picture.save(file)) std::cerr << "could not save " << file.toStdString() << "\n";
+    else std::cout << file.toStdString() << "\n";
+}
+
+} // namespace orvelle::gui::shots
+
+int main(int argc, char** argv) {
+    using namespace orvelle::gui;
+    QApplication application(argc, argv);
+    if (argc < 2) {
+        std::cerr << "usage: orvelle-gui-screenshots OUT [NAME...]\n";
+        return 2;
+    }
+    const std::filesystem::path out = argv[1];
+    test::ProgramFolderCopy program;
+    test::DemoCatalogue catalogue;
+    DialogScript::start(); // nothing may wait for a click
+    int failures = 0;
+    for (const QString language : {QStringLiteral("English"), QStringLiteral("Chinese")}) {
+        LanguageTexts::instance().setLanguage(language);
+        shots::ShotContext context{out / language.toStdString(), &catalogue, language};
+        std::filesystem::create_directories(context.outFolder);
+        for (auto& [name, function] : shots::registry()) {
+            bool wanted = argc == 2;
+            for (int i = 2; i < argc; ++i) wanted = wanted || name == argv[i];
+            if (!wanted) continue;
+            try {
+                function(context);
+            } catch (const std::exception& e) {
+                std::cerr << name << ": " << e.what() << "\n";
+                ++failures;
+            }
+            for (QWidget* top : QApplication::topLevelWidgets()) top->close();
+            shots::settle(10);
+        }
+    }
+    if (!DialogScript::unscripted().isEmpty())
+        std::cerr << "dialogs met while rendering: " << DialogScript::unscripted().join(", ").toStdString() << "\n";
+    return failures == 0 ? 0 : 1;
+}
