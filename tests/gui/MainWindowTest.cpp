@@ -77,8 +77,8 @@ private slots:
         MainWindow window(store);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        // What stays in any language: the product's name and the backups' own data.
-        QStringList kept{QStringLiteral("Free Orvelle")};
+        // What stays in any language: names of products and the backups' own data.
+        QStringList kept{QStringLiteral("Free Orvelle"), QStringLiteral("WhatsApp")};
         for (const auto& backup : store.listBackups())
             kept << QString::fromStdString(backup.displayName) << QString::fromStdString(backup.lastBackupDate)
                  << QString::fromStdString(backup.serialNumber);
