@@ -91,6 +91,7 @@ void ScanRun::clearResults() {
 }
 
 void ScanRun::recomputeCounts() {
+    std::shared_lock<std::shared_mutex> reading(m_resultsLock);
     std::array<std::uint32_t, 12> counts{};
     for (const CategoryInfo& category : kCategories)
         if (category.kind != ItemKind::None)
@@ -195,8 +196,11 @@ Status ScanRun::runCategories() {
 }
 
 void ScanRun::completeCategory(ItemKind kind, bool addToTally) {
-    m_results.prepare(kind);
-    if (addToTally) m_tally.addCategory(kind, m_results);
+    {
+        std::unique_lock<std::shared_mutex> exclusive(m_resultsLock);
+        m_results.prepare(kind);
+        if (addToTally) m_tally.addCategory(kind, m_results);
+    }
     recomputeCounts();
     if (addToTally) announceResults(kind);
 }

@@ -15,10 +15,14 @@
 /// 99 (so 0, 1, 1, 5, 3, 150 show 0, 2, 2, 5, 5, 99).
 ///
 /// Threads: start(), pause(), resume(), stop() and the readers are for one
-/// controlling thread. The worker writes the containers without a lock; read
-/// them after countsUpdated()/firstCategoryHasResults(), after the scan
-/// finished, or while paused. Observer calls arrive on the worker thread.
-/// Pausing holds the scan lock, so the worker blocks at its next report.
+/// controlling thread. The worker fills a category's container without a
+/// lock; read a category only once countsUpdated()/firstCategoryHasResults()
+/// announced it, or after the scan finished. While a scan runs, the worker
+/// goes on adding categories to the tally: a reader of the tally (or of the
+/// chat summaries and app maps that completion builds) holds resultsLock()
+/// shared, and a writer of the tally (ticking, filtering) holds it exclusively.
+/// Observer calls arrive on the worker thread. Pausing holds the scan lock,
+/// so the worker blocks at its next report.
 
 #include "backup/BackupInfo.h"
 #include "backup/ScanSource.h"
@@ -35,6 +39,7 @@
 #include <memory>
 #include <mutex>
 #include <set>
+#include <shared_mutex>
 #include <string>
 #include <thread>
 
@@ -123,6 +128,10 @@ public:
     /// The first category that received results, or ItemKind::None.
     ItemKind firstResultCategory() const;
 
+    /// Held exclusively by the worker while it completes a category (builds
+    /// summaries, adds the category to the tally); see the note on threads.
+    std::shared_mutex& resultsLock() const { return m_resultsLock; }
+
     const ScanResults& results() const { return m_results; }
     ScanResults& results() { return m_results; }
     const SelectionTally& tally() const { return m_tally; }
@@ -151,6 +160,7 @@ private:
     SelectionTally m_tally;
     WorkerControl m_control;        ///< the scan lock, stop request and finished flag
     mutable std::mutex m_stateLock; ///< guards lastPercent, counts, firstResult
+    mutable std::shared_mutex m_resultsLock; ///< guards the tally and completion's containers
     int m_lastPercent = 0;
     bool m_openedAnnounced = false;
     std::array<std::uint32_t, 12> m_counts{};
