@@ -197,6 +197,9 @@ Status ScanRun::runCategories() {
 
 void ScanRun::completeCategory(ItemKind kind, bool addToTally) {
     {
+        // Under the scan lock too: a paused scan completes nothing, so a
+        // window may read everything while it holds the pause.
+        std::lock_guard<WorkerControl> paused(m_control);
         std::unique_lock<std::shared_mutex> exclusive(m_resultsLock);
         m_results.prepare(kind);
         if (addToTally) m_tally.addCategory(kind, m_results);

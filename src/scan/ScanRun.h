@@ -22,7 +22,8 @@
 /// chat summaries and app maps that completion builds) holds resultsLock()
 /// shared, and a writer of the tally (ticking, filtering) holds it exclusively.
 /// Observer calls arrive on the worker thread. Pausing holds the scan lock,
-/// so the worker blocks at its next report.
+/// so the worker blocks at its next report; it completes categories under the
+/// same lock, so nothing changes in the results while the scan is paused.
 
 #include "backup/BackupInfo.h"
 #include "backup/ScanSource.h"

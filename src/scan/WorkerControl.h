@@ -27,6 +27,12 @@ public:
     /// Asks the worker to stop at its next checkpoint; safe with or without the lock held.
     void requestStop() { m_stop.store(true); }
 
+    /// Worker side: a step no pause may interrupt (waits while the user
+    /// interface holds the lock). With unlock(), makes the control usable
+    /// with std::lock_guard.
+    void lock() { m_lock.lock(); }
+    void unlock() { m_lock.unlock(); }
+
     bool stopRequested() const { return m_stop.load(); }
     /// True when no worker runs (before the first begin() and after end()).
     bool finished() const { return m_finished.load(); }
