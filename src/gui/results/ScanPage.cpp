@@ -451,7 +451,7 @@ void ScanPage::onHomeClicked() {
 void ScanPage::onRecoverClicked() {
     State& s = *m_state;
     if (!s.bandUi.BtnRecovery->isEnabled()) return;
-    startExport(window(), s.run);
+    startExport(window(), s.run, QString::fromStdString(s.choice.backup.displayName));
     // Ticks cannot change behind the export window, but the scan may have ended.
     applyRecoverRule();
 }
