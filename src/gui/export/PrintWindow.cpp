@@ -166,7 +166,10 @@ void PrintWindow::handleBuildEnd(int status) {
     // Rich text knows block margins but not the padding and borders of the page's style; a little
     // space between the items keeps them apart on screen and on paper.
     browser->document()->setDefaultStyleSheet(QStringLiteral("div { margin-top: 6px; margin-bottom: 10px; }"));
-    browser->setHtml(QString::fromUtf8(file.readAll()));
+    // Nor does it give the labels their column: a space keeps "Name:" off the value.
+    QString page = QString::fromUtf8(file.readAll());
+    page.replace(QStringLiteral(":</span>"), QStringLiteral(":</span>&nbsp;"));
+    browser->setHtml(page);
     s.ui->PrintTabPage->setCurrentIndex(1);
     browser->moveCursor(QTextCursor::Start);
     browser->verticalScrollBar()->setValue(0);
