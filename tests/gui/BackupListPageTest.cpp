@@ -27,17 +27,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-/// Until the language files carry the wizard's texts, the test's program
-/// folder gets them from the wizard's fragment, so texts are never empty.
-void addWizardTexts(const gui::test::ProgramFolderCopy& program) {
-    if (!messageText(QStringLiteral("MSG0311")).isEmpty()) return;
-    const fs::path fragment = program.path() / "Languages" / "fragments" / "Wizard.English.ini";
-    std::ofstream(program.path() / "Languages" / "English.ini", std::ios::app)
-        << "\n"
-        << orvelle::test::readFile(fragment) << "\n";
-    LanguageTexts::instance().load(program.path());
-}
-
 QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
@@ -62,7 +51,6 @@ private:
     }
 
 private slots:
-    void initTestCase() { addWizardTexts(m_program); }
 
     void init() {
         m_data = std::make_unique<orvelle::test::TempFolder>("orvelle-gui-data");

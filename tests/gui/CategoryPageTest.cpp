@@ -28,17 +28,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-/// Until the language files carry the wizard's texts, the test's program
-/// folder gets them from the wizard's fragment, so texts are never empty.
-void addWizardTexts(const gui::test::ProgramFolderCopy& program) {
-    if (!messageText(QStringLiteral("MSG0301")).isEmpty()) return;
-    const fs::path fragment = program.path() / "Languages" / "fragments" / "Wizard.English.ini";
-    std::ofstream(program.path() / "Languages" / "English.ini", std::ios::app)
-        << "\n"
-        << orvelle::test::readFile(fragment) << "\n";
-    LanguageTexts::instance().load(program.path());
-}
-
 QString optionName(std::size_t i) {
     return QString::fromLatin1(kCategories[i].optionControl.data(),
                                qsizetype(kCategories[i].optionControl.size()));
@@ -74,7 +63,6 @@ private:
 
 private slots:
     void initTestCase() {
-        addWizardTexts(m_program);
         BackupStore store(BackupStoreOptions{{m_catalogue.root()}, m_data.path()});
         QCOMPARE(store.readBackupFolder(m_catalogue.encryptedBackup(), m_encrypted), kStatusOk);
         QVERIFY(m_encrypted.encrypted);

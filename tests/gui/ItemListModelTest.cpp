@@ -25,22 +25,6 @@ using namespace orvelle::gui;
 
 namespace {
 
-/// Adds the language fragments of the source tree to the program folder's
-/// language files and reloads them.
-void loadFragments(const std::filesystem::path& program) {
-    const std::filesystem::path fragments = std::filesystem::path(ORVELLE_SOURCE_DIR) / "Languages" / "fragments";
-    if (!std::filesystem::exists(fragments)) return;
-    for (const auto& entry : std::filesystem::directory_iterator(fragments)) {
-        const std::string name = entry.path().filename().string();
-        for (const std::string language : {"English", "Chinese"})
-            if (name.size() > language.size() + 5 && name.ends_with("." + language + ".ini")) {
-                std::ofstream out(program / "Languages" / (language + ".ini"), std::ios::app);
-                out << "\n" << orvelle::test::readFile(entry.path()) << "\n";
-            }
-    }
-    LanguageTexts::instance().load(program);
-}
-
 QString cellText(const QAbstractItemModel& model, int row, int column) {
     return model.data(model.index(row, column)).toString();
 }
@@ -61,7 +45,6 @@ private slots:
     void initTestCase() {
         DialogScript::start();
         m_program = std::make_unique<gui::test::ProgramFolderCopy>();
-        loadFragments(m_program->path());
         m_catalogue = std::make_unique<gui::test::DemoCatalogue>();
         m_data = std::make_unique<orvelle::test::TempFolder>("orvelle-results-data");
         m_store = std::make_unique<BackupStore>(BackupStoreOptions{{m_catalogue->root()}, m_data->path()});
@@ -165,7 +148,7 @@ private slots:
         QFETCH(int, incoming);
         QFETCH(int, duration);
         QFETCH(int, deleted);
-        QVERIFY(!languageText("PageScan", "TextMissed").isEmpty()); // the fragments are loaded
+        QVERIFY(!languageText("PageScan", "TextMissed").isEmpty()); // the shipped texts are loaded
         BackupStore store(BackupStoreOptions{{}, m_data->path() / "single"});
         ScanRun run(store);
         CallRecord call;

@@ -30,22 +30,6 @@ using namespace orvelle::gui;
 
 namespace {
 
-/// Adds the language fragments of the source tree to the program folder's
-/// language files and reloads them.
-void loadFragments(const std::filesystem::path& program) {
-    const std::filesystem::path fragments = std::filesystem::path(ORVELLE_SOURCE_DIR) / "Languages" / "fragments";
-    if (!std::filesystem::exists(fragments)) return;
-    for (const auto& entry : std::filesystem::directory_iterator(fragments)) {
-        const std::string name = entry.path().filename().string();
-        for (const std::string language : {"English", "Chinese"})
-            if (name.size() > language.size() + 5 && name.ends_with("." + language + ".ini")) {
-                std::ofstream out(program / "Languages" / (language + ".ini"), std::ios::app);
-                out << "\n" << orvelle::test::readFile(entry.path()) << "\n";
-            }
-    }
-    LanguageTexts::instance().load(program);
-}
-
 QString sizeString(std::uint64_t bytes) {
     return QString::fromStdString(sizeText(static_cast<std::int64_t>(bytes)));
 }
@@ -90,7 +74,6 @@ private slots:
     void initTestCase() {
         DialogScript::start();
         m_program = std::make_unique<gui::test::ProgramFolderCopy>();
-        loadFragments(m_program->path());
         m_catalogue = std::make_unique<gui::test::DemoCatalogue>();
         m_data = std::make_unique<orvelle::test::TempFolder>("orvelle-results-view");
         m_store = std::make_unique<BackupStore>(BackupStoreOptions{{m_catalogue->root()}, m_data->path()});

@@ -202,18 +202,6 @@ private:
 private slots:
     void initTestCase() {
         m_program = std::make_unique<orvelle::gui::test::ProgramFolderCopy>();
-        // Until the shipped language files carry this page's texts, the
-        // page's own fragments stand in, so the checks below compare real texts.
-        if (message("MSG0508").isEmpty()) {
-            for (const char* language : {"English", "Chinese"}) {
-                std::ofstream out(m_program->path() / "Languages" / (std::string(language) + ".ini"),
-                                  std::ios::app);
-                std::ifstream in(std::filesystem::path(ORVELLE_SOURCE_DIR) / "Languages" / "fragments" /
-                                 ("ScanPage." + std::string(language) + ".ini"));
-                out << "\n" << in.rdbuf();
-            }
-            LanguageTexts::instance().load(m_program->path());
-        }
         QVERIFY(!message("MSG0508").isEmpty());
         m_catalogue = std::make_unique<orvelle::gui::test::DemoCatalogue>();
         m_data = std::make_unique<orvelle::test::TempFolder>("orvelle-scanpage-data");

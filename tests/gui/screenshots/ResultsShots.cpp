@@ -25,31 +25,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-/// While the language fragments are not merged into the shipped files yet,
-/// the pictures read them from a program folder of their own (the shipped
-/// files with every fragment added).
-void useFragmentsIfNeeded(const QString& language) {
-    if (!languageText(QStringLiteral("PageScan"), QStringLiteral("NodeCameraRoll")).isEmpty()) return;
-    static orvelle::test::TempFolder folder("orvelle-shots-results");
-    const fs::path source = ORVELLE_SOURCE_DIR;
-    if (!fs::exists(folder / "config.ini")) {
-        fs::copy_file(source / "config.ini", folder / "config.ini");
-        fs::create_directories(folder / "Languages");
-        for (const std::string name : {"English", "Chinese"}) {
-            std::ofstream out(folder / "Languages" / (name + ".ini"), std::ios::binary);
-            if (fs::exists(source / "Languages" / (name + ".ini")))
-                out << orvelle::test::readFile(source / "Languages" / (name + ".ini")) << "\n";
-            const fs::path fragments = source / "Languages" / "fragments";
-            if (fs::exists(fragments))
-                for (const auto& entry : fs::directory_iterator(fragments))
-                    if (entry.path().filename().string().ends_with("." + name + ".ini"))
-                        out << orvelle::test::readFile(entry.path()) << "\n";
-        }
-    }
-    LanguageTexts::instance().load(folder.path());
-    LanguageTexts::instance().setLanguage(language);
-}
-
 /// The recent demo backup, scanned once for all pictures.
 struct DemoScan {
     orvelle::test::TempFolder data{"orvelle-shots-results-data"};
@@ -75,7 +50,6 @@ DemoScan& demoScan(const ShotContext& context) {
 /// A result view over the demo scan showing `kind`, after `prepare` ran on it.
 void shoot(ShotContext& context, ItemKind kind, const QString& name,
            const std::function<void(ResultsView&)>& prepare = {}) {
-    useFragmentsIfNeeded(context.language);
     DemoScan& scan = demoScan(context);
     // Every picture starts from a fully ticked, unfiltered tally.
     for (const CategoryInfo& category : kCategories)
