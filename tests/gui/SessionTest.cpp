@@ -259,6 +259,33 @@ private slots:
         QCOMPARE(steps->currentIndex(), 0);
     }
 
+    void anEncryptedBackupIsAskedForItsPasswordUntilItOpens() {
+        orvelle::test::TempFolder data;
+        BackupStore store({{m_catalogue->root()}, data.path()});
+        MainWindow window(store);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        chooseBackup(window, text(m_catalogue->encryptedBackup()));
+        // Empty first (warned, then asked again), then wrong, then right.
+        DialogScript::enterPassword(QString());
+        DialogScript::answerMessageBox(1);
+        DialogScript::enterPassword(QStringLiteral("not the password"));
+        DialogScript::answerMessageBox(1); // the wrong-password notice
+        DialogScript::enterPassword(QStringLiteral("orvelle-demo"));
+        QSignalSpy ended(window.scanPage(), &ScanPage::scanEnded);
+        window.findChild<QAbstractButton*>(QStringLiteral("BtnNext2"))->click();
+        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, kStepTimeout);
+        QCOMPARE(window.findChild<QStackedWidget*>(QStringLiteral("MainTabPage"))->currentIndex(), 1);
+        const QStringList boxes = DialogScript::messageBoxes();
+        QCOMPARE(boxes.size(), 2);
+        QCOMPARE(boxes[0], QStringLiteral("Warning: ") + messageText(QStringLiteral("MSG0301")));
+        QCOMPARE(boxes[1], QStringLiteral("Information: ") + messageText(QStringLiteral("MSG0302")));
+        QCOMPARE(DialogScript::pendingAnswers(), 0);
+        QVERIFY(window.scanPage()->run().count(ItemKind::Contacts) > 0);
+        DialogScript::answerMessageBox(1);
+        QVERIFY(window.close());
+    }
+
     void closingDuringAScanStopsItWithoutHanging() {
         orvelle::test::TempFolder data;
         BackupStore store({{m_catalogue->root()}, data.path()});
