@@ -1,5 +1,6 @@
 #include "gui/results/ItemListModel.h"
 
+#include "gui/app/LanguageTexts.h"
 #include "gui/common/Icons.h"
 #include "gui/results/ResultsShared.h"
 #include "scan/DisplayText.h"
@@ -331,6 +332,7 @@ std::string_view ItemListModel::cell(int source, int column, std::string& scratc
             scratch = callStatusText(call);
             if (scratch == "Missed") return m_words[Missed];
             if (scratch == "Canceled") return m_words[Canceled];
+            scratch = localDuration(call.duration);
             return scratch;
         }
         default: return m_words[call.deleted != kLive ? Deleted : Normal];
@@ -457,6 +459,16 @@ Qt::ItemFlags ItemListModel::flags(const QModelIndex& index) const {
     return flags;
 }
 
+std::string ItemListModel::localDuration(std::int32_t seconds) const {
+    // The engine's duration text with its words in the current language.
+    const auto format = [this](Word word, QStringList numbers) {
+        return formatMessage(QString::fromStdString(m_words[word]), numbers).toStdString();
+    };
+    if (seconds >= 3600) return format(HoursFormat, {QString::number(seconds / 3600), QString::number(seconds % 3600 / 60)});
+    if (seconds >= 60) return format(MinutesFormat, {QString::number(seconds / 60), QString::number(seconds % 60)});
+    return format(SecondsFormat, {QString::number(seconds)});
+}
+
 void ItemListModel::refreshTicks() {
     const int rows = rowCount();
     if (rows > 0) emit dataChanged(index(0, 0), index(rows - 1, 0), {Qt::CheckStateRole});
@@ -466,7 +478,8 @@ void ItemListModel::applyTexts() {
     const char* keys[WordCount][2] = {{"TextFolder", "Folder"},     {"TextIncoming", "Incoming"},
                                       {"TextOutgoing", "Outgoing"}, {"TextMissed", "Missed"},
                                       {"TextCanceled", "Canceled"}, {"TextDeleted", "Deleted"},
-                                      {"TextNormal", "Normal"}};
+                                      {"TextNormal", "Normal"},     {"TextHours", "%d Hour %d Min"},
+                                      {"TextMinutes", "%d Min %d Sec"}, {"TextSeconds", "%d Sec"}};
     for (int word = 0; word < WordCount; ++word)
         m_words[static_cast<std::size_t>(word)] = pageText(keys[word][0], keys[word][1]).toStdString();
     const int columnsShown = columnCount();

@@ -102,7 +102,7 @@ private:
         const char* fallback; ///< English text
         int width;            ///< 0: the rest
     };
-    enum Word { Folder, Incoming, Outgoing, Missed, Canceled, Deleted, Normal, WordCount };
+    enum Word { Folder, Incoming, Outgoing, Missed, Canceled, Deleted, Normal, HoursFormat, MinutesFormat, SecondsFormat, WordCount };
 
     const std::vector<Column>& columns() const;
     int sourceRow(int row) const { return m_allRows ? row : m_rows[static_cast<std::size_t>(row)]; }
@@ -128,6 +128,9 @@ private:
     ItemSearchFilter m_search;
     bool m_allRows = true;
     std::vector<int> m_rows;
+    /// A call's duration as the engine words it ("%d Min %d Sec" ...), in the current language.
+    std::string localDuration(std::int32_t seconds) const;
+
     std::array<std::string, WordCount> m_words;
     QIcon m_pictureIcon, m_videoIcon, m_soundIcon, m_folderIcon, m_deletedIcon;
 };
