@@ -6,12 +6,13 @@
 
 #include "backup/BackupStore.h"
 #include "gui/app/LanguageTexts.h"
+#include "gui/common/BusyIndicator.h"
 #include "gui/common/DialogScript.h"
 #include "gui/common/MessageBox.h"
 #include "gui/common/ScanChoice.h"
-#include "gui/results/BusyIndicator.h"
 #include "gui/results/ResultsView.h"
 #include "gui/support/GuiFixture.h"
+#include "support/FakeScanSource.h"
 #include "support/TempFolder.h"
 
 #include <QLabel>
@@ -43,18 +44,10 @@ struct SlowControl {
 
 /// A source whose Camera Roll operation reports progress every millisecond
 /// until the test lets it finish; the other operations are quick.
-class SlowSource : public ScanSource {
+class SlowSource : public orvelle::test::FakeScanSource {
 public:
     explicit SlowSource(std::shared_ptr<SlowControl> control) : m_control(std::move(control)) {}
 
-    Status attach(BackupStore*) override { return kStatusOk; }
-    Status setCallback(ScanCallback callback, void* userData) override {
-        m_callback = callback;
-        m_userData = userData;
-        return kStatusOk;
-    }
-    Status reserved(std::intptr_t) override { return kStatusOk; }
-    bool isLocalBackup(std::intptr_t) override { return true; }
     Status open(std::string_view) override {
         if (const Status answer = report(1)) return answer;
         return m_control->openResult;
@@ -87,9 +80,8 @@ public:
     Status scanCallHistory(std::vector<CallRecord>&) override { return report(82); }
     Status scanWhatsAppAttachments(std::vector<MediaFileRecord>&) override { return report(90); }
     Status scanAppFiles(std::vector<AppFileRecord>&) override { return report(85); }
-    Status scanQQ(AccountChatMap&) override { return kStatusInvalid; }
-    Status scanWeChat(AccountChatMap&) override { return kStatusInvalid; }
     Status scanWhatsApp(WhatsAppChatMap&) override { return report(88); }
+    // Its media are not on disk: nothing can be previewed or copied.
     Status makePreviewCopy(const std::filesystem::path&, std::filesystem::path&, PreviewProgress,
                            void*) override {
         return kStatusInvalid;
@@ -98,20 +90,8 @@ public:
                     void*) override {
         return kStatusInvalid;
     }
-    Status exportDeletedMessages(const std::filesystem::path&) override { return kStatusOk; }
-    Status exportDeletedContacts(const std::filesystem::path&) override { return kStatusOk; }
-    Status exportMessagesText(const std::filesystem::path&, CopyProgressFn, void*) override {
-        return kStatusOk;
-    }
-    Status exportContactsText(const std::filesystem::path&, CopyProgressFn, void*) override {
-        return kStatusOk;
-    }
-    Status exportCallHistoryText(const std::filesystem::path&, CopyProgressFn, void*) override {
-        return kStatusOk;
-    }
 
 private:
-    std::int32_t report(std::int32_t value) { return m_callback ? m_callback(m_userData, value) : 0; }
     /// A stopped operation that takes its time to clean up.
     Status unwind(Status answer) {
         std::this_thread::sleep_for(std::chrono::milliseconds(m_control->unwindMilliseconds.load()));
@@ -119,8 +99,6 @@ private:
     }
 
     std::shared_ptr<SlowControl> m_control;
-    ScanCallback m_callback = nullptr;
-    void* m_userData = nullptr;
 };
 
 ScanChoice choiceOf(const BackupInfo& backup, std::initializer_list<ItemKind> kinds, QString password = {}) {

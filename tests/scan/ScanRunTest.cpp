@@ -1,6 +1,7 @@
 #include "scan/ScanRun.h"
 
 #include "backup/BackupStore.h"
+#include "support/FakeScanSource.h"
 
 #include <chrono>
 #include <future>
@@ -26,7 +27,7 @@ enum class Op {
 
 /// A scan source that fills each container with a little data and reports
 /// progress once per operation. Tests hook into one operation.
-class FakeSource : public ScanSource {
+class FakeSource : public test::FakeScanSource {
 public:
     Status openResult = kStatusOk;
     std::vector<Op> calls;
@@ -34,14 +35,6 @@ public:
     std::optional<Op> hookOp;
     std::function<void()> hook;
 
-    Status attach(BackupStore*) override { return kStatusOk; }
-    Status setCallback(ScanCallback callback, void* userData) override {
-        m_callback = callback;
-        m_userData = userData;
-        return kStatusOk;
-    }
-    Status reserved(std::intptr_t) override { return kStatusOk; }
-    bool isLocalBackup(std::intptr_t) override { return true; }
     Status open(std::string_view) override {
         if (const Status answer = report(1)) return answer;
         return openResult;
@@ -84,36 +77,14 @@ public:
             list.push_back({10, "misc", "noextension", "4"});
         });
     }
-    Status scanQQ(AccountChatMap&) override { return kStatusInvalid; }
-    Status scanWeChat(AccountChatMap&) override { return kStatusInvalid; }
     Status scanWhatsApp(WhatsAppChatMap& chats) override {
         WhatsAppMessageRecord m;
         m.chatKey = 5;
         chats[5].push_back(m);
         return finish(Op::WhatsApp, [] {});
     }
-    Status makePreviewCopy(const std::filesystem::path&, std::filesystem::path&, PreviewProgress,
-                           void*) override {
-        return kStatusOk;
-    }
-    Status copyFile(const std::filesystem::path&, const std::filesystem::path&, CopyProgressFn,
-                    void*) override {
-        return kStatusOk;
-    }
-    Status exportDeletedMessages(const std::filesystem::path&) override { return kStatusOk; }
-    Status exportDeletedContacts(const std::filesystem::path&) override { return kStatusOk; }
-    Status exportMessagesText(const std::filesystem::path&, CopyProgressFn, void*) override {
-        return kStatusOk;
-    }
-    Status exportContactsText(const std::filesystem::path&, CopyProgressFn, void*) override {
-        return kStatusOk;
-    }
-    Status exportCallHistoryText(const std::filesystem::path&, CopyProgressFn, void*) override {
-        return kStatusOk;
-    }
 
 private:
-    std::int32_t report(std::int32_t value) { return m_callback ? m_callback(m_userData, value) : 0; }
     /// Records the call, runs the hook, reports; the rest of the data goes in
     /// only when the report says go on.
     template <typename Rest> Status finish(Op op, Rest rest) {
@@ -124,8 +95,6 @@ private:
         rest();
         return kStatusOk;
     }
-    ScanCallback m_callback = nullptr;
-    void* m_userData = nullptr;
     std::int32_t m_progress = 12;
 };
 

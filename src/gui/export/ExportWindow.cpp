@@ -9,14 +9,13 @@
 #include "gui/common/MessageBox.h"
 #include "gui/export/ExportDetailModel.h"
 #include "gui/export/ExportRelay.h"
+#include "gui/export/StopWait.h"
 #include "platform/PathText.h"
 #include "scan/ScanRun.h"
 #include "ui_ExportWindow.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
-#include <QEventLoop>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QTimer>
@@ -32,7 +31,6 @@ namespace {
 
 const QString kSection = QStringLiteral("RecoverProcessWnd");
 constexpr int kFlushIntervalMs = 100;
-constexpr int kStopRepeatMs = 50;
 constexpr int kStatusColumnWidth = 220;
 
 QString pathText(const std::filesystem::path& path) { return QString::fromStdString(platform::pathText(path)); }
@@ -258,18 +256,9 @@ void ExportWindow::requestCancel() {
 
     s.cancelling = true;
     s.job->control().requestStop();
-    if (!s.ended) {
-        // Keep the event loop running while the worker gives up its current file.
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        QEventLoop loop;
-        connect(this, &ExportWindow::exportEnded, &loop, &QEventLoop::quit);
-        // A job that has only just started clears stop requests as it begins; repeat ours.
-        QTimer repeat;
-        connect(&repeat, &QTimer::timeout, this, [job = s.job.get()] { job->control().requestStop(); });
-        repeat.start(kStopRepeatMs);
-        loop.exec();
-        QApplication::restoreOverrideCursor();
-    }
+    // The worker gives up its current file first.
+    if (!s.ended)
+        waitForStoppedWorker(this, &ExportWindow::exportEnded, [job = s.job.get()] { job->control().requestStop(); });
     done(kAnswerCancel);
 }
 

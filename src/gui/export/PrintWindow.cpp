@@ -3,18 +3,18 @@
 #include "export/ExportTemplates.h"
 #include "export/PrintPage.h"
 #include "gui/app/LanguageTexts.h"
+#include "gui/common/BusyIndicator.h"
 #include "gui/common/DialogScript.h"
 #include "gui/common/Icons.h"
 #include "gui/common/MessageBox.h"
+#include "gui/export/StopWait.h"
 #include "platform/PathText.h"
 #include "scan/ScanRun.h"
 #include "scan/WorkerControl.h"
 #include "ui_PrintWindow.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -36,7 +36,6 @@ namespace orvelle::gui {
 namespace {
 
 const QString kSection = QStringLiteral("PrintWnd");
-constexpr int kStopRepeatMs = 50;
 /// The page file is read back whole to be shown; a bigger one is not a page of ours.
 constexpr qint64 kMaxPageBytes = qint64{256} << 20;
 
@@ -104,6 +103,10 @@ PrintWindow::PrintWindow(ScanRun& run, ItemKind kind, bool deletedOnly, QWidget*
     resize(800, 600);
     s.ui->PrintTabPage->setCurrentIndex(0);
     s.ui->BtnSavePdf->setIcon(skinIcon(QStringLiteral("pdf")));
+    // The animation turns from the start: the window opens while the page is built, and it
+    // stops ticking by itself once the built page hides it.
+    s.ui->BtnGifPrintLoading->setColor(palette().color(QPalette::Highlight));
+    s.ui->BtnGifPrintLoading->start();
     s.page = s.pageFolder.isValid() ? platform::utf8Path(s.pageFolder.filePath(QStringLiteral("page.html")).toStdString())
                                     : defaultPrintPagePath();
 
@@ -196,17 +199,8 @@ void PrintWindow::requestClose() {
 
     s.closing = true;
     s.control.requestStop();
-    if (s.building) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        QEventLoop loop;
-        connect(this, &PrintWindow::buildHandled, &loop, &QEventLoop::quit);
-        // A builder that has only just started clears stop requests as it begins; repeat ours.
-        QTimer repeat;
-        connect(&repeat, &QTimer::timeout, this, [this] { m_state->control.requestStop(); });
-        repeat.start(kStopRepeatMs);
-        loop.exec();
-        QApplication::restoreOverrideCursor();
-    }
+    if (s.building)
+        waitForStoppedWorker(this, &PrintWindow::buildHandled, [this] { m_state->control.requestStop(); });
     done(kAnswerCancel);
 }
 

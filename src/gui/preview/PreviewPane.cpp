@@ -80,6 +80,29 @@ QString headerLine() {
     return QStringLiteral("---------- ") + paneText("PreviewMessages", "Messages") + QStringLiteral(" ----------");
 }
 
+/// A conversation as chat bubbles under the header line: each headed
+/// "<date> <who>:", where `sender(message)` names who wrote a message that is
+/// not the user's; `attachment(message)` is its attachment line (or empty).
+template <typename Message, typename Sender, typename Attachment>
+std::vector<ChatBubble> conversationBubbles(const std::vector<Message>& messages, Sender sender,
+                                            Attachment attachment) {
+    const QString me = paneText("PreviewMe", "Me");
+    std::vector<ChatBubble> bubbles;
+    bubbles.reserve(messages.size() + 1);
+    bubbles.push_back({{}, headerLine(), {}, false, false, true});
+    for (const Message& message : messages) {
+        ChatBubble bubble;
+        bubble.fromMe = message.fromMe != 0;
+        bubble.deleted = message.deleted != kLive;
+        bubble.heading = QString::fromStdString(message.date) + QLatin1Char(' ') +
+                         (bubble.fromMe ? me : QString::fromStdString(sender(message))) + QLatin1Char(':');
+        bubble.text = bounded(message.text, kMaxBubbleText);
+        bubble.attachment = attachment(message);
+        bubbles.push_back(std::move(bubble));
+    }
+    return bubbles;
+}
+
 } // namespace
 
 struct PreviewPane::State {
@@ -179,48 +202,31 @@ void PreviewPane::applyTexts() {
 // --- records ---------------------------------------------------------------
 
 void PreviewPane::showConversation(const std::vector<MessageRecord>& messages) {
-    const QString me = paneText("PreviewMe", "Me");
     const QString attachmentCaption = paneText("PreviewAttachment", "Attachment:");
-    std::vector<ChatBubble> bubbles;
-    bubbles.reserve(messages.size() + 1);
-    bubbles.push_back({{}, headerLine(), {}, false, false, true});
-    for (const MessageRecord& message : messages) {
-        ChatBubble bubble;
-        bubble.fromMe = message.fromMe != 0;
-        bubble.deleted = message.deleted != kLive;
-        const std::string& who = message.contactName.empty() ? message.address : message.contactName;
-        bubble.heading = QString::fromStdString(message.date) + QLatin1Char(' ') +
-                         (bubble.fromMe ? me : QString::fromStdString(who)) + QLatin1Char(':');
-        bubble.text = bounded(message.text, kMaxBubbleText);
-        if (!message.attachmentName.empty())
-            bubble.attachment = attachmentCaption + QLatin1Char(' ') + QString::fromStdString(message.attachmentName);
-        bubbles.push_back(std::move(bubble));
-    }
-    m_state->chat->chatModel()->setBubbles(std::move(bubbles));
-    m_state->chat->scrollToTop();
-    showItemList(m_state->chat);
+    const auto sender = [](const MessageRecord& message) -> const std::string& {
+        return message.contactName.empty() ? message.address : message.contactName;
+    };
+    const auto attachment = [&](const MessageRecord& message) {
+        return message.attachmentName.empty()
+                   ? QString()
+                   : attachmentCaption + QLatin1Char(' ') + QString::fromStdString(message.attachmentName);
+    };
+    showChat(conversationBubbles(messages, sender, attachment));
     m_state->redraw = [this, messages] { showConversation(messages); };
 }
 
 void PreviewPane::showWhatsAppConversation(const std::vector<WhatsAppMessageRecord>& messages) {
-    const QString me = paneText("PreviewMe", "Me");
-    std::vector<ChatBubble> bubbles;
-    bubbles.reserve(messages.size() + 1);
-    bubbles.push_back({{}, headerLine(), {}, false, false, true});
-    for (const WhatsAppMessageRecord& message : messages) {
-        ChatBubble bubble;
-        bubble.fromMe = message.fromMe != 0;
-        bubble.deleted = message.deleted != kLive;
-        const std::string& who = message.senderName.empty() ? message.senderId : message.senderName;
-        bubble.heading = QString::fromStdString(message.date) + QLatin1Char(' ') +
-                         (bubble.fromMe ? me : QString::fromStdString(who)) + QLatin1Char(':');
-        bubble.text = bounded(message.text, kMaxBubbleText);
-        bubbles.push_back(std::move(bubble));
-    }
+    const auto sender = [](const WhatsAppMessageRecord& message) -> const std::string& {
+        return message.senderName.empty() ? message.senderId : message.senderName;
+    };
+    showChat(conversationBubbles(messages, sender, [](const WhatsAppMessageRecord&) { return QString(); }));
+    m_state->redraw = [this, messages] { showWhatsAppConversation(messages); };
+}
+
+void PreviewPane::showChat(std::vector<ChatBubble> bubbles) {
     m_state->chat->chatModel()->setBubbles(std::move(bubbles));
     m_state->chat->scrollToTop();
     showItemList(m_state->chat);
-    m_state->redraw = [this, messages] { showWhatsAppConversation(messages); };
 }
 
 void PreviewPane::showContact(const ContactRecord& contact) {

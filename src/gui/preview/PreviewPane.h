@@ -26,6 +26,7 @@ class ScanSource;
 namespace orvelle::gui {
 
 class MediaPlayers;
+struct ChatBubble;
 
 /// Files up to this size are copied for a preview without the progress dialog.
 constexpr std::uint64_t kPreviewCopyDialogThreshold = 65536;
@@ -68,6 +69,8 @@ protected:
 private:
     void showRichText();
     void showItemList(QWidget* page);
+    /// Shows `bubbles` in the chat view, scrolled to the top.
+    void showChat(std::vector<ChatBubble> bubbles);
     void showPrepared(const QString& name);
     void showPicture();
     void showPaneMessage(const QString& text);

@@ -25,17 +25,6 @@ int sizeOf(const void* container) {
     return static_cast<int>(static_cast<const std::vector<Record>*>(container)->size());
 }
 
-bool isDatabaseKind(ItemKind kind) {
-    switch (kind) {
-    case ItemKind::Messages:
-    case ItemKind::Contacts:
-    case ItemKind::CallHistory:
-    case ItemKind::Notes:
-    case ItemKind::WhatsApp: return true;
-    default: return false;
-    }
-}
-
 std::string_view firstLine(std::string_view text) {
     const auto end = text.find_first_of("\r\n");
     return end == std::string_view::npos ? text : text.substr(0, end);
@@ -68,24 +57,11 @@ ItemListModel::ItemListModel(QObject* parent) : QAbstractTableModel(parent) {
 void ItemListModel::setRun(ScanRun* run) {
     beginResetModel();
     m_run = run;
-    m_kind = ItemKind::None;
-    m_level = Level::Items;
-    m_container = nullptr;
-    m_apps.clear();
-    m_count = 0;
-    m_deletedOnly = false;
-    m_search.setQuery({});
-    m_allRows = true;
-    m_rows.clear();
+    forgetShown(ItemKind::None);
     endResetModel();
 }
 
-void ItemListModel::clear() {
-    setRun(m_run);
-}
-
-void ItemListModel::showCategory(ItemKind kind) {
-    beginResetModel();
+void ItemListModel::forgetShown(ItemKind kind) {
     m_kind = kind;
     m_level = Level::Items;
     m_container = nullptr;
@@ -95,6 +71,15 @@ void ItemListModel::showCategory(ItemKind kind) {
     m_search.setQuery({});
     m_allRows = true;
     m_rows.clear();
+}
+
+void ItemListModel::clear() {
+    setRun(m_run);
+}
+
+void ItemListModel::showCategory(ItemKind kind) {
+    beginResetModel();
+    forgetShown(kind);
     if (m_run) {
         const ScanResults& r = m_run->results();
         switch (kind) {
@@ -163,7 +148,7 @@ void ItemListModel::setSearch(const QString& text) {
 
 void ItemListModel::refilter(bool narrowing) {
     beginResetModel();
-    const bool deletedOnly = m_deletedOnly && m_level == Level::Items && isDatabaseKind(m_kind);
+    const bool deletedOnly = m_deletedOnly && m_level == Level::Items && hasDeletedFlag(m_kind);
     if (!deletedOnly && m_search.isEmpty()) {
         m_allRows = true;
         m_rows.clear();

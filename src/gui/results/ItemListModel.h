@@ -105,6 +105,8 @@ private:
     enum Word { Folder, Incoming, Outgoing, Missed, Canceled, Deleted, Normal, HoursFormat, MinutesFormat, SecondsFormat, WordCount };
 
     const std::vector<Column>& columns() const;
+    /// Shows nothing of `kind` yet: no list, no filters (call inside a reset).
+    void forgetShown(ItemKind kind);
     int sourceRow(int row) const { return m_allRows ? row : m_rows[static_cast<std::size_t>(row)]; }
     const void* recordAtSource(int source) const;
     bool isDeleted(int source) const;

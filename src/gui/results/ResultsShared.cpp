@@ -24,6 +24,17 @@ bool tallyReadable(const ScanRun* run) {
     return run && (run->scanFinished() || run->paused());
 }
 
+bool hasDeletedFlag(ItemKind kind) {
+    switch (kind) {
+    case ItemKind::Messages:
+    case ItemKind::Contacts:
+    case ItemKind::CallHistory:
+    case ItemKind::Notes:
+    case ItemKind::WhatsApp: return true;
+    default: return false;
+    }
+}
+
 QColor deletedRowColour() {
     return QColor(0xF3, 0x73, 0x02);
 }

@@ -1,7 +1,10 @@
 #pragma once
-/// What the category tree and the item list share: texts of the "PageScan"
-/// section with their English defaults, when the scan's selection tally may
-/// be read, and the colour of deleted rows.
+/// What the category tree, the item list and the result views share: texts
+/// of the "PageScan" section with their English defaults, when the scan's
+/// selection tally may be read, which categories know deleted records, and
+/// the colour of deleted rows.
+
+#include "core/Categories.h"
 
 #include <QColor>
 #include <QString>
@@ -24,6 +27,10 @@ QString messageOr(const char* key, const char* fallback);
 /// worker adds each finished category to the tally without a lock, so the
 /// tally is touched only when no worker runs or while it is paused.
 bool tallyReadable(const ScanRun* run);
+
+/// True for the database categories (Messages, Contacts, Call History,
+/// Notes, WhatsApp), whose records carry a deleted flag.
+bool hasDeletedFlag(ItemKind kind);
 
 /// Text colour of rows whose record was deleted on the device.
 QColor deletedRowColour();

@@ -30,17 +30,6 @@ constexpr int kSearchDelayMs = 150;
 /// How often a running scan is checked for a pause.
 constexpr int kReadabilityPollMs = 250;
 
-bool hasDeletedFlag(ItemKind kind) {
-    switch (kind) {
-    case ItemKind::Messages:
-    case ItemKind::Contacts:
-    case ItemKind::CallHistory:
-    case ItemKind::Notes:
-    case ItemKind::WhatsApp: return true;
-    default: return false;
-    }
-}
-
 QString number(std::uint64_t value) {
     return QString::number(value);
 }

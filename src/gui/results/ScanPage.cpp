@@ -7,7 +7,7 @@
 #include "gui/common/ScanChoice.h"
 #include "gui/export/ExportWindow.h"
 #include "gui/export/PrintWindow.h"
-#include "gui/results/BusyIndicator.h"
+#include "gui/common/BusyIndicator.h"
 #include "gui/results/ResultsView.h"
 #include "gui/results/ScanBridge.h"
 #include "ui_ScanPage.h"

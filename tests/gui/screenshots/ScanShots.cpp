@@ -7,6 +7,7 @@
 #include "gui/common/MessageBox.h"
 #include "gui/common/ScanChoice.h"
 #include "gui/results/ScanPage.h"
+#include "support/FakeScanSource.h"
 #include "support/TempFolder.h"
 
 #include <QFrame>
@@ -23,33 +24,16 @@ namespace orvelle::gui::shots {
 namespace {
 
 /// A source that opens, then reads its Camera Roll at 37 % until it is stopped.
-class HeldSource : public ScanSource {
+class HeldSource : public orvelle::test::FakeScanSource {
 public:
-    Status attach(BackupStore*) override { return kStatusOk; }
-    Status setCallback(ScanCallback callback, void* userData) override {
-        m_callback = callback;
-        m_userData = userData;
-        return kStatusOk;
-    }
-    Status reserved(std::intptr_t) override { return kStatusOk; }
-    bool isLocalBackup(std::intptr_t) override { return true; }
-    Status open(std::string_view) override { return m_callback(m_userData, 1); }
+    Status open(std::string_view) override { return report(1); }
     Status scanCameraRoll(std::vector<MediaFileRecord>&, std::vector<MediaFileRecord>&) override {
         for (int percent = 2;; percent = std::min(percent + 5, 37)) {
-            if (const Status answer = m_callback(m_userData, percent)) return answer;
+            if (const Status answer = report(percent)) return answer;
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
     }
-    Status scanMessages(ConversationMap&) override { return kStatusOk; }
-    Status scanMessageAttachments(std::vector<AttachmentRecord>&) override { return kStatusOk; }
-    Status scanContacts(std::vector<ContactRecord>&) override { return kStatusOk; }
-    Status scanNotes(std::vector<NoteRecord>&) override { return kStatusOk; }
-    Status scanCallHistory(std::vector<CallRecord>&) override { return kStatusOk; }
-    Status scanWhatsAppAttachments(std::vector<MediaFileRecord>&) override { return kStatusOk; }
-    Status scanAppFiles(std::vector<AppFileRecord>&) override { return kStatusOk; }
-    Status scanQQ(AccountChatMap&) override { return kStatusInvalid; }
-    Status scanWeChat(AccountChatMap&) override { return kStatusInvalid; }
-    Status scanWhatsApp(WhatsAppChatMap&) override { return kStatusOk; }
+    // Its media are not on disk: nothing can be previewed or copied.
     Status makePreviewCopy(const std::filesystem::path&, std::filesystem::path&, PreviewProgress,
                            void*) override {
         return kStatusInvalid;
@@ -58,21 +42,6 @@ public:
                     void*) override {
         return kStatusInvalid;
     }
-    Status exportDeletedMessages(const std::filesystem::path&) override { return kStatusOk; }
-    Status exportDeletedContacts(const std::filesystem::path&) override { return kStatusOk; }
-    Status exportMessagesText(const std::filesystem::path&, CopyProgressFn, void*) override {
-        return kStatusOk;
-    }
-    Status exportContactsText(const std::filesystem::path&, CopyProgressFn, void*) override {
-        return kStatusOk;
-    }
-    Status exportCallHistoryText(const std::filesystem::path&, CopyProgressFn, void*) override {
-        return kStatusOk;
-    }
-
-private:
-    ScanCallback m_callback = nullptr;
-    void* m_userData = nullptr;
 };
 
 void scanProgress(ShotContext& context, bool paused) {

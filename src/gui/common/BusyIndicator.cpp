@@ -1,4 +1,4 @@
-#include "gui/results/BusyIndicator.h"
+#include "gui/common/BusyIndicator.h"
 
 #include <QPainter>
 #include <cmath>

@@ -1,8 +1,8 @@
 #pragma once
-/// The scan page's "working" animation: a ring of dots whose bright spot
-/// turns while the indicator runs, and a still, pale ring when it is stopped.
-/// It ticks only while it is running and visible, so a hidden page costs
-/// nothing.
+/// The "working" animation of the scan page and the print window: a ring of
+/// dots whose bright spot turns while the indicator runs, and a still, pale
+/// ring when it is stopped. It ticks only while it is running and visible, so
+/// a hidden page costs nothing.
 
 #include <QColor>
 #include <QTimer>
