@@ -469,7 +469,9 @@ bool ScanPage::confirmClose() {
     State& s = *m_state;
     if (s.stopping) return false; // the window may close once the stop has ended
     const bool busy = scanning();
-    if (!busy && !s.hasResults) return true;
+    // The run knows of results before its queued news reaches this page.
+    const bool results = s.hasResults || s.run.firstResultCategory() != ItemKind::None;
+    if (!busy && !results) return true;
     const bool wasPaused = s.run.paused();
     if (busy) pauseForQuestion();
     MessageBox box(window(), MessageKind::Warning);
