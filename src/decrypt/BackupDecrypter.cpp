@@ -114,9 +114,13 @@ BackupDecrypter::Outcome BackupDecrypter::decryptFiles(const ClassKeyRing& keys,
     }
 
     std::vector<std::string> problems(files.size());
-    auto work = [&](std::size_t group) {
+    const OrderedWork pool(m_threads);
+    // Each worker reuses its own buffer and cipher context, held here rather
+    // than in thread-local storage.
+    std::vector<FileDecrypter> decrypters(pool.threads());
+    auto work = [&](std::size_t group, unsigned worker) {
         for (std::size_t i : groups[group])
-            problems[i] = decryptOne(keys, files[i]);
+            problems[i] = decryptOne(decrypters[worker], keys, files[i]);
     };
     ProgressPrinter printer(m_progress);
     std::uint64_t done = 0;
@@ -133,7 +137,7 @@ BackupDecrypter::Outcome BackupDecrypter::decryptFiles(const ClassKeyRing& keys,
     };
     printer.finish(done);
     const std::size_t finishedGroups =
-        OrderedWork(m_threads).run(groups.size(), work, finished, platform::interruptRequested);
+        pool.runOnWorkers(groups.size(), work, finished, platform::interruptRequested);
     if (finishedGroups < groups.size()) return Outcome::Interrupted;
     printer.finish(done);
     return Outcome::Ok;
@@ -161,18 +165,19 @@ bool BackupDecrypter::listFiles(const ClassKeyRing& keys, const std::string& man
 }
 
 // Runs on a worker thread: touches nothing shared but the written set.
-std::string BackupDecrypter::decryptOne(const ClassKeyRing& keys, const BackupFileEntry& entry) {
+std::string BackupDecrypter::decryptOne(FileDecrypter& decrypter, const ClassKeyRing& keys,
+                                        const BackupFileEntry& entry) {
     std::string problem = entry.problem;
     if (!problem.empty()) return problem;
     try {
         const fs::path destination = m_outputFolder / entry.fileId;
         noteWritten(destination);
         if (entry.wrappedKey.empty()) {
-            copyStoredFile(entry.storedPath, destination, problem);
+            decrypter.copy(entry.storedPath, destination, problem);
         } else {
             std::string key;
             if (keys.unwrapFileKey(entry.protectionClass, entry.wrappedKey, key, problem))
-                decryptFile(entry.storedPath, destination, key, entry.size, problem);
+                decrypter.decrypt(entry.storedPath, destination, key, entry.size, problem);
         }
     } catch (const std::exception& e) { // out of memory
         problem = e.what();

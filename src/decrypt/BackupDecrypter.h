@@ -22,6 +22,7 @@ namespace orvelle::decrypt {
 
 struct BackupFileEntry;
 class ClassKeyRing;
+class FileDecrypter;
 
 class BackupDecrypter {
 public:
@@ -46,7 +47,7 @@ private:
     bool listFiles(const ClassKeyRing& keys, const std::string& manifestKey,
                    std::vector<BackupFileEntry>& files, std::string& error);
     Outcome decryptFiles(const ClassKeyRing& keys, const std::vector<BackupFileEntry>& files);
-    std::string decryptOne(const ClassKeyRing& keys, const BackupFileEntry& entry);
+    std::string decryptOne(FileDecrypter& decrypter, const ClassKeyRing& keys, const BackupFileEntry& entry);
     void noteWritten(const std::filesystem::path& path);
     void removeWritten();
 

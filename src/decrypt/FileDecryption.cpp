@@ -3,7 +3,6 @@
 #include "platform/File.h"
 #include "platform/OutputFile.h"
 
-#include <memory>
 #include <openssl/evp.h>
 #include <vector>
 
@@ -13,10 +12,6 @@ namespace {
 
 constexpr std::size_t kChunkSize = kDecryptChunkSize;
 static_assert(kChunkSize % kAesBlockSize == 0);
-
-struct CipherContextFree {
-    void operator()(EVP_CIPHER_CTX* ctx) const { EVP_CIPHER_CTX_free(ctx); }
-};
 
 // The output file, created at the first write (or at the commit of an empty
 // file): creating files in one folder takes the folder's lock, so a worker
@@ -67,18 +62,6 @@ private:
     bool m_committed = false;
 };
 
-// One buffer per thread, reused for every file: it stays in that core's cache.
-std::vector<unsigned char>& chunkBuffer() {
-    thread_local std::vector<unsigned char> buffer(kChunkSize);
-    return buffer;
-}
-
-// One cipher context per thread, set up again for every file.
-EVP_CIPHER_CTX* cipherContext() {
-    thread_local std::unique_ptr<EVP_CIPHER_CTX, CipherContextFree> ctx(EVP_CIPHER_CTX_new());
-    return ctx.get();
-}
-
 // Length of the plain text once a valid PKCS#7 padding is taken off `block`
 // (the last block); the whole block when the padding is not valid.
 std::size_t unpaddedLength(const unsigned char* block) {
@@ -106,8 +89,19 @@ bool openSource(const std::filesystem::path& source, platform::InputFile& in, st
 
 } // namespace
 
-bool decryptFile(const std::filesystem::path& source, const std::filesystem::path& destination,
-                 std::string_view key, std::optional<std::uint64_t> plainSize, std::string& error) {
+void FileDecrypter::ContextFree::operator()(evp_cipher_ctx_st* context) const {
+    EVP_CIPHER_CTX_free(context);
+}
+
+// The buffer stays in the worker's core cache from file to file; the cipher
+// context is set up again for every file.
+FileDecrypter::FileDecrypter() : m_buffer(kChunkSize), m_context(EVP_CIPHER_CTX_new()) {}
+FileDecrypter::~FileDecrypter() = default;
+FileDecrypter::FileDecrypter(FileDecrypter&&) noexcept = default;
+FileDecrypter& FileDecrypter::operator=(FileDecrypter&&) noexcept = default;
+
+bool FileDecrypter::decrypt(const std::filesystem::path& source, const std::filesystem::path& destination,
+                            std::string_view key, std::optional<std::uint64_t> plainSize, std::string& error) {
     if (key.size() != kAes256KeySize) {
         error = "file key has " + std::to_string(key.size()) + " bytes, expected 32";
         return false;
@@ -120,7 +114,7 @@ bool decryptFile(const std::filesystem::path& source, const std::filesystem::pat
                 " bytes, not a whole number of cipher blocks)";
         return false;
     }
-    EVP_CIPHER_CTX* ctx = cipherContext();
+    EVP_CIPHER_CTX* ctx = m_context.get();
     const unsigned char zeroIv[kAesBlockSize] = {};
     if (!ctx || EVP_DecryptInit_ex(ctx, EVP_aes_256_cbc(), nullptr,
                                    reinterpret_cast<const unsigned char*>(key.data()), zeroIv) != 1) {
@@ -130,7 +124,7 @@ bool decryptFile(const std::filesystem::path& source, const std::filesystem::pat
     EVP_CIPHER_CTX_set_padding(ctx, 0);
 
     PendingOutput out(destination);
-    std::vector<unsigned char>& buffer = chunkBuffer();
+    std::vector<unsigned char>& buffer = m_buffer;
     std::uint64_t offset = 0;
     std::uint64_t written = 0;
     const std::uint64_t limit = plainSize.value_or(UINT64_MAX);
@@ -165,13 +159,13 @@ bool decryptFile(const std::filesystem::path& source, const std::filesystem::pat
     return out.commit(error);
 }
 
-bool copyStoredFile(const std::filesystem::path& source, const std::filesystem::path& destination,
-                    std::string& error) {
+bool FileDecrypter::copy(const std::filesystem::path& source, const std::filesystem::path& destination,
+                         std::string& error) {
     platform::InputFile in;
     std::uint64_t size = 0;
     if (!openSource(source, in, size, error)) return false;
     PendingOutput out(destination);
-    std::vector<unsigned char>& buffer = chunkBuffer();
+    std::vector<unsigned char>& buffer = m_buffer;
     for (std::uint64_t offset = 0; offset < size;) {
         const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(kChunkSize, size - offset));
         std::error_code ec;
@@ -183,6 +177,16 @@ bool copyStoredFile(const std::filesystem::path& source, const std::filesystem::
         offset += want;
     }
     return out.commit(error);
+}
+
+bool decryptFile(const std::filesystem::path& source, const std::filesystem::path& destination,
+                 std::string_view key, std::optional<std::uint64_t> plainSize, std::string& error) {
+    return FileDecrypter().decrypt(source, destination, key, plainSize, error);
+}
+
+bool copyStoredFile(const std::filesystem::path& source, const std::filesystem::path& destination,
+                    std::string& error) {
+    return FileDecrypter().copy(source, destination, error);
 }
 
 } // namespace orvelle::decrypt

@@ -1,14 +1,18 @@
 #pragma once
 /// Decrypts one stored file: AES-256-CBC with a zero IV, PKCS#7 padding
 /// removed, the result cut to the recorded plain size. Streams through a fixed
-/// buffer of kDecryptChunkSize per thread, decrypted in place, so file size
-/// does not matter. Safe to call from several threads at once.
+/// buffer of kDecryptChunkSize, decrypted in place, so file size does not
+/// matter.
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+struct evp_cipher_ctx_st;
 
 namespace orvelle::decrypt {
 
@@ -20,15 +24,42 @@ constexpr std::size_t kAes256KeySize = 32;
 /// the calls per chunk cost little next to that. A multiple of the block size.
 constexpr std::size_t kDecryptChunkSize = 64 << 10;
 
+/// The buffer and cipher context that decrypting and copying reuse for every
+/// file. One per worker thread, owned by the worker's caller (a thread_local
+/// with a destructor would end the thread badly with some runtimes); not to
+/// be shared between threads.
+class FileDecrypter {
+public:
+    FileDecrypter();
+    ~FileDecrypter();
+    FileDecrypter(FileDecrypter&&) noexcept;
+    FileDecrypter& operator=(FileDecrypter&&) noexcept;
+
+    /// As decryptFile() below.
+    bool decrypt(const std::filesystem::path& source, const std::filesystem::path& destination,
+                 std::string_view key, std::optional<std::uint64_t> plainSize, std::string& error);
+    /// As copyStoredFile() below.
+    bool copy(const std::filesystem::path& source, const std::filesystem::path& destination, std::string& error);
+
+private:
+    struct ContextFree {
+        void operator()(evp_cipher_ctx_st* context) const;
+    };
+    std::vector<unsigned char> m_buffer;
+    std::unique_ptr<evp_cipher_ctx_st, ContextFree> m_context;
+};
+
 /// Decrypts `source` into `destination` (replaced) with the 32-byte `key`.
 /// When `plainSize` is given the output is cut to it, and a file that yields
 /// fewer bytes is reported as truncated. False with `error` set on failure;
-/// a partly written destination is removed.
+/// a partly written destination is removed. Safe to call from several threads
+/// at once (each call sets up its own FileDecrypter).
 bool decryptFile(const std::filesystem::path& source, const std::filesystem::path& destination,
                  std::string_view key, std::optional<std::uint64_t> plainSize, std::string& error);
 
 /// Copies `source` to `destination` (replaced) unchanged, for files stored
 /// without a key. False with `error` set on failure; a partial copy is removed.
+/// Safe to call from several threads at once.
 bool copyStoredFile(const std::filesystem::path& source, const std::filesystem::path& destination,
                     std::string& error);
 

@@ -3,6 +3,7 @@
 #include "decrypt/ClassKeyRing.h"
 #include "decrypt/FileDecryption.h"
 #include "decrypt/FileRecord.h"
+#include "platform/PathText.h"
 
 #include <memory>
 #include <sqlite3.h>
@@ -70,7 +71,9 @@ bool decryptManifestDb(const std::filesystem::path& backupFolder, const std::str
 bool listManifestDbFiles(const std::filesystem::path& manifestPath, const std::filesystem::path& backupFolder,
                          std::vector<BackupFileEntry>& out, std::string& error) {
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(manifestPath.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    // SQLite takes file names as UTF-8 on every system (not the wide native form).
+    const std::string name = platform::pathText(manifestPath);
+    const int rc = sqlite3_open_v2(name.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
     std::unique_ptr<sqlite3, DatabaseClose> db(raw);
     if (rc != SQLITE_OK) {
         error = "cannot open the decrypted manifest: " + std::string(sqlite3_errstr(rc));

@@ -16,11 +16,17 @@ unsigned workThreadCount() {
 
 std::size_t OrderedWork::run(std::size_t count, const Item& work, const Item& finished,
                              const StopCheck& stop) const {
+    return runOnWorkers(
+        count, [&work](std::size_t index, unsigned) { work(index); }, finished, stop);
+}
+
+std::size_t OrderedWork::runOnWorkers(std::size_t count, const WorkerItem& work, const Item& finished,
+                                      const StopCheck& stop) const {
     const std::size_t threads = std::min<std::size_t>(m_threads, count);
     if (threads <= 1) {
         std::size_t index = 0;
         for (; index < count && !stop(); ++index) {
-            work(index);
+            work(index, 0);
             finished(index);
         }
         return index;
@@ -35,7 +41,7 @@ std::size_t OrderedWork::run(std::size_t count, const Item& work, const Item& fi
 
     // A worker finishes every item it has taken before it ends, so an item
     // that is not done once all workers have ended was never started.
-    auto worker = [&] {
+    auto worker = [&](unsigned number) {
         while (!stopping.load()) {
             if (stop()) {
                 stopping = true;
@@ -43,7 +49,7 @@ std::size_t OrderedWork::run(std::size_t count, const Item& work, const Item& fi
             }
             const std::size_t index = next.fetch_add(1);
             if (index >= count) break;
-            work(index);
+            work(index, number);
             std::lock_guard lock(mutex);
             done[index] = 1;
             changed.notify_all();
@@ -56,13 +62,13 @@ std::size_t OrderedWork::run(std::size_t count, const Item& work, const Item& fi
     workers.reserve(threads);
     try {
         for (std::size_t i = 0; i < threads; ++i)
-            workers.emplace_back(worker);
+            workers.emplace_back(worker, static_cast<unsigned>(i));
     } catch (const std::system_error&) {
         // The system has no thread to spare: go on with those that started.
         std::lock_guard lock(mutex);
         running -= threads - workers.size();
     }
-    if (workers.empty()) return OrderedWork(1).run(count, work, finished, stop);
+    if (workers.empty()) return OrderedWork(1).runOnWorkers(count, work, finished, stop);
 
     std::size_t index = 0;
     for (; index < count; ++index) {

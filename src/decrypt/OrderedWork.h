@@ -19,6 +19,8 @@ unsigned workThreadCount();
 class OrderedWork {
 public:
     using Item = std::function<void(std::size_t index)>;
+    /// A work item that is also told which worker runs it (0 .. threads() - 1).
+    using WorkerItem = std::function<void(std::size_t index, unsigned worker)>;
     using StopCheck = std::function<bool()>;
 
     /// `threads` workers (1 = everything on the calling thread).
@@ -33,6 +35,15 @@ public:
     /// items were finished (always the first ones); every worker has ended by
     /// then.
     std::size_t run(std::size_t count, const Item& work, const Item& finished, const StopCheck& stop) const;
+
+    /// As run(), with `work` told the number of the worker that runs it: one
+    /// worker runs one item at a time, so per-worker state (buffers, cipher
+    /// contexts) can sit in a slot the caller owns, indexed by that number.
+    std::size_t runOnWorkers(std::size_t count, const WorkerItem& work, const Item& finished,
+                             const StopCheck& stop) const;
+
+    /// How many workers run() uses at most.
+    unsigned threads() const { return m_threads; }
 
 private:
     unsigned m_threads;

@@ -8,10 +8,13 @@
 #include "decrypt/BackupDecrypter.h"
 #include "decrypt/OrderedWork.h"
 #include "decrypt/PasswordInput.h"
+#include "platform/PathText.h"
+#include "platform/ProgramStart.h"
 #include "platform/Signals.h"
 
-#include <cstring>
 #include <iostream>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -24,13 +27,17 @@ constexpr const char* kUsage =
 
 int main(int argc, char** argv) {
     using namespace orvelle;
-    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    // The protocol's lines must reach the parent without a "\r" added on Windows.
+    platform::useUtf8Output();
+    const std::vector<std::string> arguments = platform::utf8Arguments(argc, argv);
+    const std::size_t count = arguments.size();
+    if (count == 2 && (arguments[1] == "--help" || arguments[1] == "-h")) {
         std::cout << kUsage;
         return kDecryptExitOk;
     }
-    if (argc != 3) {
+    if (count != 3) {
         std::cerr << kUsage;
-        if (argc > 3) std::cerr << "The password is read from standard input, not from the command line.\n";
+        if (count > 3) std::cerr << "The password is read from standard input, not from the command line.\n";
         return kDecryptExitUsage;
     }
     std::optional<std::string> password = decrypt::readPassword(std::cin);
@@ -39,7 +46,8 @@ int main(int argc, char** argv) {
         return kDecryptExitUsage;
     }
     platform::catchInterrupts();
-    decrypt::BackupDecrypter decrypter(argv[1], argv[2], std::cout, std::cout, decrypt::workThreadCount());
+    decrypt::BackupDecrypter decrypter(platform::utf8Path(arguments[1]), platform::utf8Path(arguments[2]), std::cout,
+                                       std::cout, decrypt::workThreadCount());
     std::string error;
     switch (decrypter.run(*password, error)) {
     case decrypt::BackupDecrypter::Outcome::Ok:

@@ -217,7 +217,10 @@ void ExportJob::copyOut(const std::string& storedPath, const std::filesystem::pa
         if (!m_fileFinishedReported) report(100, kStatusOk, target);
         return;
     }
-    // A partial copy is of no use to anyone: remove the file this export created.
+    // A partial copy is of no use to anyone: remove the file this export
+    // created, closed first (Windows does not delete a file still open).
+    std::error_code ignored;
+    file.close(ignored);
     platform::removeFile(target);
     if (!m_fileFinishedReported && status != kStatusStopped) report(100, status, target);
 }

@@ -2,13 +2,30 @@
 
 #include <cstdlib>
 
+#ifdef _WIN32
+#include "platform/WindowsInternal.h"
+
+#include <windows.h>
+#endif
+
 namespace orvelle::platform {
 
 namespace {
 std::filesystem::path fromEnvironment(const char* name) {
 #ifdef _WIN32
-    if (const wchar_t* value = ::_wgetenv(std::filesystem::path(name).wstring().c_str()); value && *value)
+    // The process environment itself, in UTF-16: the C runtime's copy is
+    // narrowed through the ANSI code page and misses later changes.
+    const std::wstring wideName = windows::widen(name);
+    std::wstring value(256, L'\0');
+    DWORD length = ::GetEnvironmentVariableW(wideName.c_str(), value.data(), static_cast<DWORD>(value.size()));
+    if (length >= value.size()) {
+        value.assign(length, L'\0');
+        length = ::GetEnvironmentVariableW(wideName.c_str(), value.data(), static_cast<DWORD>(value.size()));
+    }
+    if (length > 0 && length < value.size()) {
+        value.resize(length);
         return std::filesystem::path(value);
+    }
 #else
     if (const char* value = std::getenv(name); value && *value) return std::filesystem::path(value);
 #endif

@@ -22,7 +22,7 @@ public:
 
     /// Opens `path` read-only. False (with `ec` set) when it cannot be opened.
     bool open(const std::filesystem::path& path, std::error_code& ec);
-    bool isOpen() const { return m_fd >= 0; }
+    bool isOpen() const { return m_handle != -1; }
     void close();
 
     /// Size in bytes at the time of the call.
@@ -34,7 +34,9 @@ public:
 
 private:
     friend class OutputFile; // copies between two open files inside the system
-    int m_fd = -1;
+    /// The system's handle: a file descriptor on POSIX systems, a HANDLE on
+    /// Windows; -1 (INVALID_HANDLE_VALUE there) when closed.
+    std::intptr_t m_handle = -1;
 };
 
 /// Reads the whole file into `out`. False with `ec` set on failure.

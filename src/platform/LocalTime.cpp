@@ -1,46 +1,36 @@
 #include "platform/LocalTime.h"
 
-#include <ctime>
+#include "platform/LocalTimeInternal.h"
+
+// The UTC arithmetic needs no system call; the local-time bodies live in
+// LocalTimePosix.cpp and LocalTimeWindows.cpp.
 
 namespace orvelle::platform {
 
-namespace {
-bool fill(const std::tm& tm, CalendarTime& out) {
-    out.year = tm.tm_year + 1900;
-    out.month = tm.tm_mon + 1;
-    out.day = tm.tm_mday;
-    out.hour = tm.tm_hour;
-    out.minute = tm.tm_min;
-    out.second = tm.tm_sec;
-    return true;
-}
-// Years beyond 9999 do not fit the record texts; treat them as unrepresentable.
-constexpr std::int64_t kMaxUnix = 253402300799;     // 9999-12-31 23:59:59
-constexpr std::int64_t kMinUnix = -62135596800;     // 0001-01-01 00:00:00
-} // namespace
-
-bool breakDownLocal(std::int64_t unixSeconds, CalendarTime& out) {
-    if (unixSeconds < kMinUnix || unixSeconds > kMaxUnix) return false;
-    std::time_t t = static_cast<std::time_t>(unixSeconds);
-    std::tm tm{};
-#ifdef _WIN32
-    if (localtime_s(&tm, &t) != 0) return false;
-#else
-    if (!localtime_r(&t, &tm)) return false;
-#endif
-    return fill(tm, out);
-}
-
 bool breakDownUtc(std::int64_t unixSeconds, CalendarTime& out) {
     if (unixSeconds < kMinUnix || unixSeconds > kMaxUnix) return false;
-    std::time_t t = static_cast<std::time_t>(unixSeconds);
-    std::tm tm{};
-#ifdef _WIN32
-    if (gmtime_s(&tm, &t) != 0) return false;
-#else
-    if (!gmtime_r(&t, &tm)) return false;
-#endif
-    return fill(tm, out);
+    // Civil from days (proleptic Gregorian), Howard Hinnant's algorithm.
+    std::int64_t days = unixSeconds / 86400;
+    std::int64_t seconds = unixSeconds % 86400;
+    if (seconds < 0) {
+        seconds += 86400;
+        --days;
+    }
+    days += 719468;
+    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    const std::int64_t doe = days - era * 146097;
+    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const std::int64_t mp = (5 * doy + 2) / 153;
+    const std::int64_t day = doy - (153 * mp + 2) / 5 + 1;
+    const std::int64_t month = mp < 10 ? mp + 3 : mp - 9;
+    out.year = static_cast<int>(yoe + era * 400 + (month <= 2 ? 1 : 0));
+    out.month = static_cast<int>(month);
+    out.day = static_cast<int>(day);
+    out.hour = static_cast<int>(seconds / 3600);
+    out.minute = static_cast<int>(seconds / 60 % 60);
+    out.second = static_cast<int>(seconds % 60);
+    return true;
 }
 
 std::int64_t unixTimeFromUtc(const CalendarTime& t) {
@@ -55,16 +45,14 @@ std::int64_t unixTimeFromUtc(const CalendarTime& t) {
     return days * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
 }
 
-int standardBiasMinutes() {
-#ifdef _WIN32
-    long tz = 0;
-    _get_timezone(&tz);
-    return static_cast<int>(tz / 60);
-#else
-    tzset();
-    // POSIX `timezone` is seconds west of UTC for standard time.
-    return static_cast<int>(timezone / 60);
-#endif
+bool fillFromTm(const std::tm& tm, CalendarTime& out) {
+    out.year = tm.tm_year + 1900;
+    out.month = tm.tm_mon + 1;
+    out.day = tm.tm_mday;
+    out.hour = tm.tm_hour;
+    out.minute = tm.tm_min;
+    out.second = tm.tm_sec;
+    return true;
 }
 
 } // namespace orvelle::platform

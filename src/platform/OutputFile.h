@@ -29,7 +29,7 @@ public:
     /// that no file is ever replaced. False with `ec` set otherwise
     /// (std::errc::file_exists when the name is taken).
     bool createNew(const std::filesystem::path& path, std::error_code& ec);
-    bool isOpen() const { return m_fd >= 0; }
+    bool isOpen() const { return m_handle != -1; }
     /// Closes the file; false with `ec` set when the last writes failed.
     bool close(std::error_code& ec);
 
@@ -42,9 +42,11 @@ public:
     bool copyFrom(const InputFile& in, std::uint64_t offset, std::size_t length);
 
 private:
-    /// Opens `path` for writing, created when missing, with the extra open flags.
-    bool openWith(const std::filesystem::path& path, int flags, std::error_code& ec);
-    int m_fd = -1;
+    /// Opens `path` for writing: created when missing and truncated when
+    /// `replace`, otherwise created only where nothing of that name exists.
+    bool openWith(const std::filesystem::path& path, bool replace, bool hidden, std::error_code& ec);
+    /// The system's handle, as in InputFile; -1 when closed.
+    std::intptr_t m_handle = -1;
 };
 
 /// Deletes the file `path`; true when it is gone afterwards.

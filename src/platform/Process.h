@@ -46,17 +46,27 @@ public:
     /// True while the child has not ended (does not block).
     bool running();
     /// Waits for the child to end; its exit code, or 128 + signal number when
-    /// a signal ended it, or -1 when there is no child.
+    /// a signal ended it, or -1 when there is no child. On Windows a child
+    /// that was asked to end and has not after a grace period is ended
+    /// forcibly here, with 128 + 15 as if SIGTERM had ended it.
     int wait();
-    /// Asks the child to end (it may clean up first).
+    /// Asks the child to end (it may clean up first). Does not block: SIGTERM
+    /// on POSIX systems; on Windows the stop event that the child's
+    /// catchInterrupts() watches (see Signals.h).
     void terminate();
 
 private:
     void closeOutput();
 
-    long m_pid = -1;
-    int m_input = -1;
-    int m_output = -1;
+    // The system's handles: a process id and file descriptors on POSIX
+    // systems, HANDLEs on Windows; -1 when absent.
+    std::intptr_t m_process = -1;
+    std::intptr_t m_input = -1;
+    std::intptr_t m_output = -1;
+#ifdef _WIN32
+    std::intptr_t m_stopEvent = -1; ///< set by terminate(): the child's catchInterrupts() watches it
+    std::uint64_t m_forceEndAt = 0; ///< GetTickCount64() when a child asked to end is ended; 0 until asked
+#endif
     bool m_ended = false;
     int m_exitCode = -1;
 };

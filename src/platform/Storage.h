@@ -13,8 +13,9 @@ namespace orvelle::platform {
 std::optional<std::uint64_t> freeBytes(const std::filesystem::path& path);
 
 /// Roots where a scratch folder may be made, in the order the system lists
-/// them: the logical drives (C:\, D:\, ...) on Windows; elsewhere the system's
-/// temporary folder, the one place every user may write.
+/// them: the fixed logical drives (C:\, D:\, ...) on Windows, leaving out
+/// removable, optical and network drives; elsewhere the system's temporary
+/// folder, the one place every user may write.
 std::vector<std::filesystem::path> scratchDriveRoots();
 
 /// Gives `folder` the hidden attribute where the system has one (Windows);

@@ -5,6 +5,7 @@
 #include "backup/encryption/EncryptedBackupListing.h"
 #include "backup/encryption/ScratchFolder.h"
 #include "platform/Folder.h"
+#include "platform/PathText.h"
 #include "platform/Process.h"
 #include "platform/ProgramFolder.h"
 
@@ -45,8 +46,9 @@ Status decryptBackup(const DecryptRun& run, std::string_view password, std::int3
     std::error_code ec;
     // Backup and output folder are separate arguments (quoted on Windows);
     // the password goes through standard input only.
-    if (!child.start(run.program, {run.backupFolder.string(), run.outputFolder.string()}, ec)) {
-        if (run.messages) run.messages("Error: cannot start " + run.program.string() + ": " + ec.message());
+    if (!child.start(run.program, {platform::pathText(run.backupFolder), platform::pathText(run.outputFolder)}, ec)) {
+        if (run.messages)
+            run.messages("Error: cannot start " + platform::pathText(run.program) + ": " + ec.message());
         tracker.finish();
         return kStatusInvalid;
     }

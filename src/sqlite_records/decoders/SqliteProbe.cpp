@@ -11,7 +11,9 @@ namespace orvelle {
 std::string immutableUri(const std::filesystem::path& path) {
     std::error_code ec;
     const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
-    const std::string text = (ec ? path : absolute).generic_string();
+    // UTF-8 whatever the system's narrow code page: SQLite reads URIs as UTF-8.
+    const std::u8string utf8 = (ec ? path : absolute).generic_u8string();
+    const std::string text(utf8.begin(), utf8.end());
     std::string uri = "file:";
     // "file:/C:/..." on Windows, "file:/home/..." elsewhere.
     if (text.empty() || text.front() != '/') uri += '/';

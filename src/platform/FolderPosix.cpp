@@ -1,3 +1,5 @@
+#ifndef _WIN32
+
 #include "platform/Folder.h"
 
 #include <dirent.h>
@@ -24,3 +26,5 @@ bool createFolders(const std::filesystem::path& folder) {
 }
 
 } // namespace orvelle::platform
+
+#endif

@@ -1,7 +1,10 @@
+#ifndef _WIN32
+
 #include "platform/Terminal.h"
 
 #include <cstdio>
 #include <iostream>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -13,6 +16,12 @@ bool standardInputIsTerminal() {
 
 bool standardErrorIsTerminal() {
     return ::isatty(STDERR_FILENO) == 1;
+}
+
+int standardErrorColumns() {
+    winsize size{};
+    if (::isatty(STDERR_FILENO) != 1 || ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) != 0) return 0;
+    return size.ws_col;
 }
 
 std::optional<std::string> readPasswordFromTerminal(const std::string& prompt) {
@@ -35,3 +44,5 @@ std::optional<std::string> readPasswordFromTerminal(const std::string& prompt) {
 }
 
 } // namespace orvelle::platform
+
+#endif

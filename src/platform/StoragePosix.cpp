@@ -1,3 +1,5 @@
+#ifndef _WIN32
+
 #include "platform/Storage.h"
 
 namespace orvelle::platform {
@@ -19,3 +21,5 @@ std::vector<std::filesystem::path> scratchDriveRoots() {
 void setHidden(const std::filesystem::path&) {}
 
 } // namespace orvelle::platform
+
+#endif

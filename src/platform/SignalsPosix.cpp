@@ -1,3 +1,5 @@
+#ifndef _WIN32
+
 #include "platform/Signals.h"
 
 #include <csignal>
@@ -35,3 +37,5 @@ int interruptCount() {
 }
 
 } // namespace orvelle::platform
+
+#endif

@@ -1,3 +1,5 @@
+#ifndef _WIN32
+
 #include "platform/ProgramFolder.h"
 
 #include <system_error>
@@ -12,3 +14,5 @@ std::filesystem::path executableFolder() {
 }
 
 } // namespace orvelle::platform
+
+#endif
