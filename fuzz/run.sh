@@ -14,7 +14,7 @@ cxx="$(command -v clang++-14 || command -v clang++)"
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER="$cc" -DCMAKE_CXX_COMPILER="$cxx" \
-  -DORVELLE_BUILD_FUZZ=ON -DORVELLE_BUILD_TESTS=OFF -DORVELLE_BUILD_BENCH=OFF >/dev/null
+  -DORVELLE_BUILD_FUZZ=ON -DORVELLE_BUILD_TESTS=OFF -DORVELLE_BUILD_BENCH=OFF -DORVELLE_BUILD_GUI=OFF >/dev/null
 cmake --build "$build" -j "$jobs" --target fuzz_sqlite_records fuzz_make_seeds
 
 corpus="$build/fuzz-corpus/sqlite_records"
