@@ -28,9 +28,14 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
+    /// Before start(): the child's standard error goes to the file `path`
+    /// (created, or emptied when it exists) instead of joining its standard
+    /// output, for callers that must tell the two apart.
+    void setErrorFile(const std::filesystem::path& path) { m_errorFile = path; }
+
     /// Starts `program` with `arguments` (not including the program itself).
     /// False with `ec` set when the pipes cannot be made or the program cannot
-    /// be started (missing, not executable).
+    /// be started (missing, not executable), or the error file cannot be made.
     bool start(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                std::error_code& ec);
 
@@ -69,6 +74,7 @@ private:
 #endif
     bool m_ended = false;
     int m_exitCode = -1;
+    std::filesystem::path m_errorFile; ///< empty: standard error joins standard output
 };
 
 /// One argument quoted for a Windows command line, so that the program's

@@ -55,6 +55,18 @@ bool ChildProcess::start(const std::filesystem::path& program, const std::vector
             closeFd(*fd);
         return false;
     }
+    int error = -1; // the error file, when one is asked for
+    if (!m_errorFile.empty()) {
+        do {
+            error = ::open(m_errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        } while (error < 0 && errno == EINTR);
+        if (error < 0) {
+            ec = {errno, std::system_category()};
+            for (int* fd : {&input[0], &input[1], &output[0], &output[1], &report[0], &report[1]})
+                closeFd(*fd);
+            return false;
+        }
+    }
     // Everything the child needs is built before fork: after it only
     // async-signal-safe calls are allowed.
     const std::string programText = program.string();
@@ -68,17 +80,18 @@ bool ChildProcess::start(const std::filesystem::path& program, const std::vector
     if (pid == 0) {
         ::dup2(input[0], STDIN_FILENO);
         ::dup2(output[1], STDOUT_FILENO);
-        ::dup2(output[1], STDERR_FILENO);
+        ::dup2(error >= 0 ? error : output[1], STDERR_FILENO);
         ::signal(SIGPIPE, SIG_DFL);
         ::execv(programText.c_str(), argv.data());
-        const int error = errno;
-        [[maybe_unused]] auto written = ::write(report[1], &error, sizeof error);
+        const int execError = errno;
+        [[maybe_unused]] auto written = ::write(report[1], &execError, sizeof execError);
         ::_exit(127);
     }
     const int forkError = errno;
     closeFd(input[0]);
     closeFd(output[1]);
     closeFd(report[1]);
+    closeFd(error);
     if (pid < 0) {
         closeFd(input[1]);
         closeFd(output[0]);

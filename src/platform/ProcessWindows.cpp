@@ -90,8 +90,9 @@ bool ChildProcess::start(const std::filesystem::path& program, const std::vector
     inheritable.nLength = sizeof inheritable;
     inheritable.bInheritHandle = TRUE;
     HANDLE inputRead = nullptr, inputWrite = nullptr, outputRead = nullptr, outputWrite = nullptr;
+    HANDLE errorFile = nullptr; // the error file, when one is asked for
     const auto closeAll = [&] {
-        for (HANDLE* handle : {&inputRead, &inputWrite, &outputRead, &outputWrite})
+        for (HANDLE* handle : {&inputRead, &inputWrite, &outputRead, &outputWrite, &errorFile})
             closeHandle(*handle);
     };
     if (!::CreatePipe(&inputRead, &inputWrite, &inheritable, 0) ||
@@ -101,6 +102,17 @@ bool ChildProcess::start(const std::filesystem::path& program, const std::vector
         ec = windows::lastError();
         closeAll();
         return false;
+    }
+    if (!m_errorFile.empty()) {
+        errorFile = ::CreateFileW(windows::longPath(m_errorFile).c_str(), GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inheritable, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (errorFile == INVALID_HANDLE_VALUE) {
+            errorFile = nullptr;
+            ec = windows::lastError();
+            closeAll();
+            return false;
+        }
     }
 
     // One command line, quoted so that the child's parser gives back the list.
@@ -112,13 +124,14 @@ bool ChildProcess::start(const std::filesystem::path& program, const std::vector
     std::wstring wideCommandLine = windows::widen(commandLine);
     const std::wstring programName = std::filesystem::path(program).make_preferred().wstring();
 
-    InheritedHandles inherited({inputRead, outputWrite});
+    InheritedHandles inherited(errorFile ? std::vector<HANDLE>{inputRead, outputWrite, errorFile}
+                                         : std::vector<HANDLE>{inputRead, outputWrite});
     STARTUPINFOEXW startup{};
     startup.StartupInfo.cb = inherited.list() ? sizeof startup : sizeof startup.StartupInfo;
     startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
     startup.StartupInfo.hStdInput = inputRead;
     startup.StartupInfo.hStdOutput = outputWrite;
-    startup.StartupInfo.hStdError = outputWrite;
+    startup.StartupInfo.hStdError = errorFile ? errorFile : outputWrite;
     startup.lpAttributeList = inherited.list();
     // Suspended until the stop event exists, so that the child always finds it.
     DWORD flags = CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT | CREATE_SUSPENDED;
@@ -136,6 +149,7 @@ bool ChildProcess::start(const std::filesystem::path& program, const std::vector
     ::CloseHandle(created.hThread);
     closeHandle(inputRead);
     closeHandle(outputWrite);
+    closeHandle(errorFile);
 
     m_process = valueOf(created.hProcess);
     m_input = valueOf(inputWrite);

@@ -5,10 +5,9 @@
 #include "backup/KnownFileIds.h"
 #include "core/Status.h"
 #include "support/BackupBuilder.h"
+#include "support/Environment.h"
 #include "support/TempFolder.h"
 
-#include <cstdlib>
-#include <ctime>
 #include <gtest/gtest.h>
 
 namespace orvelle {
@@ -25,10 +24,7 @@ public:
     ~ZoneGuard() { set("UTC"); }
 
 private:
-    static void set(const char* zone) {
-        ::setenv("TZ", zone, 1);
-        ::tzset();
-    }
+    static void set(const char* zone) { test::setTimeZone(zone); }
 };
 
 BackupInfo readBuilt(const BackupBuilder& builder, const TempFolder& temp, const std::string& name = "b") {

@@ -20,14 +20,13 @@ using test::TempFolder;
 class BackupCommands : public ::testing::Test {
 protected:
     void SetUp() override { test::makeDemoBackups(temp / "root"); }
-    std::string quoted(const std::filesystem::path& p) const { return "'" + p.string() + "'"; }
     std::filesystem::path recent() const { return temp / "root" / std::string(test::kDemoRecentFolder); }
     std::filesystem::path older() const { return temp / "root" / std::string(test::kDemoOlderFolder); }
     TempFolder temp;
 };
 
 TEST_F(BackupCommands, ListPrintsBackupsNewestFirst) {
-    const CliRun json = orvelle(temp, "list --json --backup-root " + quoted(temp / "root"));
+    const CliRun json = orvelle(temp, {"list", "--json", "--backup-root", test::arg(temp / "root")});
     ASSERT_EQ(json.exitCode, 0) << json.err;
     EXPECT_EQ(test::occurrences(json.out, "\"displayName\""), 2u);
     EXPECT_LT(json.out.find("Anna's iPhone"), json.out.find("Ben's iPad"));
@@ -35,22 +34,31 @@ TEST_F(BackupCommands, ListPrintsBackupsNewestFirst) {
                               "\"majorVersionAbove11\": false", "\"lastBackupDate\": \"2024-05-17 09:41:00\"",
                               "\"phoneNumber\": \"\"", "\"serialNumber\": \"DMPJ8XYZF182\""})
         EXPECT_NE(json.out.find(field), std::string::npos) << field;
-    EXPECT_NE(json.out.find("\"folder\": \"" + recent().string() + "\""), std::string::npos);
+    EXPECT_NE(json.out.find("\"folder\": \"" + test::jsonText(test::arg(recent())) + "\""), std::string::npos)
+        << json.out;
 
-    const CliRun table = orvelle(temp, "list", "ORVELLE_BACKUP_ROOT=" + quoted(temp / "root"));
+#ifdef _WIN32
+    // Windows names the roots itself: the demo backups, copied below %APPDATA%, are found there.
+    const auto appDataRoot = test::dataHome(temp) / "Apple Computer" / "MobileSync" / "Backup";
+    std::filesystem::create_directories(appDataRoot);
+    std::filesystem::copy(temp / "root", appDataRoot, std::filesystem::copy_options::recursive);
+    const CliRun table = orvelle(temp, {"list"}, {{"USERPROFILE", test::arg(temp / "profile")}});
+#else
+    const CliRun table = orvelle(temp, {"list"}, {{"ORVELLE_BACKUP_ROOT", test::arg(temp / "root")}});
+#endif
     ASSERT_EQ(table.exitCode, 0) << table.err;
     EXPECT_NE(table.out.find("2013-11-02 18:05:12  Ben's iPad"), std::string::npos) << table.out;
 
-    const CliRun empty = orvelle(temp, "list --json --backup-root " + quoted(temp / "nothing-here"));
+    const CliRun empty = orvelle(temp, {"list", "--json", "--backup-root", test::arg(temp / "nothing-here")});
     EXPECT_EQ(empty.exitCode, 0);
     EXPECT_EQ(empty.out, "[]\n");
 }
 
 TEST_F(BackupCommands, InfoReadsOneFolder) {
-    const CliRun run = orvelle(temp, "info --json " + quoted(older()));
+    const CliRun run = orvelle(temp, {"info", "--json", test::arg(older())});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.out.find("\"displayName\": \"Ben's iPad\""), std::string::npos) << run.out;
-    const CliRun missing = orvelle(temp, "info " + quoted(temp / "root"));
+    const CliRun missing = orvelle(temp, {"info", test::arg(temp / "root")});
     EXPECT_NE(missing.exitCode, 0);
     EXPECT_NE(missing.err.find("Info.plist"), std::string::npos) << missing.err;
 }
@@ -70,18 +78,18 @@ TEST_F(BackupCommands, FilesListsEveryCategoryOfBothLayouts) {
           "\"whatsapp-attachments\": {\n      \"count\": 2"}},
     };
     for (const auto& c : cases) {
-        const CliRun run = orvelle(temp, "files --json " + quoted(c.folder));
+        const CliRun run = orvelle(temp, {"files", "--json", test::arg(c.folder)});
         ASSERT_EQ(run.exitCode, 0) << run.err;
         for (const char* part : c.counts)
             EXPECT_NE(run.out.find(part), std::string::npos) << part << "\n" << run.out;
     }
-    const CliRun heic = orvelle(temp, "files --category camera-roll " + quoted(recent()));
+    const CliRun heic = orvelle(temp, {"files", "--category", "camera-roll", test::arg(recent())});
     EXPECT_NE(heic.out.find("IMG_0001.HEIC"), std::string::npos) << heic.out;
     EXPECT_EQ(heic.out.find("Photo Stream"), std::string::npos);
     const CliRun attachment =
-        orvelle(temp, "files --json --category message-attachments " + quoted(recent()));
+        orvelle(temp, {"files", "--json", "--category", "message-attachments", test::arg(recent())});
     EXPECT_NE(attachment.out.find("\"name\": \"IMG_1.JPG\""), std::string::npos) << attachment.out;
-    EXPECT_NE(orvelle(temp, "files --category calendar " + quoted(recent())).exitCode, 0);
+    EXPECT_NE(orvelle(temp, {"files", "--category", "calendar", test::arg(recent())}).exitCode, 0);
 }
 
 TEST_F(BackupCommands, FilesRefusesWhatItCannotRead) {
@@ -89,16 +97,16 @@ TEST_F(BackupCommands, FilesRefusesWhatItCannotRead) {
     test::BackupBuilder encrypted;
     encrypted.addFile("HomeDomain", "Library/AddressBook/AddressBook.sqlitedb", std::string(600, '\x8e'));
     encrypted.build(temp / "encrypted");
-    const CliRun enc = orvelle(temp, "files " + quoted(temp / "encrypted"));
+    const CliRun enc = orvelle(temp, {"files", test::arg(temp / "encrypted")});
     EXPECT_EQ(enc.exitCode, 1);
     EXPECT_NE(enc.err.find("encrypted"), std::string::npos) << enc.err;
-    const CliRun list = orvelle(temp, "list --json --backup-root " + quoted(temp.path()));
+    const CliRun list = orvelle(temp, {"list", "--json", "--backup-root", test::arg(temp.path())});
     EXPECT_NE(list.out.find("\"encrypted\": true"), std::string::npos) << list.out;
 
     test::BackupBuilder noManifest;
     noManifest.setManifest(test::ManifestKind::None);
     noManifest.build(temp / "no-manifest");
-    const CliRun none = orvelle(temp, "files " + quoted(temp / "no-manifest"));
+    const CliRun none = orvelle(temp, {"files", test::arg(temp / "no-manifest")});
     EXPECT_EQ(none.exitCode, 1);
     EXPECT_NE(none.err.find("no manifest"), std::string::npos) << none.err;
 
@@ -107,7 +115,8 @@ TEST_F(BackupCommands, FilesRefusesWhatItCannotRead) {
     older.build(temp / "truncated");
     const std::string mbdb = test::readFile(temp / "truncated" / "Manifest.mbdb");
     test::writeFile(temp / "truncated" / "Manifest.mbdb", mbdb.substr(0, mbdb.size() - 10));
-    const CliRun truncated = orvelle(temp, "files --category camera-roll " + quoted(temp / "truncated"));
+    const CliRun truncated =
+        orvelle(temp, {"files", "--category", "camera-roll", test::arg(temp / "truncated")});
     EXPECT_EQ(truncated.exitCode, 1);
     EXPECT_NE(truncated.err.find("truncated"), std::string::npos) << truncated.err;
     EXPECT_NE(truncated.out.find("Camera Roll (3)"), std::string::npos) << truncated.out;

@@ -19,15 +19,13 @@ class EncryptedCommands : public ::testing::Test {
 protected:
     /// `orvelle COMMAND` with the data folder inside the temp folder and
     /// `inputLine` on standard input; its standard output and error together.
-    test::CliRun sh(const std::string& command, const std::string& inputLine) {
-        test::CliRun run = test::orvelle(temp, command, "", inputLine);
+    test::CliRun joined(const std::vector<std::string>& command, const std::string& inputLine) {
+        test::CliRun run = test::orvelle(temp, command, {}, inputLine);
         run.out += run.err;
         return run;
     }
-    static std::string q(const fs::path& p) { return "'" + p.string() + "'"; }
-    fs::path xdg() const { return temp / "xdg"; }
     fs::path scratchCopy() const {
-        return xdg() / "QuorilOrvelle" / "QuorilTempFile" / "QuorilOrvelleBackupPath";
+        return test::dataHome(temp) / "QuorilOrvelle" / "QuorilTempFile" / "QuorilOrvelleBackupPath";
     }
 
     test::TempFolder temp{"orvelle-cli-decrypt"};
@@ -48,17 +46,18 @@ TEST_F(EncryptedCommands, DecryptWritesTheCopyAndRefusesAWrongPassword) {
     const fs::path out = temp / "my copy";
 
     const test::CliRun wrong =
-        sh("decrypt --password-stdin " + q(temp / "enc backup") + " " + q(out), "nope");
+        joined({"decrypt", "--password-stdin", test::arg(temp / "enc backup"), test::arg(out)}, "nope");
     EXPECT_EQ(wrong.exitCode, 1);
     EXPECT_NE(wrong.out.find("wrong password"), std::string::npos) << wrong.out;
     EXPECT_TRUE(!fs::exists(out) || fs::is_empty(out));
 
-    const test::CliRun noFlag = sh("decrypt " + q(temp / "enc backup") + " " + q(out), "orvelle");
+    const test::CliRun noFlag =
+        joined({"decrypt", test::arg(temp / "enc backup"), test::arg(out)}, "orvelle");
     EXPECT_EQ(noFlag.exitCode, 1);
     EXPECT_NE(noFlag.out.find("--password-stdin"), std::string::npos) << noFlag.out;
 
     const test::CliRun ok =
-        sh("decrypt --password-stdin " + q(temp / "enc backup") + " " + q(out), "orvelle");
+        joined({"decrypt", "--password-stdin", test::arg(temp / "enc backup"), test::arg(out)}, "orvelle");
     ASSERT_EQ(ok.exitCode, 0) << ok.out;
     for (const auto& f : files)
         EXPECT_EQ(test::readFile(out / f.fileId()), f.content);
@@ -70,22 +69,24 @@ TEST_F(EncryptedCommands, FilesOnAnEncryptedBackupListsWhatThePlainOneHolds) {
     const fs::path encrypted = temp / "encrypted-root" / "encrypted";
     test::writeEncryptedBackup(plain, encrypted, test::ManifestKind::Db, test::sampleFixtureFiles());
 
-    const test::CliRun list = sh("list --json --backup-root " + q(temp / "encrypted-root"), "");
+    const test::CliRun list =
+        joined({"list", "--json", "--backup-root", test::arg(temp / "encrypted-root")}, "");
     ASSERT_EQ(list.exitCode, 0) << list.out;
     EXPECT_NE(list.out.find("\"encrypted\": true"), std::string::npos) << list.out;
 
-    const test::CliRun plainFiles = sh("files --json " + q(plain), "");
+    const test::CliRun plainFiles = joined({"files", "--json", test::arg(plain)}, "");
     ASSERT_EQ(plainFiles.exitCode, 0) << plainFiles.out;
-    const test::CliRun encryptedFiles = sh("files --json --password-stdin " + q(encrypted), "orvelle");
+    const test::CliRun encryptedFiles =
+        joined({"files", "--json", "--password-stdin", test::arg(encrypted)}, "orvelle");
     ASSERT_EQ(encryptedFiles.exitCode, 0) << encryptedFiles.out;
     const auto expected = namesAndSizes(plainFiles.out);
     EXPECT_FALSE(expected.empty());
     EXPECT_EQ(namesAndSizes(encryptedFiles.out), expected);
-    EXPECT_NE(encryptedFiles.out.find(scratchCopy().string()), std::string::npos)
+    EXPECT_NE(encryptedFiles.out.find(test::jsonText(test::arg(scratchCopy()))), std::string::npos)
         << "stored paths point into the decrypted copy";
     EXPECT_TRUE(fs::is_empty(scratchCopy())) << "the copy does not outlive the command";
 
-    const test::CliRun wrong = sh("files --password-stdin " + q(encrypted), "wrong");
+    const test::CliRun wrong = joined({"files", "--password-stdin", test::arg(encrypted)}, "wrong");
     EXPECT_EQ(wrong.exitCode, 1);
     EXPECT_NE(wrong.out.find("wrong password"), std::string::npos) << wrong.out;
 }
@@ -93,7 +94,8 @@ TEST_F(EncryptedCommands, FilesOnAnEncryptedBackupListsWhatThePlainOneHolds) {
 TEST_F(EncryptedCommands, ACopyLeftByAnInterruptedRunIsRemovedAtTheNextStart) {
     test::writeFile(scratchCopy() / "3d0d7e5fb2ce288813306e4d4636395e047a3d28", "left behind");
     test::makeDemoBackups(temp / "root");
-    const test::CliRun files = sh("files " + q(temp / "root" / std::string(test::kDemoRecentFolder)), "");
+    const test::CliRun files =
+        joined({"files", test::arg(temp / "root" / std::string(test::kDemoRecentFolder))}, "");
     EXPECT_EQ(files.exitCode, 0) << files.out;
     EXPECT_TRUE(fs::is_empty(scratchCopy()));
 }

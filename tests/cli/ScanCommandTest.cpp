@@ -59,8 +59,8 @@ TEST(ScanCommand, PlainDemoBackupJson) {
     TempFolder temp;
     test::makeDemoBackups(temp / "root");
     const auto folder = temp / "root" / std::string(test::kDemoRecentFolder);
-    expectDemoScan(test::orvelle(temp, "scan --json '" + folder.string() + "'"));
-    const CliRun table = test::orvelle(temp, "scan --categories contacts,notes '" + folder.string() + "'");
+    expectDemoScan(test::orvelle(temp, {"scan", "--json", test::arg(folder)}));
+    const CliRun table = test::orvelle(temp, {"scan", "--categories", "contacts,notes", test::arg(folder)});
     ASSERT_EQ(table.exitCode, 0) << table.err;
     std::string words; // the table with runs of blanks made one
     for (const char c : table.out)
@@ -72,10 +72,10 @@ TEST(ScanCommand, PlainDemoBackupJson) {
 TEST(ScanCommand, EncryptedDemoBackupJsonWithThePasswordOnStandardInput) {
     TempFolder temp;
     const auto folder = test::makeEncryptedDemoBackup(temp / "root");
-    const CliRun run = test::orvelle(temp, "scan --json --password-stdin '" + folder.string() + "'", "",
+    const CliRun run = test::orvelle(temp, {"scan", "--json", "--password-stdin", test::arg(folder)}, {},
                                      std::string(test::kDemoPassword));
     expectDemoScan(run);
-    const CliRun wrong = test::orvelle(temp, "scan --password-stdin '" + folder.string() + "'", "", "wrong");
+    const CliRun wrong = test::orvelle(temp, {"scan", "--password-stdin", test::arg(folder)}, {}, "wrong");
     EXPECT_EQ(wrong.exitCode, 1);
     EXPECT_TRUE(wrong.out.empty());
 }
@@ -83,9 +83,8 @@ TEST(ScanCommand, EncryptedDemoBackupJsonWithThePasswordOnStandardInput) {
 TEST(ScanCommand, AnUnknownCategoryIsAUsageError) {
     TempFolder temp;
     test::makeDemoBackups(temp / "root");
-    const CliRun run =
-        test::orvelle(temp, "scan --categories contacts,faxes '" +
-                                (temp / "root" / std::string(test::kDemoRecentFolder)).string() + "'");
+    const CliRun run = test::orvelle(temp, {"scan", "--categories", "contacts,faxes",
+                                            test::arg(temp / "root" / std::string(test::kDemoRecentFolder))});
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_NE(run.err.find("faxes"), std::string::npos);
 }

@@ -1,10 +1,11 @@
 #include "core/AppleTime.h"
 #include "core/Text.h"
 
+#include "support/Environment.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
+#include <cstdint>
 
 namespace orvelle {
 namespace {
@@ -37,15 +38,12 @@ TEST(Text, CaseInsensitiveCompare) {
 }
 
 TEST(AppleTime, FormatsLocalTime) {
-    ::setenv("TZ", "UTC", 1);
-    ::tzset();
+    test::ScopedTimeZone utc("UTC");
     EXPECT_EQ(appleTimeText(0), "2001-01-01 00:00:00");
     EXPECT_EQ(unixTimeText(0), "1970-01-01 00:00:00");
-    ::setenv("TZ", "CET-1", 1);
-    ::tzset();
+    test::setTimeZone("CET-1");
     EXPECT_EQ(appleTimeText(0), "2001-01-01 01:00:00");
-    ::setenv("TZ", "UTC", 1);
-    ::tzset();
+    test::setTimeZone("UTC");
     EXPECT_EQ(appleTimeText(INT64_MAX), "");
 }
 

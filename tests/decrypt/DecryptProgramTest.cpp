@@ -7,12 +7,15 @@
 #include "support/TempFolder.h"
 
 #include <algorithm>
-#include <fcntl.h>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace orvelle::test {
 namespace {
@@ -205,6 +208,10 @@ TEST_F(DecryptProgram, AFailurePartWayRemovesWhatItWrote) {
 }
 
 TEST_F(DecryptProgram, AnInterruptedRunRemovesWhatItWrote) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the run is held part-way by a FIFO among the stored files, and Windows has no FIFOs "
+                    "in the file system";
+#else
     writeEncryptedBackup(plain, backup, ManifestKind::Mbdb, files);
     // The last stored file is a pipe: the program blocks on it until the test
     // has asked it to end, so the request arrives part-way, every time.
@@ -231,6 +238,7 @@ TEST_F(DecryptProgram, AnInterruptedRunRemovesWhatItWrote) {
     ::close(writer);
     EXPECT_EQ(child.wait(), kDecryptExitInterrupted) << seen;
     EXPECT_TRUE(filesIn(output).empty()) << seen;
+#endif
 }
 
 TEST_F(DecryptProgram, ThePasswordIsNeverTakenFromTheCommandLine) {

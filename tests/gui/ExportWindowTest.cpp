@@ -162,9 +162,13 @@ private slots:
         QVERIFY(startExport(nullptr, *m_scan->run, m_scan->displayName));
         QCOMPARE(DialogScript::pendingAnswers(), 0);
 
+#ifdef _WIN32
+        const fs::path program = ORVELLE_BIN_DIR "/orvelle.exe";
+#else
+        const fs::path program = ORVELLE_BIN_DIR "/orvelle";
+#endif
         const orvelle::test::CliRun cliRun = orvelle::test::runProgram(
-            ORVELLE_BIN_DIR "/orvelle", out,
-            "export '" + m_catalogue->recentBackup().string() + "' '" + cli.string() + "'");
+            program, out, {"export", orvelle::test::arg(m_catalogue->recentBackup()), orvelle::test::arg(cli)});
         QVERIFY2(cliRun.exitCode == 0, cliRun.err.c_str());
 
         const auto guiTree = exportedTree(gui);

@@ -1,26 +1,14 @@
 #include "platform/AppFolders.h"
 
-#include <cstdlib>
+#include "support/Environment.h"
+
 #include <gtest/gtest.h>
-#include <optional>
 #include <string>
 
 namespace orvelle::platform {
 namespace {
 
-/// Sets (or unsets) an environment variable for one scope.
-class EnvGuard {
-public:
-    EnvGuard(const char* name, const char* value) : m_name(name) {
-        if (const char* old = std::getenv(name)) m_old = old;
-        value ? ::setenv(name, value, 1) : ::unsetenv(name);
-    }
-    ~EnvGuard() { m_old ? ::setenv(m_name, m_old->c_str(), 1) : ::unsetenv(m_name); }
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
+using EnvGuard = test::ScopedVariable;
 
 #if !defined(_WIN32) && !defined(__APPLE__)
 TEST(AppFolders, LinuxDataFolderFollowsXdg) {
@@ -42,6 +30,25 @@ TEST(AppFolders, LinuxBackupRootComesFromTheEnvironment) {
     EnvGuard none("ORVELLE_BACKUP_ROOT", nullptr);
     EXPECT_TRUE(defaultBackupRoots().empty());
     EnvGuard empty("ORVELLE_BACKUP_ROOT", "");
+    EXPECT_TRUE(defaultBackupRoots().empty());
+}
+#endif
+
+#ifdef _WIN32
+TEST(AppFolders, WindowsFoldersFollowAppDataAndTheProfile) {
+    EnvGuard appData("APPDATA", "C:\\Users\\anna\\AppData\\Roaming");
+    EnvGuard profile("USERPROFILE", "C:\\Users\\anna");
+    const std::filesystem::path roaming = "C:\\Users\\anna\\AppData\\Roaming";
+    EXPECT_EQ(roamingAppDataFolder(), roaming);
+    EXPECT_EQ(dataFolder(), roaming / "QuorilOrvelle");
+    EXPECT_EQ(defaultBackupRoots(),
+              (std::vector<std::filesystem::path>{roaming / "Apple Computer" / "MobileSync" / "Backup",
+                                                  std::filesystem::path("C:\\Users\\anna") / "Apple" /
+                                                      "MobileSync" / "Backup"}));
+    EnvGuard noAppData("APPDATA", nullptr);
+    EXPECT_TRUE(dataFolder().empty());
+    EXPECT_EQ(defaultBackupRoots().size(), 1u);
+    EnvGuard noProfile("USERPROFILE", nullptr);
     EXPECT_TRUE(defaultBackupRoots().empty());
 }
 #endif

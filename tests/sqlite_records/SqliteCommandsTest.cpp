@@ -5,11 +5,9 @@
 #include "support/CliRun.h"
 #include "support/TempFolder.h"
 
-#include <cstdio>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 namespace orvelle {
@@ -44,23 +42,22 @@ protected:
         fixture.deleteWhere("jottings", "id IN (5, 17)");
         fixture.close();
     }
-    std::string quoted(const std::filesystem::path& path) const { return "'" + path.string() + "'"; }
 
     test::TempFolder folder;
     std::filesystem::path db;
 };
 
 TEST_F(SqliteCommandsTest, TablesListsRootPagesAndColumnCounts) {
-    const CliRun run = orvelle(folder, "sqlite tables " + quoted(db));
+    const CliRun run = orvelle(folder, {"sqlite", "tables", test::arg(db)});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "jottings\troot page 2\t5 columns\n");
-    const CliRun json = orvelle(folder, "sqlite tables --json " + quoted(db));
+    const CliRun json = orvelle(folder, {"sqlite", "tables", "--json", test::arg(db)});
     ASSERT_EQ(json.exitCode, 0) << json.err;
     EXPECT_NE(json.out.find("\"rootPage\": 2"), std::string::npos) << json.out;
 }
 
 TEST_F(SqliteCommandsTest, CarveAsJsonGivesLiveAndDeletedRows) {
-    const CliRun run = orvelle(folder, "sqlite carve " + quoted(db) + " --table jottings --json");
+    const CliRun run = orvelle(folder, {"sqlite", "carve", test::arg(db), "--table", "jottings", "--json"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const auto rows = lines(run.out);
     int live = 0;
@@ -84,7 +81,7 @@ TEST_F(SqliteCommandsTest, CarveAsJsonGivesLiveAndDeletedRows) {
 }
 
 TEST_F(SqliteCommandsTest, CarveAsTextMarksDeletedRows) {
-    const CliRun run = orvelle(folder, "sqlite carve " + quoted(db) + " --table jottings --deleted-only");
+    const CliRun run = orvelle(folder, {"sqlite", "carve", test::arg(db), "--table", "jottings", "--deleted-only"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const auto rows = lines(run.out);
     ASSERT_EQ(rows.size(), 2u) << run.out;
@@ -97,13 +94,13 @@ TEST_F(SqliteCommandsTest, CarveAsTextMarksDeletedRows) {
 
 TEST_F(SqliteCommandsTest, FailuresAreReportedWithAnExitCode) {
     test::writeFile(folder / "plain.txt", "not a database at all");
-    CliRun run = orvelle(folder, "sqlite carve " + quoted(folder / "plain.txt") + " --table T");
+    CliRun run = orvelle(folder, {"sqlite", "carve", test::arg(folder / "plain.txt"), "--table", "T"});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("not a SQLite database"), std::string::npos) << run.err;
-    run = orvelle(folder, "sqlite carve " + quoted(db) + " --table missing");
+    run = orvelle(folder, {"sqlite", "carve", test::arg(db), "--table", "missing"});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("no table missing"), std::string::npos) << run.err;
-    run = orvelle(folder, "sqlite tables " + quoted(folder / "absent.db"));
+    run = orvelle(folder, {"sqlite", "tables", test::arg(folder / "absent.db")});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("no such file"), std::string::npos) << run.err;
 }

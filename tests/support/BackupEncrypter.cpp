@@ -1,6 +1,7 @@
 #include "support/BackupEncrypter.h"
 
 #include "decrypt/KeyUnwrap.h"
+#include "platform/PathText.h"
 #include "support/TempFolder.h"
 
 #include <memory>
@@ -241,7 +242,7 @@ void BackupEncrypter::encryptManifestDbBackup(const fs::path& plain, const fs::p
     const fs::path work = out / "Manifest.db.work";
     fs::copy_file(plain / "Manifest.db", work, fs::copy_options::overwrite_existing);
     sqlite3* db = nullptr;
-    require(sqlite3_open(work.c_str(), &db) == SQLITE_OK, "open Manifest.db copy");
+    require(sqlite3_open(platform::pathText(work).c_str(), &db) == SQLITE_OK, "open Manifest.db copy");
     std::unique_ptr<sqlite3, decltype(&sqlite3_close)> guard(db, sqlite3_close);
     sqlite3_exec(db, "ALTER TABLE Files ADD COLUMN file BLOB", nullptr, nullptr, nullptr); // when missing
 

@@ -1,6 +1,7 @@
 #include "support/InfoPlistWriter.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -8,6 +9,22 @@
 #include <stdexcept>
 
 namespace orvelle::test {
+
+namespace {
+/// Seconds since 1970-01-01 00:00:00 UTC of the UTC calendar time `tm` (what
+/// timegm gives, which not every C runtime has): whole days counted from
+/// 0000-03-01 so that the leap day falls at the end of each year.
+std::int64_t unixSeconds(const std::tm& tm) {
+    const std::int64_t month = tm.tm_mon + 1;
+    const std::int64_t year = tm.tm_year + 1900 - (month <= 2 ? 1 : 0);
+    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const std::int64_t yearOfEra = year - era * 400;
+    const std::int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + tm.tm_mday - 1;
+    const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    const std::int64_t days = era * 146097 + dayOfEra - 719468; // 719468: days from 0000-03-01 to 1970-01-01
+    return days * 86400 + tm.tm_hour * 3600 + tm.tm_min * 60 + tm.tm_sec;
+}
+} // namespace
 
 InfoPlistWriter::InfoPlistWriter() {
     set("Build Version", "21A351");
@@ -108,7 +125,7 @@ std::string InfoPlistWriter::toBinary() const {
                 throw std::invalid_argument("bad date " + e.value);
             tm.tm_year -= 1900;
             tm.tm_mon -= 1;
-            const std::int64_t unix = ::timegm(&tm);
+            const std::int64_t unix = unixSeconds(tm);
             plist_dict_set_item(dict, e.key.c_str(),
                                 plist_new_date(static_cast<int32_t>(unix - 978307200), 0));
         } else {

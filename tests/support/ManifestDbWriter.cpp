@@ -1,5 +1,7 @@
 #include "support/ManifestDbWriter.h"
 
+#include "platform/PathText.h"
+
 #include <sqlite3.h>
 #include <stdexcept>
 
@@ -25,7 +27,7 @@ ManifestDbWriter::ManifestDbWriter(const std::filesystem::path& path) {
     std::error_code ec;
     std::filesystem::remove(path, ec);
     if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path());
-    check(m_db, sqlite3_open(path.string().c_str(), &m_db), "open Manifest.db");
+    check(m_db, sqlite3_open(platform::pathText(path).c_str(), &m_db), "open Manifest.db");
     check(m_db,
           sqlite3_exec(
               m_db,

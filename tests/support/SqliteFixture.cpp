@@ -1,5 +1,7 @@
 #include "support/SqliteFixture.h"
 
+#include "platform/PathText.h"
+
 #include <cstring>
 #include <fstream>
 #include <sqlite3.h>
@@ -64,7 +66,7 @@ SqliteFixture::SqliteFixture(std::filesystem::path path, const Options& options)
     std::filesystem::remove(m_path, ec);
     std::filesystem::remove(m_path.string() + "-journal", ec);
     if (!m_path.parent_path().empty()) std::filesystem::create_directories(m_path.parent_path(), ec);
-    check(m_db, sqlite3_open(m_path.string().c_str(), &m_db), "open");
+    check(m_db, sqlite3_open(platform::pathText(m_path).c_str(), &m_db), "open");
     if (options.reservedBytes > 0) {
         int reserve = options.reservedBytes;
         check(m_db, sqlite3_file_control(m_db, "main", SQLITE_FCNTL_RESERVE_BYTES, &reserve),

@@ -174,7 +174,7 @@ RecoveryScore scoreRecovery(const GroundTruthDatabase& database) {
     score.deleted = database.deleted.size();
     for (const StoredRow& row : database.deleted) {
         const std::string signature = recordSignature(row.values);
-        if (memmem(bytes.data(), bytes.size(), signature.data(), signature.size()) != nullptr) {
+        if (bytes.find(signature) != std::string::npos) {
             ++score.intact;
             intactDeleted.insert(rowKey(row.values));
         }
@@ -205,9 +205,8 @@ RecoveryScore scoreRecovery(const GroundTruthDatabase& database) {
     if (std::getenv("ORVELLE_REPORT_MISSED_ROWS"))
         for (const StoredRow& row : database.deleted) {
             const std::string signature = recordSignature(row.values);
-            const void* at = memmem(bytes.data(), bytes.size(), signature.data(), signature.size());
-            if (!at || found.count(rowKey(row.values))) continue;
-            const std::size_t offset = static_cast<const char*>(at) - bytes.data();
+            const std::size_t offset = bytes.find(signature);
+            if (offset == std::string::npos || found.count(rowKey(row.values))) continue;
             std::fprintf(stderr, "missed row %lld: page %zu offset %zu\n", static_cast<long long>(row.rowid),
                          offset / file.pageSize(), offset % file.pageSize());
         }

@@ -5,16 +5,31 @@
 #include <random>
 #include <sstream>
 #include <stdexcept>
+
+#ifdef _WIN32
+#include <process.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace orvelle::test {
+
+namespace {
+long processId() {
+#ifdef _WIN32
+    return ::_getpid();
+#else
+    return static_cast<long>(::getpid());
+#endif
+}
+} // namespace
 
 TempFolder::TempFolder(const std::string& prefix) {
     static std::atomic<unsigned> counter{0};
     std::random_device rd;
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::ostringstream name;
-        name << prefix << '-' << ::getpid() << '-' << counter++ << '-' << rd();
+        name << prefix << '-' << processId() << '-' << counter++ << '-' << rd();
         auto candidate = std::filesystem::temp_directory_path() / name.str();
         if (std::filesystem::create_directory(candidate)) {
             m_path = candidate;

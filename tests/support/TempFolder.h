@@ -15,7 +15,7 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     const std::filesystem::path& path() const { return m_path; }
-    std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
+    std::filesystem::path operator/(const std::filesystem::path& name) const { return m_path / name; }
 
 private:
     std::filesystem::path m_path;

@@ -2,34 +2,15 @@
 
 #include "core/AppleTime.h"
 #include "sqlite_records/decoders/DateOrder.h"
+#include "support/Environment.h"
 
-#include <cstdlib>
-#include <ctime>
 #include <gtest/gtest.h>
 #include <string>
 
 namespace orvelle {
 namespace {
 
-/// Sets TZ for the scope of a test and restores it afterwards.
-class ZoneScope {
-public:
-    explicit ZoneScope(const char* zone) {
-        if (const char* old = std::getenv("TZ")) m_old = old;
-        ::setenv("TZ", zone, 1);
-        ::tzset();
-    }
-    ~ZoneScope() {
-        if (m_old.empty())
-            ::unsetenv("TZ");
-        else
-            ::setenv("TZ", m_old.c_str(), 1);
-        ::tzset();
-    }
-
-private:
-    std::string m_old;
-};
+using ZoneScope = test::ScopedTimeZone;
 
 TEST(DateTextCacheTest, SameTextsAsTheDirectBreakDownAcrossChangesOfTime) {
     // Zones with daylight saving on the hour, on the half hour (Lord Howe

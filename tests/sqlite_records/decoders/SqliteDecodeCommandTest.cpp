@@ -8,9 +8,9 @@
 #include "support/CliRun.h"
 #include "support/TempFolder.h"
 
-#include <cstdio>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
+#include <string>
+#include <vector>
 
 namespace orvelle {
 namespace {
@@ -22,7 +22,7 @@ using test::TempFolder;
 
 class SqliteDecodeCommandTest : public ::testing::Test {
 protected:
-    std::string path(const std::string& name) const { return "'" + (m_temp / name).string() + "'"; }
+    std::string path(const std::string& name) const { return test::arg(m_temp / name); }
 
     void buildSms() {
         test::SmsDb sms(m_temp / "sms.db", test::SmsLayout::ios14);
@@ -44,8 +44,8 @@ protected:
 
 TEST_F(SqliteDecodeCommandTest, MessagesAsJsonGroupedByConversation) {
     buildSms();
-    const auto run = orvelle(m_temp, "sqlite decode messages " + path("sms.db") + " --address-book " +
-                                         path("AddressBook.sqlitedb") + " --json");
+    const auto run = orvelle(m_temp, {"sqlite", "decode", "messages", path("sms.db"), "--address-book",
+                                         path("AddressBook.sqlitedb"), "--json"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out,
               "[{\"key\":1,\"messages\":[{\"deleted\":0,\"fromMe\":0,\"rowId\":1,\"handleId\":1,"
@@ -55,14 +55,13 @@ TEST_F(SqliteDecodeCommandTest, MessagesAsJsonGroupedByConversation) {
 
 TEST_F(SqliteDecodeCommandTest, MessagesWithoutOrWithABrokenAddressBook) {
     buildSms();
-    auto run = orvelle(m_temp, "sqlite decode messages " + path("sms.db"));
+    auto run = orvelle(m_temp, {"sqlite", "decode", "messages", path("sms.db")});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.out.find("Hi \"there\""), std::string::npos);
     EXPECT_NE(run.out.find("1 messages (1 live, 0 deleted) in 1 conversations"), std::string::npos);
     EXPECT_EQ(run.err, "");
 
-    run = orvelle(m_temp,
-                  "sqlite decode messages " + path("sms.db") + " --address-book " + path("none.sqlitedb"));
+    run = orvelle(m_temp, {"sqlite", "decode", "messages", path("sms.db"), "--address-book", path("none.sqlitedb")});
     ASSERT_EQ(run.exitCode, 0);
     EXPECT_NE(run.out.find("Hi \"there\""), std::string::npos);
     EXPECT_NE(run.err.find("without names"), std::string::npos);
@@ -88,20 +87,20 @@ TEST_F(SqliteDecodeCommandTest, EveryKindPrintsItsRecordFields) {
         chats.close();
     }
     struct Case {
-        std::string args;
+        std::vector<std::string> args;
         std::string expected;
     };
     const Case cases[] = {
-        {"contacts " + path("ab.sqlitedb"),
+        {{"contacts", path("ab.sqlitedb")},
          "[{\"deleted\":0,\"email\":\"\",\"address\":\"\",\"social\":\"\",\"url\":\"\",\"phones\":"
          "\"+19192084530\",\"company\":\"\",\"name\":\"Liz\"}]\n"},
-        {"notes " + path("notes.sqlite"),
+        {{"notes", path("notes.sqlite")},
          "[{\"deleted\":0,\"key\":1,\"date\":\"2020-01-01 00:00:00\",\"title\":"
          "\"Shopping\",\"body\":\"\\nMilk\\nBread & butter\"}]\n"},
-        {"calls " + path("calls.storedata"),
+        {{"calls", path("calls.storedata")},
          "[{\"deleted\":0,\"incoming\":1,\"duration\":75,\"date\":\"2020-01-01 "
          "00:00:00\",\"number\":\"+19198887386\",\"contactName\":\"\"}]\n"},
-        {"whatsapp " + path("ChatStorage.sqlite"),
+        {{"whatsapp", path("ChatStorage.sqlite")},
          "[{\"key\":1,\"messages\":[{\"deleted\":0,\"fromMe\":0,\"rowId\":1,\"chatKey\":1,\"memberKey\":0,"
          "\"mediaKey\":0,\"date\":\"2020-01-01 "
          "00:00:00\",\"senderName\":\"Partner\",\"text\":\"Hi\",\"senderId\":"
@@ -109,20 +108,23 @@ TEST_F(SqliteDecodeCommandTest, EveryKindPrintsItsRecordFields) {
          "\n"},
     };
     for (const auto& c : cases) {
-        const auto run = orvelle(m_temp, "sqlite decode " + c.args + " --json");
-        EXPECT_EQ(run.exitCode, 0) << c.args << run.err;
-        EXPECT_EQ(run.out, c.expected) << c.args;
+        std::vector<std::string> args = {"sqlite", "decode"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        args.push_back("--json");
+        const auto run = orvelle(m_temp, args);
+        EXPECT_EQ(run.exitCode, 0) << c.args.front() << run.err;
+        EXPECT_EQ(run.out, c.expected) << c.args.front();
     }
 }
 
 TEST_F(SqliteDecodeCommandTest, UsageAndFailures) {
-    auto run = orvelle(m_temp, "sqlite decode letters " + path("x.db"));
+    auto run = orvelle(m_temp, {"sqlite", "decode", "letters", path("x.db")});
     EXPECT_NE(run.exitCode, 0);
-    run = orvelle(m_temp, "sqlite decode messages " + path("missing.db"));
+    run = orvelle(m_temp, {"sqlite", "decode", "messages", path("missing.db")});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("cannot read"), std::string::npos);
     EXPECT_EQ(run.out, "");
-    run = orvelle(m_temp, "sqlite decode notes " + path("x.db") + " --address-book " + path("x.db"));
+    run = orvelle(m_temp, {"sqlite", "decode", "notes", path("x.db"), "--address-book", path("x.db")});
     EXPECT_EQ(run.exitCode, 2);
 }
 
