@@ -24,8 +24,11 @@ bool OutputFile::openWith(const std::filesystem::path& path, bool replace, bool 
     // latter refuses to replace a hidden file unless asked to make it hidden.
     const DWORD disposition = replace ? OPEN_ALWAYS : CREATE_NEW;
     const DWORD attributes = hidden ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_NORMAL;
-    const HANDLE file = ::CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                      disposition, attributes, nullptr);
+    // Shared for writing too, as a POSIX file is: an export source may write
+    // the new file by its name while the export still holds it open.
+    const DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    const HANDLE file =
+        ::CreateFileW(name.c_str(), GENERIC_WRITE, sharing, nullptr, disposition, attributes, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         ec = windows::lastError();
         return false;
