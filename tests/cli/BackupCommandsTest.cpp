@@ -40,7 +40,7 @@ TEST_F(BackupCommands, ListPrintsBackupsNewestFirst) {
 #ifdef _WIN32
     // Windows names the roots itself: the demo backups, copied below %APPDATA%, are found there.
     const auto appDataRoot = test::dataHome(temp) / "Apple Computer" / "MobileSync" / "Backup";
-    std::filesystem::create_directories(appDataRoot);
+    std::filesystem::create_directories(appDataRoot.parent_path());
     std::filesystem::copy(temp / "root", appDataRoot, std::filesystem::copy_options::recursive);
     const CliRun table = orvelle(temp, {"list"}, {{"USERPROFILE", test::arg(temp / "profile")}});
 #else
