@@ -178,6 +178,28 @@ TEST_F(ExportJobTest, TwoUnknownChatsShareAFolderAndNumberTheirFiles) {
     EXPECT_EQ(source.messageDumps, 1);
 }
 
+TEST_F(ExportJobTest, ANonAsciiChatNameInAPathLongerThan260CharactersIsWritten) {
+    // Long chat names make paths past the old 260-character limit of Windows.
+    std::string name;
+    while (name.size() < 150) name += "Zoë Ångström 张伟 ";
+    MessageRecord message;
+    message.handleId = 7;
+    message.contactName = name;
+    message.address = "+12025550143";
+    message.text = "héllo";
+    results.messageChats[7] = {message};
+    exportAll();
+    bool longPathWritten = false;
+    for (const auto& entry : fs::recursive_directory_iterator(dest.path())) {
+        if (!entry.is_regular_file() || entry.path().extension() != ".html") continue;
+        EXPECT_GT(entry.path().native().size(), 260u);
+        EXPECT_NE(test::readFile(entry.path()).find("héllo"), std::string::npos);
+        EXPECT_NE(entry.path().filename().u8string().find(u8"张伟"), std::u8string::npos);
+        longPathWritten = true;
+    }
+    EXPECT_TRUE(longPathWritten);
+}
+
 TEST_F(ExportJobTest, OnlyPhotosTickedWritesNoDocumentsAndNoDump) {
     results.cameraRoll = {stored("a.jpg", "A")};
     results.messageChats[1] = {MessageRecord{}};
