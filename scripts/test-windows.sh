@@ -344,6 +344,7 @@ export WINEPREFIX=$build_dir/wine
 export WINEDEBUG=-all
 export WINEARCH=win64
 wine_started=1
+mkdir -p "$WINEPREFIX" # wineserver will not start for a prefix folder that does not exist yet
 wineserver -p >/dev/null 2>&1
 wineboot --init >/dev/null 2>&1 || true
 
