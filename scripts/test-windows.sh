@@ -368,4 +368,6 @@ cmake --build "$build_dir" -j "$jobs"
 
 # ---------------------------------------------------------------- test
 phase "test (Wine)"
+echo "   (the desktop program's tests stay Linux-only: Debian has no Qt 6 for mingw-w64;"
+echo "    benchmarks and fuzz targets are Linux-only by design)"
 ctest --test-dir "$build_dir" -j "$jobs" --output-on-failure --timeout 600
