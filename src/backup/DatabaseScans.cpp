@@ -108,12 +108,10 @@ Status scanWhatsAppDatabase(BackupStore& store, WhatsAppChatMap& chats) {
     }
     Status status = decodeWhatsApp(chatDb, chats);
     if (status == kStatusStopped) status = kStatusFileMissing; // only the callback may answer a stop
-    ScanProgress& progress = store.progress();
-    if (!progress.hasCallback()) {
-        progress.advance(progress.step());
-        return status;
-    }
-    return progress.advance(progress.step());
+    // The report's answer wins only when it asks for a stop: otherwise the
+    // decoder's status tells whether the chats could be read.
+    const Status answer = store.progress().advance(store.progress().step());
+    return answer != kStatusOk ? answer : status;
 }
 
 Status exportMessageDatabase(BackupStore& store, const std::filesystem::path& output) {

@@ -6,8 +6,8 @@
 /// Progress: the decoder's own reports (0..100 of its work) are shown as
 /// progress + (step / 2) x percent / 100; when it returns, progress rises by
 /// step / 2 and one report follows whose answer is not checked. WhatsApp ends
-/// with progress += step and one report, whose answer it returns (without a
-/// callback: the decoder's status).
+/// with progress += step and one report: a stop it answers is returned, else
+/// the decoder's status.
 ///
 /// Status: kStatusStopped only when the callback answered it; a database that
 /// is missing gives kStatusFileMissing (never the stop value), so the scan

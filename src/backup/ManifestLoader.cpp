@@ -7,6 +7,23 @@
 
 namespace orvelle {
 
+std::string manifestStatusText(Status status) {
+    switch (status) {
+    case kStatusOk:
+        return "ok";
+    case kStatusInvalid:
+        return "no manifest (neither Manifest.db nor a valid Manifest.mbdb)";
+    case kStatusManifestUnreadable:
+        return "Manifest.mbdb cannot be opened";
+    case kStatusSqliteQueryFailed:
+        return "the Files table of Manifest.db could not be read";
+    case kStatusShortRead:
+        return "Manifest.mbdb is truncated or damaged; the files listed before the damage are used";
+    default:
+        return "Manifest.db cannot be opened or is damaged (SQLite error " + std::to_string(status) + ")";
+    }
+}
+
 ManifestLoadResult loadManifest(const std::filesystem::path& backupFolder,
                                 const std::filesystem::path& decryptedCopyFolder, ManifestList& out) {
     ManifestLoadResult result;

@@ -12,6 +12,7 @@
 #include "core/Status.h"
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace orvelle {
@@ -27,6 +28,10 @@ struct ManifestLoadResult {
 
 /// Reads the manifest of `backupFolder` into `out` (appended). `decryptedCopyFolder`,
 /// when not empty, is searched first for the decrypted manifest.
+/// What a status of loadManifest means, in words ("no manifest (neither
+/// Manifest.db nor a valid Manifest.mbdb)", ...).
+std::string manifestStatusText(Status status);
+
 ManifestLoadResult loadManifest(const std::filesystem::path& backupFolder,
                                 const std::filesystem::path& decryptedCopyFolder, ManifestList& out);
 

@@ -1,6 +1,7 @@
 #include "cli/BackupOpening.h"
 
 #include "backup/BackupCatalogue.h"
+#include "backup/ManifestLoader.h"
 #include "cli/Command.h"
 #include "cli/DecryptedCopy.h"
 #include "cli/Password.h"
@@ -15,6 +16,29 @@ void addBackupArguments(CLI::App& command, BackupArguments& args) {
         .add_option("BACKUP", args.folder, "The backup folder (the one holding Info.plist and the manifest)")
         ->required();
     addPasswordOption(command, args.passwordStdin);
+}
+
+std::filesystem::path requireBackupFolder(const std::string& command, const std::string& argument) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path folder = platform::utf8Path(argument);
+    if (auto absolute = fs::absolute(folder, ec); !ec) folder = absolute.lexically_normal();
+    if (!folder.has_filename()) folder = folder.parent_path(); // a trailing separator
+    const std::string prefix = "orvelle " + command + ": " + argument;
+    const fs::file_status status = fs::status(folder, ec);
+    if (!fs::exists(status)) {
+        std::cerr << prefix << " does not exist\n";
+        throw CLI::RuntimeError(kExitUnreadableBackup);
+    }
+    if (!fs::is_directory(status)) {
+        std::cerr << prefix << " is a file, not a backup folder\n";
+        throw CLI::RuntimeError(kExitUnreadableBackup);
+    }
+    for (const char* name : {"Info.plist", "Manifest.plist", "Manifest.db", "Manifest.mbdb"})
+        if (fs::exists(folder / name, ec)) return folder;
+    std::cerr << prefix
+              << " is not a backup: it holds none of Info.plist, Manifest.plist, Manifest.db and Manifest.mbdb\n";
+    throw CLI::RuntimeError(kExitUnreadableBackup);
 }
 
 BackupStoreOptions commandStoreOptions(const std::vector<std::string>& roots) {
@@ -32,31 +56,8 @@ BackupStoreOptions commandStoreOptions(const std::vector<std::string>& roots) {
     return options;
 }
 
-std::string manifestStatusText(Status status) {
-    switch (status) {
-    case kStatusOk:
-        return "ok";
-    case kStatusInvalid:
-        return "no manifest (neither Manifest.db nor a valid Manifest.mbdb)";
-    case kStatusManifestUnreadable:
-        return "Manifest.mbdb cannot be opened";
-    case kStatusSqliteQueryFailed:
-        return "the Files table of Manifest.db could not be read";
-    case kStatusShortRead:
-        return "Manifest.mbdb is truncated or damaged; the files listed before the damage are used";
-    default:
-        return "Manifest.db cannot be opened (SQLite error " + std::to_string(status) + ")";
-    }
-}
-
-OpenedBackup openBackupForCommand(BackupStore& store, const BackupArguments& args) {
-    std::error_code ec;
-    auto folder = platform::utf8Path(args.folder);
-    if (auto absolute = std::filesystem::absolute(folder, ec); !ec) folder = absolute.lexically_normal();
-    if (!std::filesystem::is_directory(folder, ec)) {
-        std::cerr << "orvelle: " << args.folder << " is not a folder\n";
-        throw CLI::RuntimeError(kExitFailure);
-    }
+OpenedBackup openBackupForCommand(const std::string& command, BackupStore& store, const BackupArguments& args) {
+    const std::filesystem::path folder = requireBackupFolder(command, args.folder);
     OpenedBackup opened;
     opened.hasInfoPlist = readBackupFolder(folder, opened.info) == kStatusOk;
     if (!opened.hasInfoPlist) {
@@ -72,13 +73,14 @@ OpenedBackup openBackupForCommand(BackupStore& store, const BackupArguments& arg
     store.selectBackup(opened.info);
     opened.manifestStatus = store.loadManifest(folder, decryptedCopy);
     if (!decryptedCopy.empty()) store.useDecryptedCopy(decryptedCopy);
-    if (opened.manifestStatus == kStatusInvalid && store.manifest().empty()) {
-        std::cerr << "orvelle: " << args.folder << ": " << manifestStatusText(opened.manifestStatus) << '\n';
-        throw CLI::RuntimeError(kExitFailure);
+    if (opened.manifestStatus != kStatusOk && store.manifest().empty()) {
+        std::cerr << "orvelle " << command << ": " << args.folder
+                  << ": the manifest cannot be read: " << manifestStatusText(opened.manifestStatus) << '\n';
+        throw CLI::RuntimeError(kExitUnreadableCategory);
     }
     if (opened.manifestStatus != kStatusOk)
-        std::cerr << "orvelle: warning: " << args.folder << ": " << manifestStatusText(opened.manifestStatus)
-                  << '\n';
+        std::cerr << "orvelle " << command << ": warning: " << args.folder << ": "
+                  << manifestStatusText(opened.manifestStatus) << '\n';
     return opened;
 }
 

@@ -8,6 +8,7 @@
 #include "core/Status.h"
 
 #include <CLI/CLI.hpp>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,14 @@ struct BackupArguments {
 /// Adds the BACKUP positional argument (and --password-stdin) to `command`.
 void addBackupArguments(CLI::App& command, BackupArguments& args);
 
+/// The absolute, normal path of the backup folder `argument`. Fails (message
+/// naming `command`, kExitUnreadableBackup) when the path does not exist, is
+/// not a folder, or is a folder without any of a backup's own files
+/// (Info.plist, Manifest.plist, Manifest.db, Manifest.mbdb). Every command
+/// that reads a backup checks it this way, so the same fault gets the same
+/// words everywhere.
+std::filesystem::path requireBackupFolder(const std::string& command, const std::string& argument);
+
 /// Store options for a command: `roots` when given, else the system's backup roots.
 BackupStoreOptions commandStoreOptions(const std::vector<std::string>& roots = {});
 
@@ -35,11 +44,11 @@ struct OpenedBackup {
 /// Reads the backup's summary, makes it current and loads its manifest; an
 /// encrypted backup is first decrypted into the store's scratch folder with
 /// the user's password (the store removes the copy when it goes away).
-/// Fails (message, CLI::RuntimeError) when the folder does not exist, holds no
-/// manifest, or cannot be decrypted.
-OpenedBackup openBackupForCommand(BackupStore& store, const BackupArguments& args);
+/// Fails (message naming `command`, CLI::RuntimeError) when the folder is not
+/// a backup (see requireBackupFolder), its manifest cannot be read at all
+/// (kExitUnreadableCategory: its files are the command's category), or it
+/// cannot be decrypted.
+OpenedBackup openBackupForCommand(const std::string& command, BackupStore& store, const BackupArguments& args);
 
-/// A short text for a status of the manifest step.
-std::string manifestStatusText(Status status);
 
 } // namespace orvelle::cli

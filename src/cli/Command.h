@@ -30,5 +30,14 @@ CLI::App* subcommandGroup(CLI::App& parent, const std::string& name, const std::
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
+/// The backup could not be read at all: the path does not exist, is not a
+/// folder, or holds no backup.
+constexpr int kExitUnreadableBackup = 3;
+/// The backup was read, but a category asked for could not be (a damaged
+/// database or manifest); the other categories were shown or exported.
+constexpr int kExitUnreadableCategory = 4;
+
+/// The exit codes as the help text and README list them.
+std::string exitCodesText();
 
 } // namespace orvelle::cli

@@ -2,6 +2,7 @@
 
 #include "backup/BackupCatalogue.h"
 #include "backup/BackupStore.h"
+#include "backup/ManifestLoader.h"
 #include "cli/Command.h"
 #include "cli/Password.h"
 #include "cli/ProgressBar.h"
@@ -13,7 +14,6 @@
 #include <cstdlib>
 #include <iostream>
 #include <sstream>
-#include <thread>
 
 namespace orvelle::cli {
 
@@ -55,13 +55,7 @@ ScanRequest scanRequestFor(const std::string& command, const BackupArguments& ar
                            const std::set<ItemKind>& categories) {
     ScanRequest request;
     request.categories = categories;
-    std::error_code ec;
-    std::filesystem::path folder = platform::utf8Path(args.folder);
-    if (auto absolute = std::filesystem::absolute(folder, ec); !ec) folder = absolute.lexically_normal();
-    if (!std::filesystem::is_directory(folder, ec)) {
-        std::cerr << "orvelle " << command << ": " << args.folder << " is not a folder\n";
-        throw CLI::RuntimeError(kExitFailure);
-    }
+    const std::filesystem::path folder = requireBackupFolder(command, args.folder);
     if (readBackupFolder(folder, request.backup) != kStatusOk) {
         // A copied backup may have lost its Info.plist; the manifest still maps its files.
         request.backup = BackupInfo{};
@@ -103,8 +97,8 @@ CommandScanOutcome CommandScan::run(const ScanRequest& request) {
         throw CLI::RuntimeError(kExitFailure);
     }
     CommandScanOutcome outcome;
-    while (!scan.scanFinished()) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // Wakes when the scan ends, and every 50 ms meanwhile to look for Ctrl+C.
+    while (!scan.waitFinished(std::chrono::milliseconds(50))) {
         const int interrupts = platform::interruptCount();
         if (interrupts >= 2) {
             bar.clear();
@@ -133,6 +127,19 @@ CommandScanOutcome CommandScan::run(const ScanRequest& request) {
         std::cerr << "orvelle " << command << ": warning: " << request.backup.folder << ": "
                   << manifestStatusText(outcome.openStatus) << '\n';
     return outcome;
+}
+
+int CommandScan::reportUnreadableCategories(const std::set<ItemKind>& asked) const {
+    int unreadable = 0;
+    for (const CategoryInfo& category : kCategories) {
+        if (category.kind == ItemKind::None || asked.count(category.kind) == 0) continue;
+        const CategoryOutcome outcome = m_scan->outcome(category.kind);
+        if (outcome.state != CategoryState::unreadable) continue;
+        ++unreadable;
+        std::cerr << "orvelle " << m_command << ": warning: " << category.treeLabel
+                  << " could not be read: " << outcome.reason << '\n';
+    }
+    return unreadable;
 }
 
 } // namespace orvelle::cli

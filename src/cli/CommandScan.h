@@ -58,6 +58,10 @@ public:
 
     ScanRun& scan() { return *m_scan; }
 
+    /// Prints a warning line for each category of `asked` that could not be
+    /// read (its reason in words) and answers how many there were.
+    int reportUnreadableCategories(const std::set<ItemKind>& asked) const;
+
 private:
     class Bar;
 

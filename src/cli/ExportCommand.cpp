@@ -103,8 +103,8 @@ void printSummary(const ExportSummary& summary, const fs::path& destination) {
 }
 
 void run(const ExportOptions& options) {
-    const ScanRequest request =
-        scanRequestFor("export", options.backup, parseCategoryList("export", options.categories));
+    const std::set<ItemKind> kinds = parseCategoryList("export", options.categories);
+    const ScanRequest request = scanRequestFor("export", options.backup, kinds);
     const fs::path destination = prepareDestination(options, request);
 
     ExportTemplates templates;
@@ -123,6 +123,7 @@ void run(const ExportOptions& options) {
         throw CLI::RuntimeError(kExitInterrupted);
     }
     ScanRun& run = scan.scan();
+    const int unreadable = scan.reportUnreadableCategories(kinds);
     if (options.deletedOnly)
         for (const CategoryInfo& category : kCategories)
             setDeletedOnly(category.kind, true, run.results(), run.tally());
@@ -140,6 +141,12 @@ void run(const ExportOptions& options) {
     printSummary(summary, destination);
     if (summary.stopped || bar.interrupted()) throw CLI::RuntimeError(kExitInterrupted);
     if (summary.failed > 0 || !summary.failures.empty()) throw CLI::RuntimeError(kExitFailure);
+    if (unreadable > 0) {
+        std::cerr << "orvelle export: " << unreadable
+                  << (unreadable == 1 ? " category" : " categories")
+                  << " could not be read (see the warnings above); the others were exported\n";
+        throw CLI::RuntimeError(kExitUnreadableCategory);
+    }
 }
 
 void setup(CLI::App& app) {

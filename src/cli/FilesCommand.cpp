@@ -126,13 +126,13 @@ void printTables(const OpenedBackup& opened, const CollectedFiles& files) {
 
 void runFiles(const FilesOptions& options) {
     BackupStore store(commandStoreOptions());
-    const OpenedBackup opened = openBackupForCommand(store, options.backup);
+    const OpenedBackup opened = openBackupForCommand("files", store, options.backup);
     const CollectedFiles files = collect(store, options);
     if (options.json)
         printJson(opened, files);
     else
         printTables(opened, files);
-    if (opened.manifestStatus != kStatusOk) throw CLI::RuntimeError(kExitFailure);
+    if (opened.manifestStatus != kStatusOk) throw CLI::RuntimeError(kExitUnreadableCategory);
 }
 
 void setupFiles(CLI::App& app) {

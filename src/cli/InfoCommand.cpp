@@ -2,6 +2,7 @@
 
 #include "backup/BackupCatalogue.h"
 #include "cli/BackupInfoOutput.h"
+#include "cli/BackupOpening.h"
 #include "cli/Command.h"
 #include "cli/Json.h"
 #include "core/Status.h"
@@ -21,9 +22,11 @@ struct InfoOptions {
 
 void runInfo(const InfoOptions& options) {
     BackupInfo info;
-    if (readBackupFolder(platform::utf8Path(options.folder), info) != kStatusOk) {
-        std::cerr << "orvelle: no backup found in " << options.folder << ": it has no readable Info.plist\n";
-        throw CLI::RuntimeError(kExitFailure);
+    if (readBackupFolder(requireBackupFolder("info", options.folder), info) != kStatusOk) {
+        std::cerr << "orvelle info: " << options.folder
+                  << ": its Info.plist is missing or cannot be read, so the backup's summary is unknown "
+                     "(scan, files and export still read the backup through its manifest)\n";
+        throw CLI::RuntimeError(kExitUnreadableBackup);
     }
     if (options.json) {
         JsonWriter json(std::cout, true);

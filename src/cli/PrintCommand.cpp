@@ -30,6 +30,13 @@ struct PrintOptions {
 void run(const PrintOptions& options) {
     const auto category = categoryByCliName(options.category);
     if (!category) throw CLI::RuntimeError(kExitUsage); // CLI11 checks the name first
+    if (!hasPrintPage(category->kind)) {
+        std::cerr << "orvelle print: " << category->treeLabel << " has no print page; the categories with one are:";
+        for (const CategoryInfo& printable : kCategories)
+            if (hasPrintPage(printable.kind)) std::cerr << ' ' << printable.cliName;
+        std::cerr << '\n';
+        throw CLI::RuntimeError(kExitUsage);
+    }
     std::set<ItemKind> kinds;
     if (category->kind != ItemKind::None) kinds.insert(category->kind);
     const ScanRequest request = scanRequestFor("print", options.backup, kinds);
@@ -44,6 +51,7 @@ void run(const PrintOptions& options) {
         throw CLI::RuntimeError(kExitInterrupted);
     }
     ScanRun& run = scan.scan();
+    const int unreadable = scan.reportUnreadableCategories(kinds);
     WorkerControl control;
     const Status status = buildPrintPage(category->kind, options.deletedOnly, run.results(), run.tally(),
                                          loadPrintTemplate(templateFolder()), page, control);
@@ -54,6 +62,7 @@ void run(const PrintOptions& options) {
     }
     std::cout << "Print page of " << category->treeLabel << " written to " << platform::pathText(page)
               << '\n';
+    if (unreadable > 0) throw CLI::RuntimeError(kExitUnreadableCategory);
 }
 
 void setup(CLI::App& app) {

@@ -197,7 +197,10 @@ void printJson(const ScanRun& run, const std::vector<CategoryInfo>& shown, bool 
         .beginObject();
     for (const CategoryInfo& category : shown) {
         const CategoryFigures f = figuresOf(category.kind, run);
-        json.key(category.cliName).beginObject().field("count", f.count).field("deleted", f.deleted);
+        const CategoryOutcome outcome = run.outcome(category.kind);
+        json.key(category.cliName).beginObject().field("status", stateName(outcome.state));
+        if (!outcome.reason.empty()) json.field("reason", outcome.reason);
+        json.field("count", f.count).field("deleted", f.deleted);
         json.key("items");
         writeItems(json, category.kind, run.results());
         json.endObject();
@@ -208,12 +211,13 @@ void printJson(const ScanRun& run, const std::vector<CategoryInfo>& shown, bool 
 
 void printTable(const ScanRun& run, const std::vector<CategoryInfo>& shown) {
     TextTable table(
-        {"Category", "Items", "Deleted", "Records"},
-        {TextTable::Align::Left, TextTable::Align::Right, TextTable::Align::Right, TextTable::Align::Right});
+        {"Category", "Items", "Deleted", "Records", "Status"},
+        {TextTable::Align::Left, TextTable::Align::Right, TextTable::Align::Right, TextTable::Align::Right,
+         TextTable::Align::Left});
     for (const CategoryInfo& category : shown) {
         const CategoryFigures f = figuresOf(category.kind, run);
         table.addRow({std::string(category.treeLabel), std::to_string(f.count), std::to_string(f.deleted),
-                      std::to_string(f.records)});
+                      std::to_string(f.records), std::string(stateName(run.outcome(category.kind).state))});
     }
     table.print(std::cout);
 }
@@ -227,10 +231,12 @@ void run(const ScanOptions& options) {
     const ScanRun& scan = commandScan.scan();
     const bool stopped = scan.lastResult() == kStatusStopped; // a late Ctrl+C may find the scan done
     if (stopped) std::cerr << "orvelle scan: stopped; the results below are partial\n";
+    const int unreadable = commandScan.reportUnreadableCategories(kinds);
     if (options.json)
         printJson(scan, shown, stopped);
     else
         printTable(scan, shown);
+    if (unreadable > 0) throw CLI::RuntimeError(kExitUnreadableCategory);
 }
 
 void setup(CLI::App& app) {
@@ -245,8 +251,8 @@ void setup(CLI::App& app) {
     command->add_option("--categories", options->categories,
                         "Comma list of categories (default: all): " + names);
     command->add_flag("--json", options->json,
-                      "One JSON document: {\"status\":S,\"categories\":{NAME:{\"count\":N,\"deleted\":D,"
-                      "\"items\":[...]}}}");
+                      "One JSON document: {\"status\":S,\"categories\":{NAME:{\"status\":\"found\"|\"missing\"|"
+                      "\"unreadable\"|\"stopped\",[\"reason\":TEXT,]\"count\":N,\"deleted\":D,\"items\":[...]}}}");
     command->callback([options] { run(*options); });
 }
 

@@ -6,6 +6,7 @@
 #include "cli/Json.h"
 #include "cli/RecordJson.h"
 #include "core/ItemRecords.h"
+#include "core/ProblemText.h"
 #include "sqlite_records/decoders/CallsDecoder.h"
 #include "sqlite_records/decoders/ContactsDecoder.h"
 #include "sqlite_records/decoders/MessagesDecoder.h"
@@ -56,15 +57,29 @@ std::string oneLine(std::string_view text) {
     return out;
 }
 
-[[noreturn]] void fail(const std::string& message, Status status) {
-    std::cerr << "orvelle sqlite decode: " << message << " (status " << status << ")\n";
+/// Set when a database was damaged but partly read: the records that could be
+/// read are printed, and the command then ends with kExitUnreadableCategory.
+bool g_partlyRead = false;
+
+/// Fails with the problem in words when `database` could not be decoded; a
+/// damaged database whose records were partly read only gets a warning.
+void checkDecoded(const std::string& database, Status status) {
+    if (status == kStatusOk) return;
+    if (status == kStatusDatabaseDamaged) {
+        std::cerr << "orvelle sqlite decode: warning: " << database << ": " << problemText(status) << '\n';
+        g_partlyRead = true;
+        return;
+    }
+    std::cerr << "orvelle sqlite decode: cannot read " << database << ": "
+              << (status == kStatusFileMissing ? std::string("the file does not exist") : problemText(status))
+              << '\n';
     throw CLI::RuntimeError(kExitFailure);
 }
 
 void warnAddressBook(const DecodeOptions& options, const DecodeReport& report) {
     if (!options.addressBook.empty() && report.addressBook != kStatusOk)
         std::cerr << "orvelle sqlite decode: warning: the address book " << options.addressBook
-                  << " could not be read (status " << report.addressBook
+                  << " could not be read (" << problemText(report.addressBook)
                   << "); records are shown without names\n";
 }
 
@@ -87,7 +102,7 @@ void runMessages(const DecodeOptions& options) {
     DecodeReport report;
     const Status status = decodeMessages(options.database, options.addressBook, DecodeContext{},
                                          conversations, maxRowId, &report);
-    if (status != kStatusOk) fail("cannot read " + options.database, status);
+    checkDecoded(options.database, status);
     warnAddressBook(options, report);
     if (options.json) return writeGrouped(conversations);
     std::cout << "date\tstate\trowId\tfrom\tcontactName\ttext\tattachmentName\n";
@@ -105,7 +120,7 @@ void runMessages(const DecodeOptions& options) {
 void runWhatsApp(const DecodeOptions& options) {
     WhatsAppChatMap chats;
     const Status status = decodeWhatsApp(options.database, chats);
-    if (status != kStatusOk) fail("cannot read " + options.database, status);
+    checkDecoded(options.database, status);
     if (options.json) return writeGrouped(chats);
     std::cout << "date\tstate\trowId\tsenderName\tsenderId\ttext\n";
     std::size_t live = 0, deleted = 0;
@@ -126,7 +141,7 @@ void runContacts(const DecodeOptions& options) {
     std::vector<ContactRecord> contacts;
     std::uint64_t maxContactRowId = 0;
     const Status status = decodeContacts(options.database, DecodeContext{}, contacts, maxContactRowId);
-    if (status != kStatusOk) fail("cannot read " + options.database, status);
+    checkDecoded(options.database, status);
     if (options.json) {
         JsonWriter json(std::cout);
         writeRecords(json, contacts);
@@ -145,7 +160,7 @@ void runCalls(const DecodeOptions& options) {
     std::vector<CallRecord> calls;
     DecodeReport report;
     const Status status = decodeCalls(options.database, options.addressBook, DecodeContext{}, calls, &report);
-    if (status != kStatusOk) fail("cannot read " + options.database, status);
+    checkDecoded(options.database, status);
     warnAddressBook(options, report);
     if (options.json) {
         JsonWriter json(std::cout);
@@ -163,7 +178,7 @@ void runCalls(const DecodeOptions& options) {
 void runNotes(const DecodeOptions& options) {
     std::vector<NoteRecord> notes;
     const Status status = decodeNotes(options.database, notes);
-    if (status != kStatusOk) fail("cannot read " + options.database, status);
+    checkDecoded(options.database, status);
     if (options.json) {
         JsonWriter json(std::cout);
         writeRecords(json, notes);
@@ -192,6 +207,7 @@ void run(const DecodeOptions& options) {
         runCalls(options);
     else
         runWhatsApp(options);
+    if (g_partlyRead) throw CLI::RuntimeError(kExitUnreadableCategory);
 }
 
 void setup(CLI::App& app) {

@@ -20,6 +20,12 @@ constexpr Status kStatusShortRead = 30;
 constexpr Status kStatusInvalid = 87;
 /// A query through the SQLite library failed.
 constexpr Status kStatusSqliteQueryFailed = 1006;
+/// A database lacks the table its records live in (it is not the database it
+/// should be, or its schema is damaged).
+constexpr Status kStatusTableMissing = 1168;
+/// A database is damaged: pages of its records' table could not be read. The
+/// rows read elsewhere in it are still returned.
+constexpr Status kStatusDatabaseDamaged = 1392;
 /// A Manifest.mbdb exists but cannot be opened.
 constexpr Status kStatusManifestUnreadable = 6009;
 /// Wrong or missing password for an encrypted backup.

@@ -169,4 +169,17 @@ Status buildPrintPage(ItemKind kind, bool deletedOnly, const ScanResults& result
     return status;
 }
 
+bool hasPrintPage(ItemKind kind) {
+    switch (kind) {
+    case ItemKind::Messages:
+    case ItemKind::Contacts:
+    case ItemKind::CallHistory:
+    case ItemKind::Notes:
+    case ItemKind::WhatsApp:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace orvelle

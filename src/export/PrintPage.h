@@ -22,6 +22,10 @@ struct ScanResults;
 class SelectionTally;
 class WorkerControl;
 
+/// True for the categories that have a print page (the others would give the
+/// template alone).
+bool hasPrintPage(ItemKind kind);
+
 /// Where the page is written by default: "Print/page.html" beside the program.
 std::filesystem::path defaultPrintPagePath();
 

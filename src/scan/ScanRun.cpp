@@ -1,6 +1,7 @@
 #include "scan/ScanRun.h"
 
 #include "backup/BackupStore.h"
+#include "backup/ManifestLoader.h"
 
 namespace orvelle {
 
@@ -73,6 +74,25 @@ std::uint32_t ScanRun::count(ItemKind kind) const {
     return m_counts[index];
 }
 
+CategoryOutcome ScanRun::outcome(ItemKind kind) const {
+    const auto index = static_cast<std::size_t>(kind);
+    if (kind == ItemKind::None || index >= m_outcomes.size()) return {};
+    std::lock_guard<std::mutex> guard(m_stateLock);
+    return m_outcomes[index];
+}
+
+void ScanRun::recordOutcome(ItemKind kind, Status result) {
+    const auto index = static_cast<std::size_t>(kind);
+    if (kind == ItemKind::None || index >= m_outcomes.size()) return;
+    CategoryOutcome outcome = categoryOutcome(kind, result);
+    // Without a manifest these categories find nothing: that is the manifest's
+    // fault, not a backup without such files.
+    if (m_manifestUnread && readThroughManifest(kind) && outcome.state != CategoryState::stopped)
+        outcome = manifestUnreadable(manifestStatusText(m_openResult.load()));
+    std::lock_guard<std::mutex> guard(m_stateLock);
+    m_outcomes[index] = std::move(outcome);
+}
+
 ItemKind ScanRun::firstResultCategory() const {
     std::lock_guard<std::mutex> guard(m_stateLock);
     return m_firstResult;
@@ -86,6 +106,8 @@ void ScanRun::clearResults() {
     m_openedAnnounced = false;
     m_counts.fill(0);
     m_firstResult = ItemKind::None;
+    m_outcomes.fill({});
+    m_manifestUnread = false;
     m_lastResult.store(kStatusOk);
     m_openResult.store(kStatusOk);
 }
@@ -144,6 +166,7 @@ void ScanRun::work() {
         if (m_observer) m_observer->passwordNeeded();
         notifyFinished = false; // the front end asks for the password and starts again
     } else {
+        m_manifestUnread = result != kStatusOk && m_store.manifest().empty();
         recomputeCounts();
         if (m_observer) m_observer->countsUpdated();
         runCategories(); // leaves the last operation's result in m_lastResult
@@ -166,8 +189,10 @@ Status ScanRun::runCategories() {
     auto run = [&](Status result, std::initializer_list<ItemKind> kinds) {
         status = result;
         m_lastResult.store(result);
-        for (ItemKind kind : kinds)
+        for (ItemKind kind : kinds) {
+            if (ticked(kind)) recordOutcome(kind, result);
             completeCategory(kind, ticked(kind));
+        }
         return result != kStatusStopped;
     };
 

@@ -29,6 +29,7 @@
 #include "backup/ScanSource.h"
 #include "core/Categories.h"
 #include "core/Status.h"
+#include "scan/CategoryOutcome.h"
 #include "scan/SelectionTally.h"
 #include "scan/ScanResults.h"
 #include "scan/WorkerControl.h"
@@ -116,6 +117,8 @@ public:
 
     /// True when no worker runs.
     bool scanFinished() const { return m_control.finished(); }
+    /// Waits up to `timeout` for the worker to finish; answers scanFinished().
+    bool waitFinished(std::chrono::milliseconds timeout) { return m_control.waitFinished(timeout); }
     bool stopRequested() const { return m_control.stopRequested(); }
     /// The result of open, or of the last category operation that ran.
     Status lastResult() const { return m_lastResult.load(); }
@@ -128,6 +131,8 @@ public:
     std::uint32_t count(ItemKind kind) const;
     /// The first category that received results, or ItemKind::None.
     ItemKind firstResultCategory() const;
+    /// How the scan of a category ended (notScanned until its operation returned).
+    CategoryOutcome outcome(ItemKind kind) const;
 
     /// Held exclusively by the worker while it completes a category (builds
     /// summaries, adds the category to the tally); see the note on threads.
@@ -148,6 +153,7 @@ private:
     Status runCategories();
     void completeCategory(ItemKind kind, bool addToTally);
     void announceResults(ItemKind kind);
+    void recordOutcome(ItemKind kind, Status result);
     void recomputeCounts();
     void clearResults();
     void joinWorker();
@@ -166,6 +172,8 @@ private:
     bool m_openedAnnounced = false;
     std::array<std::uint32_t, 12> m_counts{};
     ItemKind m_firstResult = ItemKind::None;
+    std::array<CategoryOutcome, 12> m_outcomes{};
+    bool m_manifestUnread = false; ///< open found no readable manifest (worker only)
     std::atomic<Status> m_lastResult{kStatusOk};
     std::atomic<Status> m_openResult{kStatusOk};
     bool m_paused = false;

@@ -8,7 +8,16 @@ void WorkerControl::begin() {
 }
 
 void WorkerControl::end() {
-    m_finished.store(true);
+    {
+        std::lock_guard<std::mutex> guard(m_finishLock);
+        m_finished.store(true);
+    }
+    m_finishedSignal.notify_all();
+}
+
+bool WorkerControl::waitFinished(std::chrono::milliseconds timeout) {
+    std::unique_lock<std::mutex> guard(m_finishLock);
+    return m_finishedSignal.wait_for(guard, timeout, [this] { return m_finished.load(); });
 }
 
 bool WorkerControl::checkpoint() {

@@ -6,6 +6,8 @@
 /// finished() after a confirmed stop.
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 
 namespace orvelle {
@@ -36,11 +38,17 @@ public:
     bool stopRequested() const { return m_stop.load(); }
     /// True when no worker runs (before the first begin() and after end()).
     bool finished() const { return m_finished.load(); }
+    /// Waits until the worker has finished or `timeout` has passed; answers
+    /// finished(). Returns as soon as the worker ends, so a waiting user
+    /// interface that also polls for something else loses no time.
+    bool waitFinished(std::chrono::milliseconds timeout);
 
 private:
     std::mutex m_lock;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_finished{true};
+    std::mutex m_finishLock; ///< with m_finishedSignal: wakes waitFinished()
+    std::condition_variable m_finishedSignal;
 };
 
 } // namespace orvelle

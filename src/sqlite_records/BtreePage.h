@@ -30,6 +30,7 @@ public:
     std::uint8_t type() const;
     bool isTableLeaf() const { return type() == kPageTypeTableLeaf; }
     bool isTableInterior() const { return type() == kPageTypeTableInterior; }
+    bool isIndexPage() const { return type() == kPageTypeIndexInterior || type() == kPageTypeIndexLeaf; }
     std::uint32_t firstFreeblock() const;
     std::uint32_t cellCount() const;
     /// Start of the cell content area (0 is read as 65,536).

@@ -43,7 +43,12 @@ Status BtreeWalker::walkPage(ByteSpan bytes, std::uint32_t pageIndex, std::size_
                              const LeafVisitor& visitor) {
     const BtreePage page(bytes, pageIndex, m_file.usableSize());
     if (page.isTableLeaf()) return visitor(page);
-    if (!page.isTableInterior() || depth + 1 >= kMaxDepth) return kStatusOk;
+    if (!page.isTableInterior()) {
+        // The roots of a table's indexes are walked too and hold no rows.
+        if (!page.isIndexPage()) ++m_damagedPages;
+        return kStatusOk;
+    }
+    if (depth + 1 >= kMaxDepth) return kStatusOk;
     const ChildPageMap children = page.childPages();
     const std::size_t level = depth + 1;
     if (m_buffers.size() <= level) m_buffers.resize(level + 1);

@@ -45,12 +45,17 @@ public:
     /// Forgets every page seen.
     void reset();
 
+    /// Pages the walks reached as a root or a child that are no b-tree pages
+    /// at all: the tree is damaged there, and the rows below them were not read.
+    std::uint64_t damagedPages() const { return m_damagedPages; }
+
 private:
     Status walkPage(ByteSpan bytes, std::uint32_t pageIndex, std::size_t depth, const LeafVisitor& visitor);
 
     const SqliteFile& m_file;
     std::vector<bool> m_visited;
     std::vector<std::vector<std::uint8_t>> m_buffers; // one per depth
+    std::uint64_t m_damagedPages = 0;
 };
 
 } // namespace orvelle

@@ -64,6 +64,8 @@ constexpr std::uint32_t kSmallestPageSize = 512;
 
 constexpr std::uint8_t kPageTypeTableInterior = 5;
 constexpr std::uint8_t kPageTypeTableLeaf = 13;
+constexpr std::uint8_t kPageTypeIndexInterior = 2;
+constexpr std::uint8_t kPageTypeIndexLeaf = 10;
 constexpr std::size_t kLeafHeaderSize = 8;
 constexpr std::size_t kInteriorHeaderSize = 12;
 constexpr std::size_t kPageFirstFreeblockOffset = 1;

@@ -52,6 +52,11 @@ public:
         });
     }
 
+    // Damaged pages met by either walk of the live tree.
+    std::uint64_t damagedPages() const {
+        return std::max(m_liveWalker.damagedPages(), m_carveWalker.damagedPages());
+    }
+
     // The carved rows of the tree below `root`: its leaves in the order of the
     // live walk, each leaf's candidates in the order the sources found them.
     Status carvedRows(std::uint32_t root) {
@@ -222,10 +227,10 @@ Status scanTable(SqliteFile& file, std::string_view tableName, const RowSink& ro
     }
     TableScan scan(file, rowSink, columns, options.columnCount, valueLimit, std::move(wanted), stats);
     for (const auto& [root, key] : roots) {
-        if (options.liveRows)
-            if (const Status st = scan.liveRows(root, options.carvedRows); st != kStatusOk) return st;
-        if (options.carvedRows)
-            if (const Status st = scan.carvedRows(root); st != kStatusOk) return st;
+        Status st = options.liveRows ? scan.liveRows(root, options.carvedRows) : kStatusOk;
+        if (st == kStatusOk && options.carvedRows) st = scan.carvedRows(root);
+        stats.damagedPages = scan.damagedPages();
+        if (st != kStatusOk) return st;
     }
     if (options.freelistRows) {
         // The live tree is known only after its walk; without it, freelist

@@ -87,6 +87,9 @@ struct ScanStats {
     std::uint64_t acceptedRows = 0; ///< rows the routine took (answered 0)
     std::uint64_t pagesRead = 0;
     std::uint64_t duplicatesDropped = 0; ///< candidates found twice at one offset
+    /// Pages of the table's live tree that are not b-tree pages (damaged):
+    /// the rows below them could not be read.
+    std::uint64_t damagedPages = 0;
 };
 
 struct ScanOptions {

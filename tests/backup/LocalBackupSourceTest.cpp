@@ -129,7 +129,7 @@ TEST(LocalBackupSource, AMissingDatabaseIsFileMissingNeverTheStopValue) {
     EXPECT_EQ(s.source->scanNotes(notes), kStatusFileMissing);
     EXPECT_TRUE(chats.empty() && contacts.empty() && calls.empty() && notes.empty());
     WhatsAppChatMap whatsApp;
-    EXPECT_EQ(s.source->scanWhatsApp(whatsApp), kStatusOk); // the callback's answer
+    EXPECT_EQ(s.source->scanWhatsApp(whatsApp), kStatusFileMissing); // like the other databases
     EXPECT_TRUE(whatsApp.empty());
 }
 

@@ -107,17 +107,18 @@ TEST_F(BackupCommands, FilesRefusesWhatItCannotRead) {
     noManifest.setManifest(test::ManifestKind::None);
     noManifest.build(temp / "no-manifest");
     const CliRun none = orvelle(temp, {"files", test::arg(temp / "no-manifest")});
-    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_EQ(none.exitCode, 4);
     EXPECT_NE(none.err.find("no manifest"), std::string::npos) << none.err;
 
-    // A truncated Manifest.mbdb: the files before the damage are listed, with a warning and a failing exit.
+    // A truncated Manifest.mbdb: the files before the damage are listed, with a warning and the exit
+    // code of a category that could not be read.
     test::BackupBuilder older = test::demoOlderBackup();
     older.build(temp / "truncated");
     const std::string mbdb = test::readFile(temp / "truncated" / "Manifest.mbdb");
     test::writeFile(temp / "truncated" / "Manifest.mbdb", mbdb.substr(0, mbdb.size() - 10));
     const CliRun truncated =
         orvelle(temp, {"files", "--category", "camera-roll", test::arg(temp / "truncated")});
-    EXPECT_EQ(truncated.exitCode, 1);
+    EXPECT_EQ(truncated.exitCode, 4);
     EXPECT_NE(truncated.err.find("truncated"), std::string::npos) << truncated.err;
     EXPECT_NE(truncated.out.find("Camera Roll (3)"), std::string::npos) << truncated.out;
 }

@@ -168,7 +168,7 @@ TEST_F(ExportCommand, RefusesWrongArguments) {
         {{"export", "--categories", "contacts,bogus", test::arg(backup()), test::arg(temp / "x")},
          2,
          "\"bogus\""},
-        {{"export", test::arg(temp / "missing"), test::arg(temp / "x")}, 1, "is not a folder"},
+        {{"export", test::arg(temp / "missing"), test::arg(temp / "x")}, 3, "does not exist"},
         {{"print", test::arg(backup()), "--category", "bogus", "--out", test::arg(temp / "p.html")},
          -1,
          "bogus"},
@@ -203,7 +203,6 @@ TEST_F(ExportCommand, PrintWritesOneBlockPerTickedItem) {
         {{"--category", "messages", "--deleted-only"}, "<p><span>Content:</span>", inDeletedChats},
         {{"--category", "contacts"}, "<p><span>Name:</span>", results().contacts.size()},
         {{"--category", "notes", "--deleted-only"}, "<p><span>Title:</span>", deletedIn(results().notes)},
-        {{"--category", "camera-roll"}, "<p><span>", 0},
     };
     for (const Case& c : cases) {
         const fs::path page = temp / "print" / "page.html";
@@ -217,6 +216,13 @@ TEST_F(ExportCommand, PrintWritesOneBlockPerTickedItem) {
         EXPECT_EQ(test::occurrences(html, c.marker), c.blocks) << joined(c.options);
         EXPECT_NE(html.find("Init"), std::string::npos) << "the print template is missing";
     }
+    // A category without a print page is refused instead of giving an empty page.
+    const fs::path page = temp / "print" / "camera-roll.html";
+    const CliRun refused = orvelle(temp, {"print", test::arg(backup()), "--category", "camera-roll", "--out",
+                                          test::arg(page)});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_NE(refused.err.find("Camera Roll has no print page"), std::string::npos) << refused.err;
+    EXPECT_FALSE(fs::exists(page));
 }
 
 TEST_F(ExportCommand, ExportedPagesShowEveryTextInABrowser) {

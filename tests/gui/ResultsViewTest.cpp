@@ -5,11 +5,13 @@
 // and ticks reach the statistics line.
 
 #include "backup/BackupStore.h"
+#include "backup/KnownFileIds.h"
 #include "gui/app/LanguageTexts.h"
 #include "gui/common/DialogScript.h"
 #include "gui/common/ScanChoice.h"
 #include "gui/results/CategoryTreeModel.h"
 #include "gui/results/ItemListModel.h"
+#include "gui/results/ResultsShared.h"
 #include "gui/results/ResultsView.h"
 #include "gui/support/GuiFixture.h"
 #include "scan/DisplayText.h"
@@ -100,7 +102,7 @@ private slots:
             const QModelIndex groupIndex = treeModel()->index(group, 0);
             for (int row = 0; row < treeModel()->rowCount(groupIndex); ++row)
                 QCOMPARE(tree()->isRowHidden(row, groupIndex),
-                         !treeModel()->rowHasResults(treeModel()->index(row, 0, groupIndex)));
+                         !treeModel()->rowIsShown(treeModel()->index(row, 0, groupIndex)));
         }
     }
 
@@ -197,6 +199,39 @@ private slots:
         QCOMPARE(node.data(Qt::CheckStateRole).toInt(), int(Qt::PartiallyChecked));
         QVERIFY(treeModel()->setData(node, Qt::Checked, Qt::CheckStateRole));
         QCOMPARE(tally.selectedVisibleCount(), tally.root().total);
+    }
+
+    // A category whose database cannot be read is shown with that fact and
+    // its reason, not hidden as if the backup held nothing of it.
+    void anUnreadableCategoryIsShownWithItsReason() {
+        orvelle::test::TempFolder copy("orvelle-results-unreadable");
+        const std::filesystem::path backup = copy / "backup";
+        std::filesystem::copy(m_catalogue->recentBackup(), backup, std::filesystem::copy_options::recursive);
+        const std::string smsId(kMessagesFileId);
+        const std::filesystem::path sms = backup / smsId.substr(0, 2) / smsId;
+        std::filesystem::permissions(sms, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+        {
+            std::fstream file(sms, std::ios::in | std::ios::out | std::ios::binary);
+            file.write("not a database, not at all", 26);
+        }
+        BackupStore store(BackupStoreOptions{{copy.path()}, copy / "data"});
+        ScanChoice choice;
+        QCOMPARE(store.readBackupFolder(backup, choice.backup), kStatusOk);
+        choice.ticked.fill(true);
+        ScanRun run(store);
+        ResultsView view;
+        QCOMPARE(run.start(choice.request()), kStatusOk);
+        view.beginScan(&run, choice);
+        QTRY_VERIFY_WITH_TIMEOUT(run.scanFinished(), 60000);
+        view.refreshCounts();
+        auto* viewTree = view.findChild<QTreeView*>(QStringLiteral("NodeTree"));
+        auto* model = qobject_cast<CategoryTreeModel*>(viewTree->model());
+        const QModelIndex messages = model->indexOf(ItemKind::Messages);
+        QVERIFY(!viewTree->isRowHidden(messages.row(), messages.parent()));
+        QVERIFY(messages.data().toString().contains(pageText("NodeUnreadable", "could not be read")));
+        QVERIFY(messages.data(Qt::ToolTipRole).toString().contains(QStringLiteral("sms.db")));
+        const QModelIndex contacts = model->indexOf(ItemKind::Contacts);
+        QVERIFY(contacts.data(Qt::ToolTipRole).isNull());
     }
 
     void cleanupTestCase() {

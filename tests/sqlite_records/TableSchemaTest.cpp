@@ -1,6 +1,7 @@
 #include "sqlite_records/TableSchema.h"
 
 #include "sqlite_records/SqliteFile.h"
+#include "support/SharedData.h"
 #include "support/SqliteFixture.h"
 #include "support/TempFolder.h"
 
@@ -80,6 +81,7 @@ TEST(TableSchemaTest, RefusesWhatIsNoTableDefinition) {
 
 // The device layouts have the column counts the decoders rely on.
 TEST(TableSchemaTest, DeviceSchemasHaveTheirKnownColumnCounts) {
+    ORVELLE_NEED_SHARED_DATA("schemas");
     struct Expect {
         const char* file;
         const char* table;

@@ -1,9 +1,11 @@
 #include "gui/results/CategoryTreeModel.h"
 
+#include "gui/app/LanguageTexts.h"
 #include "gui/common/Icons.h"
 #include "gui/results/ResultsShared.h"
 #include "scan/ScanRun.h"
 
+#include <QColor>
 #include <QFont>
 
 #include <algorithm>
@@ -157,9 +159,9 @@ ItemKind CategoryTreeModel::kindAt(const QModelIndex& index) const {
     return node ? kCategories[node->category].kind : ItemKind::None;
 }
 
-bool CategoryTreeModel::rowHasResults(const QModelIndex& index) const {
+bool CategoryTreeModel::rowIsShown(const QModelIndex& index) const {
     const Node* node = nodeAt(index);
-    return node && node->count > 0;
+    return node && (node->count > 0 || unreadable(kCategories[node->category].kind));
 }
 
 bool CategoryTreeModel::isReadable(const QModelIndex& index) const {
@@ -208,6 +210,10 @@ QString CategoryTreeModel::label(const Node& node) const {
     return QStringLiteral("%1 (%2)").arg(text).arg(node.count);
 }
 
+bool CategoryTreeModel::unreadable(ItemKind kind) const {
+    return m_run && kind != ItemKind::None && m_run->outcome(kind).state == CategoryState::unreadable;
+}
+
 QVariant CategoryTreeModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.model() != this) return {};
     if (index.internalId() == kGroupId) {
@@ -228,7 +234,18 @@ QVariant CategoryTreeModel::data(const QModelIndex& index, int role) const {
     if (!node) return {};
     const ItemKind kind = kCategories[node->category].kind;
     switch (role) {
-    case Qt::DisplayRole: return label(*node);
+    case Qt::DisplayRole: {
+        if (!unreadable(kind)) return label(*node);
+        return QStringLiteral("%1 \u2014 %2").arg(label(*node), pageText("NodeUnreadable", "could not be read"));
+    }
+    case Qt::ToolTipRole: {
+        if (!unreadable(kind)) return {};
+        const QString reason = QString::fromStdString(m_run->outcome(kind).reason);
+        return formatMessage(pageText("NodeUnreadableTip", "Could not be read: %s"), {reason});
+    }
+    case Qt::ForegroundRole:
+        if (unreadable(kind)) return QColor(Qt::red);
+        return {};
     case Qt::DecorationRole: return categoryIcon(kCategories[node->category]);
     case KindRole: return static_cast<int>(kind);
     case CountRole: return node->count;

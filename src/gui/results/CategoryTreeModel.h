@@ -7,7 +7,7 @@
 /// ticks or unticks every item of the category in the tally.
 ///
 /// Rows never come and go during a scan: the view hides the rows without
-/// results (rowHasResults) and the counts change through dataChanged.
+/// results (rowIsShown) and the counts change through dataChanged.
 ///
 /// A category is offered for reading (isReadable) only once the scan is
 /// past it: the worker fills a category's container while it runs, so a
@@ -55,8 +55,9 @@ public:
     QModelIndex indexOf(ItemKind kind) const;
     /// The category of a row (ItemKind::None for groups and the never-filled options).
     ItemKind kindAt(const QModelIndex& index) const;
-    /// True for a category row whose category has results.
-    bool rowHasResults(const QModelIndex& index) const;
+    /// True for a category row whose category has results, or could not be
+    /// read (the row then says so: an empty category is never silent about it).
+    bool rowIsShown(const QModelIndex& index) const;
     /// True for a category row whose container the scan has finished filling.
     bool isReadable(const QModelIndex& index) const;
     /// The first category row with results that can be read, in tree order.
@@ -85,6 +86,8 @@ private:
     const Node* nodeAt(const QModelIndex& index) const;
     QString label(const Node& node) const;
     bool isComplete(ItemKind kind) const;
+    /// The category's database or files could not be read (the node says so, with the reason as its tip).
+    bool unreadable(ItemKind kind) const;
 
     ScanRun* m_run = nullptr;
     std::array<std::vector<Node>, kGroups> m_nodes;

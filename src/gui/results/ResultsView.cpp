@@ -261,7 +261,7 @@ void ResultsView::updateTreeRows() {
         const QModelIndex groupIndex = s.tree.index(group, 0);
         bool anyShown = false;
         for (int row = 0; row < s.tree.rowCount(groupIndex); ++row) {
-            const bool shown = s.tree.rowHasResults(s.tree.index(row, 0, groupIndex));
+            const bool shown = s.tree.rowIsShown(s.tree.index(row, 0, groupIndex));
             view->setRowHidden(row, groupIndex, !shown);
             anyShown = anyShown || shown;
         }

@@ -58,7 +58,7 @@ Status decodeCallRows(SqliteFile& file, CallLayout layout, const TableColumns& c
     DateTextCache dates;
     const bool newer = layout == CallLayout::callRecord;
     file.state().newerCallLayout = newer ? 1 : 0;
-    return scanWithColumns(
+    return scanRecordTable(
         file, newer ? kCallRecordTable : kCallTable,
         [&](const Row& row) {
             if (row.mode == RowMode::cell && row.headerLength > 1)
@@ -97,7 +97,8 @@ Status decodeCalls(const std::filesystem::path& callDb, const std::filesystem::p
     SqliteFile file;
     if (const Status status = file.open(callDb); status != kStatusOk) return status;
     file.state().newAddressBookLayout = context.newAddressBookLayout ? 1 : 0;
-    decodeCallRows(file, layout, callColumns(file, layout, context.newAddressBookLayout), out);
+    const Status callStatus =
+        decodeCallRows(file, layout, callColumns(file, layout, context.newAddressBookLayout), out);
     if (const int answer = reportProgress(context, 60)) return answer;
 
     if (!addressBook.empty()) {
@@ -112,7 +113,8 @@ Status decodeCalls(const std::filesystem::path& callDb, const std::filesystem::p
         for (const auto& call : out)
             (call.deleted ? report->deletedRows : report->liveRows)++;
     out = sortedByDate(std::move(out));
-    return reportProgress(context, 100);
+    const int answer = reportProgress(context, 100);
+    return answer != 0 ? answer : callStatus;
 }
 
 } // namespace orvelle

@@ -100,7 +100,7 @@ TableColumns contactColumns(const SqliteFile& file) {
 }
 
 Status decodeContactRows(SqliteFile& file, const TableColumns& columns, std::vector<ContactRecord>& rows) {
-    return scanWithColumns(
+    return scanRecordTable(
         file, kContactTable,
         [&](const Row& row) {
             noteCell(file, row);

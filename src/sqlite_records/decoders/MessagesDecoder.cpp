@@ -128,7 +128,7 @@ Status decodeMessageRows(SqliteFile& file, const TableColumns& columns, std::vec
 Status decodeMessageRows(SqliteFile& file, const TableColumns& columns,
                          const std::function<void(MessageRecord&&)>& take) {
     DateTextCache dates;
-    return scanWithColumns(
+    return scanRecordTable(
         file, kMessageTable,
         [&](const Row& row) {
             noteMessageCell(file, row);
@@ -278,7 +278,7 @@ Status decodeMessages(const std::filesystem::path& smsDb, const std::filesystem:
     // Handle ids are rowids, mostly small: those find their list directly.
     constexpr std::int32_t kDirectHandles = 65536;
     std::vector<List*> directLists;
-    decodeMessageRows(file, messageColumns(file), [&](MessageRecord&& message) {
+    const Status messageStatus = decodeMessageRows(file, messageColumns(file), [&](MessageRecord&& message) {
         const std::int32_t handle = message.handleId;
         List* found = handle >= 0 && handle < static_cast<std::int32_t>(directLists.size())
                           ? directLists[static_cast<std::size_t>(handle)]
@@ -328,7 +328,7 @@ Status decodeMessages(const std::filesystem::path& smsDb, const std::filesystem:
     }
     out = std::move(conversations);
     reportProgress(context, 100);
-    return kStatusOk;
+    return messageStatus;
 }
 
 Status exportMessageRows(const std::filesystem::path& smsDb, const std::filesystem::path& output,

@@ -52,7 +52,7 @@ TableColumns noteBodyColumns(const SqliteFile& file) {
 
 Status decodeNoteRows(SqliteFile& file, const TableColumns& columns, std::vector<NoteRow>& out) {
     DateTextCache dates;
-    return scanWithColumns(
+    return scanRecordTable(
         file, kNoteTable,
         [&](const Row& row) {
             if (!allTextsUsable(row)) return kStatusInvalid;
@@ -70,7 +70,7 @@ Status decodeNoteRows(SqliteFile& file, const TableColumns& columns, std::vector
 }
 
 Status decodeNoteBodyRows(SqliteFile& file, const TableColumns& columns, std::vector<NoteRow>& out) {
-    return scanWithColumns(
+    return scanRecordTable(
         file, kNoteBodyTable,
         [&](const Row& row) {
             if (!allTextsUsable(row)) return kStatusInvalid;
@@ -160,11 +160,12 @@ Status decodeNotes(const std::filesystem::path& notesDb, std::vector<NoteRecord>
     SqliteFile file;
     if (const Status status = file.open(notesDb); status != kStatusOk) return status;
     std::vector<NoteRow> bodies, notes;
-    // A table that breaks off keeps what was read before the break.
-    decodeNoteBodyRows(file, noteBodyColumns(file), bodies);
-    decodeNoteRows(file, noteColumns(file), notes);
+    // A table that breaks off keeps what was read before the break; the
+    // damage is still reported.
+    const Status bodyStatus = decodeNoteBodyRows(file, noteBodyColumns(file), bodies);
+    const Status noteStatus = decodeNoteRows(file, noteColumns(file), notes);
     out = pairNotes(std::move(bodies), std::move(notes));
-    return kStatusOk;
+    return firstProblem({noteStatus, bodyStatus});
 }
 
 } // namespace orvelle

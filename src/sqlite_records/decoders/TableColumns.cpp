@@ -1,6 +1,7 @@
 #include "sqlite_records/decoders/TableColumns.h"
 
 #include "core/Text.h"
+#include "sqlite_records/SqliteFile.h"
 #include "sqlite_records/TableSchema.h"
 
 #include <algorithm>
@@ -58,9 +59,12 @@ std::uint32_t TableColumns::valueColumns() const {
     return static_cast<std::uint32_t>(highest + 1);
 }
 
-Status scanWithColumns(SqliteFile& file, std::string_view table, const RowSink& sink,
-                       const TableColumns& columns, FieldValues values) {
+namespace {
+
+Status scanColumns(SqliteFile& file, std::string_view table, const RowSink& sink, const TableColumns& columns,
+                   FieldValues values, ScanStats* stats) {
     ScanOptions options;
+    options.stats = stats;
     options.columnCount = columns.columnCount();
     // With no field placed, every value is decoded (0 is "all").
     if (values == FieldValues::fieldsOnly && columns.valueColumns() != 0) {
@@ -75,7 +79,38 @@ Status scanWithColumns(SqliteFile& file, std::string_view table, const RowSink& 
     if (status != kStatusOk) return status;
     ScanOptions deleted = options;
     deleted.liveRows = false;
-    return scanTable(file, table, sink, deleted);
+    ScanStats deletedStats;
+    if (stats) deleted.stats = &deletedStats;
+    const Status deletedStatus = scanTable(file, table, sink, deleted);
+    if (stats) stats->damagedPages = std::max(stats->damagedPages, deletedStats.damagedPages);
+    return deletedStatus;
+}
+
+} // namespace
+
+Status scanWithColumns(SqliteFile& file, std::string_view table, const RowSink& sink,
+                       const TableColumns& columns, FieldValues values) {
+    return scanColumns(file, table, sink, columns, values, nullptr);
+}
+
+Status scanRecordTable(SqliteFile& file, std::string_view table, const RowSink& sink,
+                       const TableColumns& columns, FieldValues values) {
+    ChildPageMap roots;
+    if (const Status st = file.findTableRoots(table, roots); st != kStatusOk || roots.empty())
+        return kStatusTableMissing;
+    ScanStats stats;
+    const Status status = scanColumns(file, table, sink, columns, values, &stats);
+    if (status != kStatusOk) return status;
+    return stats.damagedPages > 0 ? kStatusDatabaseDamaged : kStatusOk;
+}
+
+Status firstProblem(std::initializer_list<Status> statuses) {
+    Status first = kStatusOk;
+    for (const Status status : statuses) {
+        if (status == kStatusStopped) return status;
+        if (first == kStatusOk) first = status;
+    }
+    return first;
 }
 
 } // namespace orvelle

@@ -10,6 +10,7 @@
 #include "sqlite_records/TableScan.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -73,6 +74,20 @@ enum class FieldValues {
 /// over are the same whichever `values` is asked for.
 Status scanWithColumns(SqliteFile& file, std::string_view table, const RowSink& sink,
                        const TableColumns& columns, FieldValues values = FieldValues::all);
+
+/// scanWithColumns over the table a decoder's records live in, where an
+/// absent or damaged table is a fault the user must hear of: answers
+/// kStatusTableMissing when the file has no such table (or its schema cannot
+/// be read), kStatusDatabaseDamaged when pages of the table's tree are not
+/// b-tree pages (every row that could be read was still handed over), else
+/// scanWithColumns' own answer. Side tables, which older layouts may lack,
+/// use scanWithColumns.
+Status scanRecordTable(SqliteFile& file, std::string_view table, const RowSink& sink,
+                       const TableColumns& columns, FieldValues values = FieldValues::all);
+
+/// The first of `statuses` that is not 0, giving a stop (kStatusStopped) the
+/// precedence: how a decoder that read several tables answers.
+Status firstProblem(std::initializer_list<Status> statuses);
 
 /// True when column `column` is what `wanted` names (see FieldColumn::name).
 bool columnNameMatches(std::string_view column, std::string_view wanted);

@@ -72,7 +72,7 @@ TableColumns whatsAppMediaColumns(const SqliteFile& file) {
 Status decodeWhatsAppMessageRows(SqliteFile& file, const TableColumns& columns,
                                  std::vector<WhatsAppMessageRecord>& out) {
     DateTextCache dates;
-    return scanWithColumns(
+    return scanRecordTable(
         file, kMessageTable,
         [&](const Row& row) {
             // A row that names no chat, no member and no date is no message.
@@ -222,16 +222,15 @@ Status decodeWhatsApp(const std::filesystem::path& chatDb, WhatsAppChatMap& out)
     file.state().whatsAppMessageColumns = probe.columnCount;
 
     WhatsAppTables tables;
-    Status status = decodeWhatsAppMediaRows(file, whatsAppMediaColumns(file), tables.media);
-    if (status == kStatusOk) status = decodeWhatsAppChatRows(file, whatsAppChatColumns(file), tables.chats);
-    if (status == kStatusOk)
-        status = decodeWhatsAppMemberRows(file, whatsAppMemberColumns(file), tables.members);
-    if (status == kStatusOk)
-        status =
-            decodeWhatsAppMessageRows(file, whatsAppMessageColumns(file, probe.columnCount), tables.messages);
-    if (status != kStatusOk) return status;
+    // Every table is read even when one of them breaks off: the rows read
+    // are kept and the first problem is reported.
+    const Status mediaStatus = decodeWhatsAppMediaRows(file, whatsAppMediaColumns(file), tables.media);
+    const Status chatStatus = decodeWhatsAppChatRows(file, whatsAppChatColumns(file), tables.chats);
+    const Status memberStatus = decodeWhatsAppMemberRows(file, whatsAppMemberColumns(file), tables.members);
+    const Status messageStatus =
+        decodeWhatsAppMessageRows(file, whatsAppMessageColumns(file, probe.columnCount), tables.messages);
     out = joinWhatsAppTables(std::move(tables));
-    return kStatusOk;
+    return firstProblem({messageStatus, chatStatus, memberStatus, mediaStatus});
 }
 
 } // namespace orvelle

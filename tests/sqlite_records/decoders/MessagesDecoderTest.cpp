@@ -4,6 +4,7 @@
 #include "sqlite_records/SqliteFile.h"
 #include "support/DeviceDbAddressBook.h"
 #include "support/DeviceDbSms.h"
+#include "support/SqliteFixture.h"
 #include "support/TempFolder.h"
 
 #include <algorithm>
@@ -336,6 +337,55 @@ TEST_F(MessagesDecoderEdgeTest, FailuresAndStops) {
     DecodeContext stop;
     stop.progress = [](int percent) { return percent >= 30 ? kStatusStopped : 0; };
     EXPECT_EQ(decodeMessages(m_temp / "sms.db", {}, stop, conversations, maxRowId), kStatusStopped);
+    EXPECT_TRUE(conversations.empty());
+}
+
+// A damaged message table is reported, never taken for an empty one; the rows
+// of its readable pages still come back.
+TEST_F(MessagesDecoderEdgeTest, ADamagedOrMissingMessageTableIsReported) {
+    const auto path = m_temp / "sms.db";
+    {
+        SmsDb db(path, SmsLayout::ios13);
+        addNumberedMessages(db, 200);
+        db.close();
+    }
+    std::vector<std::uint32_t> leaves;
+    std::uint32_t pageSize = 0;
+    {
+        SqliteFile file;
+        ASSERT_EQ(file.open(path), kStatusOk);
+        pageSize = file.pageSize();
+        ChildPageMap roots;
+        ASSERT_EQ(file.findTableRoots("message", roots), kStatusOk);
+        std::vector<std::uint8_t> root;
+        ASSERT_EQ(file.readPage(roots.begin()->first, root), kStatusOk);
+        CellOffsetMap cells;
+        ASSERT_EQ(file.collectLeafCells(root, roots.begin()->first, cells), kStatusOk);
+        for (const auto& [leaf, offsets] : cells)
+            leaves.push_back(leaf);
+    }
+    ASSERT_GE(leaves.size(), 3u) << "the table must span several pages";
+    std::string bytes = test::readFile(path);
+    bytes[std::size_t{leaves[1]} * pageSize] = 0x77; // no page type
+    test::writeFile(path, bytes);
+
+    ConversationMap conversations;
+    std::uint64_t maxRowId = 0;
+    EXPECT_EQ(decodeMessages(path, {}, DecodeContext{}, conversations, maxRowId), kStatusDatabaseDamaged);
+    const auto all = flatten(conversations);
+    const auto live = std::count_if(all.begin(), all.end(), [](const auto& m) { return m.deleted == kLive; });
+    EXPECT_GT(live, 0);
+    EXPECT_LT(live, 200);
+    for (const auto& m : all)
+        if (m.deleted == kLive) EXPECT_EQ(m.text.rfind("Message number ", 0), 0u) << m.text;
+
+    // A database without the message table is not the messages database.
+    test::SqliteFixture other(m_temp / "other.db");
+    other.exec("CREATE TABLE handle (ROWID INTEGER PRIMARY KEY, id TEXT)");
+    other.exec("INSERT INTO handle (id) VALUES ('+12025550143')");
+    other.close();
+    EXPECT_EQ(decodeMessages(m_temp / "other.db", {}, DecodeContext{}, conversations, maxRowId),
+              kStatusTableMissing);
     EXPECT_TRUE(conversations.empty());
 }
 

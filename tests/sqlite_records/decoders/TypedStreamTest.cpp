@@ -1,5 +1,6 @@
 #include "sqlite_records/decoders/TypedStream.h"
 
+#include "support/SharedData.h"
 #include "support/TempFolder.h"
 
 #include <filesystem>
@@ -10,7 +11,7 @@ namespace orvelle {
 namespace {
 
 std::string sample(const std::string& name) {
-    return test::readFile(std::filesystem::path(ORVELLE_SHARED_DATA) / "real" / "attributed-body" / name);
+    return test::readFile(test::sharedData("real/attributed-body") / name);
 }
 
 struct SampleCase {
@@ -22,6 +23,7 @@ struct SampleCase {
 class TypedStreamSampleTest : public ::testing::TestWithParam<SampleCase> {};
 
 TEST_P(TypedStreamSampleTest, ReadsThePlainString) {
+    ORVELLE_NEED_SHARED_DATA("real/attributed-body");
     const auto& c = GetParam();
     const auto result = readAttributedStringText(sample(c.file));
     ASSERT_TRUE(result.has_value());
@@ -39,6 +41,7 @@ INSTANTIATE_TEST_SUITE_P(DeviceArchives, TypedStreamSampleTest,
                                            SampleCase{"ExtraData", "This is parsing  ", true}));
 
 TEST(TypedStreamTest, EveryCutOfAnArchiveIsRefusedOrReadWithoutOverrun) {
+    ORVELLE_NEED_SHARED_DATA("real/attributed-body");
     const std::string whole = sample("URL");
     for (std::size_t n = 0; n < whole.size(); ++n) {
         const auto result = readAttributedStringText(std::string_view(whole).substr(0, n));
@@ -47,6 +50,7 @@ TEST(TypedStreamTest, EveryCutOfAnArchiveIsRefusedOrReadWithoutOverrun) {
 }
 
 TEST(TypedStreamTest, EveryByteChangedIsRefusedOrReadWithinTheArchive) {
+    ORVELLE_NEED_SHARED_DATA("real/attributed-body");
     for (const char* name : {"AttributedBodyTextOnly", "ExtraData"}) {
         const std::string whole = sample(name);
         for (std::size_t at = 0; at < whole.size(); ++at)
