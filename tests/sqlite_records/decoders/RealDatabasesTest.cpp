@@ -15,6 +15,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <ostream>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <string>
@@ -232,6 +233,11 @@ std::vector<TableCase> tableCases() {
              });
          }},
     };
+}
+
+// Failures name the case, not its bytes.
+void PrintTo(const TableCase& c, std::ostream* out) {
+    *out << c.name;
 }
 
 class RealDatabasesTest : public ::testing::TestWithParam<TableCase> {};
