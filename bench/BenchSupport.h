@@ -39,6 +39,20 @@ inline double processCpuSeconds() {
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
+/// Peak resident memory of this process since it started its program (VmHWM,
+/// KiB). Unlike the usage counters, it does not carry over the peak of the
+/// parent that started it.
+inline long peakResidentKiB() {
+    FILE* status = std::fopen("/proc/self/status", "r");
+    if (!status) return 0;
+    char line[256];
+    long kib = 0;
+    while (std::fgets(line, sizeof line, status))
+        if (std::sscanf(line, "VmHWM: %ld", &kib) == 1) break;
+    std::fclose(status);
+    return kib;
+}
+
 inline double median(std::vector<double> values) {
     if (values.empty()) return 0;
     std::sort(values.begin(), values.end());

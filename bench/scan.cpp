@@ -73,9 +73,7 @@ int scanChild(const fs::path& folder, const std::string& only) {
     run.wait();
     const double seconds = since(start);
     const std::uint64_t bytesRead = bytesReadSoFar() - readBefore;
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    std::cout << seconds << ' ' << usage.ru_maxrss << ' ' << bytesRead << ' '
+    std::cout << seconds << ' ' << bench::peakResidentKiB() << ' ' << bytesRead << ' '
               << bench::processCpuSeconds() - cpuBefore << '\n';
     return 0;
 }
