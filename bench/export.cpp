@@ -1,13 +1,16 @@
-// Export throughput.
+// Export throughput. Every timed side is measured by wall clock from its
+// start to its end (the export in this process, from ExportJob::run's call to
+// its return; cp as a whole process), and again until its data are on disk
+// (sync). Each mode runs at least 5 rounds; the sides alternate which goes
+// first, and every figure is the median of the rounds, both sides printed.
 //
 // 1. Copies: FILES stored files of TOTAL_MIB in all, laid out as in a backup
 //    (256 two-hex-digit folders), exported as Camera Roll items through the
 //    local-backup source's chunked copy, against `cp -r` of the same folder in
-//    the same run. Both start from a warm cache with no dirty pages; each is
-//    run twice, alternating, and the faster run counts, both to the page
-//    cache and until the data are on disk.
+//    the same run. Both start from a warm cache with no dirty pages.
 // 2. Documents: the chat pages and text files of MESSAGES text messages, once
-//    as 2,500 chats and once as a single chat, with the shipped templates.
+//    as 2,500 chats and once as a single chat, with the shipped templates
+//    (no reference side; the median of the rounds).
 //
 // 3. With --backup FOLDER: a scan of that backup (every category), then its
 //    stored files exported against `cp` of the same files, and its documents
@@ -27,6 +30,7 @@
 // removed many files on the same file system, or give it a file system of
 // its own (TMPDIR=/mnt/scratch).
 
+#include "BenchSupport.h"
 #include "backup/BackupCatalogue.h"
 #include "backup/BackupStore.h"
 #include "backup/LocalBackupSource.h"
@@ -52,6 +56,9 @@ using namespace orvelle;
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using bench::median;
+
+constexpr int kRounds = 5;
 
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
@@ -160,32 +167,40 @@ void benchCopies(const fs::path& work, std::uint64_t totalMib, std::size_t fileC
     LocalBackupSource local;
     ScanSourceExport source(local);
     ExportTemplates templates; // no documents in this part
-    double bestCp = 1e30, bestExport = 1e30, bestCpSynced = 1e30, bestExportSynced = 1e30;
-    for (int round = 0; round < 2; ++round) {
-        const std::string suffix = std::to_string(round + 1);
-        const fs::path cpTarget = work / ("cp" + suffix);
+    std::vector<double> cpTimes, cpSyncedTimes, exportTimes, exportSyncedTimes;
+    int run = 0;
+    auto runCp = [&] {
+        const fs::path cpTarget = work / ("cp" + std::to_string(++run));
         double cpSynced = 0;
         const double cp = timeCopyProgram("/bin/cp", {"-r", backup.string(), cpTarget.string()}, cpSynced);
         if (bytesBelow(cpTarget) != written) std::cerr << "cp copied a different number of bytes\n";
-        bestCp = std::min(bestCp, cp);
-        bestCpSynced = std::min(bestCpSynced, cpSynced);
-
+        cpTimes.push_back(cp), cpSyncedTimes.push_back(cpSynced);
+    };
+    auto runExport = [&] {
         ScanResults results;
         results.cameraRoll = files;
-        const fs::path exportTarget = work / ("export" + suffix);
+        const fs::path exportTarget = work / ("export" + std::to_string(++run));
         double seconds = 0, synced = 0;
         const ExportSummary summary = exportAll(results, source, templates, exportTarget, seconds, synced);
         if (summary.done != fileCount || bytesBelow(exportTarget) != written)
             std::cerr << "the export wrote a different number of files or bytes\n";
-        bestExport = std::min(bestExport, seconds);
-        bestExportSynced = std::min(bestExportSynced, synced);
+        exportTimes.push_back(seconds), exportSyncedTimes.push_back(synced);
+    };
+    for (int round = 0; round < kRounds; ++round) {
+        // Alternate which side goes first.
+        if (round % 2 == 0)
+            runCp(), runExport();
+        else
+            runExport(), runCp();
         std::printf("  round %d: cp -r %.2f s (%.2f s to disk), export %.2f s (%.2f s to disk)\n", round + 1,
-                    cp, cpSynced, seconds, synced);
+                    cpTimes.back(), cpSyncedTimes.back(), exportTimes.back(), exportSyncedTimes.back());
     }
-    std::printf("  best: cp -r %.0f MiB/s, export %.0f MiB/s: export at %.0f%% of cp -r\n", mib / bestCp,
-                mib / bestExport, 100.0 * bestCp / bestExport);
-    std::printf("  to disk: cp -r %.0f MiB/s, export %.0f MiB/s: export at %.0f%% of cp -r\n",
-                mib / bestCpSynced, mib / bestExportSynced, 100.0 * bestCpSynced / bestExportSynced);
+    const double cp = median(cpTimes), exported = median(exportTimes);
+    const double cpSynced = median(cpSyncedTimes), exportedSynced = median(exportSyncedTimes);
+    std::printf("  median of %d: cp -r %.2f s (%.0f MiB/s), export %.2f s (%.0f MiB/s): export at %.0f%% of cp -r\n",
+                kRounds, cp, mib / cp, exported, mib / exported, 100.0 * cp / exported);
+    std::printf("  to disk: cp -r %.2f s (%.0f MiB/s), export %.2f s (%.0f MiB/s): export at %.0f%% of cp -r\n",
+                cpSynced, mib / cpSynced, exportedSynced, mib / exportedSynced, 100.0 * cpSynced / exportedSynced);
 }
 
 struct NoDump : ExportSource {
@@ -220,12 +235,18 @@ void benchDocuments(const fs::path& work, std::size_t messages, std::size_t chat
         std::exit(1);
     }
     NoDump source;
-    const fs::path target = work / ("documents-" + std::to_string(chats));
-    double seconds = 0, synced = 0;
-    exportAll(results, source, templates, target, seconds, synced);
+    std::vector<double> times;
+    fs::path target;
+    for (int round = 0; round < kRounds; ++round) {
+        target = work / ("documents-" + std::to_string(chats) + "-" + std::to_string(round + 1));
+        double seconds = 0, synced = 0;
+        exportAll(results, source, templates, target, seconds, synced);
+        times.push_back(seconds);
+    }
+    const double seconds = median(times);
     const double mib = static_cast<double>(bytesBelow(target)) / (1 << 20);
-    std::printf("Documents: %zu messages in %zu chats: %.2f s (%.0f messages/s, %.1f MiB written)\n",
-                messages, chats, seconds, messages / seconds, mib);
+    std::printf("Documents: %zu messages in %zu chats: %.2f s median of %d (%.0f messages/s, %.1f MiB written)\n",
+                messages, chats, seconds, kRounds, messages / seconds, mib);
 }
 
 /// Exports what is ticked in `run`'s tally below `destination`, timed.
@@ -299,7 +320,7 @@ int benchBackup(const fs::path& folder) {
     if (loadExportTemplates(fs::path(ORVELLE_SOURCE_DIR) / "template", request.backup.displayName,
                             templates) != kStatusOk)
         return 1;
-    double bestCp = 1e30, bestFiles = 1e30, bestCpSynced = 1e30, bestFilesSynced = 1e30;
+    std::vector<double> cpTimes, cpSyncedTimes, fileTimes, fileSyncedTimes;
     // Every run writes to a folder of its own, all removed at the end, and the
     // order alternates so that neither side always goes first.
     int runs = 0;
@@ -309,7 +330,7 @@ int benchBackup(const fs::path& folder) {
         double synced = 0;
         const double seconds = timeCopyProgram(
             "/usr/bin/xargs", {"-0", "-a", listFile.string(), "cp", "-t", cpTarget.string()}, synced);
-        bestCp = std::min(bestCp, seconds), bestCpSynced = std::min(bestCpSynced, synced);
+        cpTimes.push_back(seconds), cpSyncedTimes.push_back(synced);
         std::printf("  cp of the files %.2f s (%.2f s to disk)\n", seconds, synced);
     };
     auto runExport = [&] {
@@ -319,10 +340,10 @@ int benchBackup(const fs::path& folder) {
         const double seconds =
             timedExport(run, templates, work / ("files" + std::to_string(++runs)), synced, summary);
         if (summary.failed) std::cerr << summary.failed << " files failed\n";
-        bestFiles = std::min(bestFiles, seconds), bestFilesSynced = std::min(bestFilesSynced, synced);
+        fileTimes.push_back(seconds), fileSyncedTimes.push_back(synced);
         std::printf("  export of the files %.2f s (%.2f s to disk)\n", seconds, synced);
     };
-    for (int round = 0; round < 2; ++round) {
+    for (int round = 0; round < kRounds; ++round) {
         if (round % 2 == 0) {
             runCp();
             runExport();
@@ -331,9 +352,11 @@ int benchBackup(const fs::path& folder) {
             runCp();
         }
     }
-    std::printf("  best: cp %.1f MiB/s, export %.1f MiB/s: export at %.0f%% of cp (to disk: %.0f%%)\n",
-                mib / bestCp, mib / bestFiles, 100.0 * bestCp / bestFiles,
-                100.0 * bestCpSynced / bestFilesSynced);
+    const double cp = median(cpTimes), files = median(fileTimes);
+    std::printf("  median of %d: cp %.2f s (%.1f MiB/s), export %.2f s (%.1f MiB/s): export at %.0f%% of cp "
+                "(to disk: cp %.2f s, export %.2f s, %.0f%%)\n",
+                kRounds, cp, mib / cp, files, mib / files, 100.0 * cp / files, median(cpSyncedTimes),
+                median(fileSyncedTimes), 100.0 * median(cpSyncedTimes) / median(fileSyncedTimes));
 
     tickOnly(run, false);
     double synced = 0;

@@ -125,7 +125,7 @@ void ScanRun::recomputeCounts() {
 
 std::int32_t ScanRun::progress(void* run, std::int32_t percent) {
     ScanRun& self = *static_cast<ScanRun*>(run);
-    self.m_control.hold(); // blocks here while the controlling thread pauses the scan
+    self.m_control.enterReport(); // blocks here while the controlling thread pauses the scan
     if (self.m_control.stopRequested()) {
         self.m_control.release();
         return kStatusStopped;

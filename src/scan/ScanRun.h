@@ -106,6 +106,9 @@ public:
     /// Releases the lock taken by pause().
     void resume();
     bool paused() const { return m_paused; }
+    /// True while the worker waits at a report for a pause to end (a pause
+    /// has taken hold; the results stand still).
+    bool workerHeld() const { return m_control.workerWaiting(); }
 
     /// Asks the worker to stop at its next report (a pause is released) and
     /// waits until it has finished. Partial results stay.

@@ -21,8 +21,16 @@ bool WorkerControl::waitFinished(std::chrono::milliseconds timeout) {
 }
 
 bool WorkerControl::checkpoint() {
-    std::lock_guard<std::mutex> guard(m_lock);
-    return !m_stop.load();
+    enterReport();
+    const bool goOn = !m_stop.load();
+    release();
+    return goOn;
+}
+
+void WorkerControl::enterReport() {
+    ++m_waiting;
+    m_lock.lock();
+    --m_waiting;
 }
 
 } // namespace orvelle

@@ -22,6 +22,11 @@ public:
     /// Worker side: waits while the user interface holds the lock, then
     /// answers false when a stop was requested.
     bool checkpoint();
+    /// Worker side: takes the lock for a report, waiting while the user
+    /// interface holds it; release() gives it back.
+    void enterReport();
+    /// True while the worker waits for the lock: a pause has taken hold.
+    bool workerWaiting() const { return m_waiting.load() > 0; }
 
     /// User-interface side: the worker blocks at its next checkpoint until release().
     void hold() { m_lock.lock(); }
@@ -46,6 +51,7 @@ public:
 private:
     std::mutex m_lock;
     std::atomic<bool> m_stop{false};
+    std::atomic<int> m_waiting{0};
     std::atomic<bool> m_finished{true};
     std::mutex m_finishLock; ///< with m_finishedSignal: wakes waitFinished()
     std::condition_variable m_finishedSignal;

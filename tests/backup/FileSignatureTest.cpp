@@ -51,8 +51,13 @@ TEST(FileSignature, NeedsFiveHundredTwelveBytes) {
     EXPECT_EQ(name, "");
     EXPECT_EQ(detectFileType(temp / "exact", counter, name), kStatusOk);
     EXPECT_EQ(name, "0.png");
+    // A missing file is told apart from a short one, names nothing and takes no number.
+    name = "stale";
     EXPECT_EQ(detectFileType(temp / "missing", counter, name), kStatusFileMissing);
-    EXPECT_NE(kStatusFileMissing, kStatusStopped);
+    EXPECT_EQ(name, "");
+    EXPECT_EQ(counter, 1);
+    EXPECT_EQ(detectFileType(temp / "exact", counter, name), kStatusOk);
+    EXPECT_EQ(name, "1.png");
 }
 
 TEST(FileSignature, CounterNamesFilesInOrder) {

@@ -1,6 +1,8 @@
 // End to end: orvelle decrypt, and the commands that open a backup given an
 // encrypted one with --password-stdin.
 
+#include "backup/encryption/ScratchFolder.h"
+#include "platform/Storage.h"
 #include "support/BackupEncrypter.h"
 #include "support/CliRun.h"
 #include "support/DemoBackup.h"
@@ -24,8 +26,16 @@ protected:
         run.out += run.err;
         return run;
     }
+    /// Where the program puts its decrypted copy: below the data folder, or,
+    /// when its drive is short of space, in the (test program's own)
+    /// temporary folder; the same choice the program makes.
     fs::path scratchCopy() const {
-        return test::dataHome(temp) / "QuorilOrvelle" / "QuorilTempFile" / "QuorilOrvelleBackupPath";
+        const fs::path data = test::dataHome(temp) / "QuorilOrvelle";
+        fs::create_directories(data); // as the program makes it before it asks
+        std::vector<DriveSpace> drives;
+        for (const fs::path& root : platform::scratchDriveRoots())
+            drives.push_back({root, platform::freeBytes(root)});
+        return chooseScratchFolder(data, platform::freeBytes(data), drives) / kDecryptOutputFolderName;
     }
 
     test::TempFolder temp{"orvelle-cli-decrypt"};

@@ -101,7 +101,7 @@ private:
 /// Counts what the observer hears.
 struct Heard : ScanObserver {
     std::mutex lock;
-    int opened = 0, password = 0, failed = 0, counts = 0, finished = 0;
+    int opened = 0, password = 0, failed = 0, counts = 0, finished = 0, shown = 0;
     std::vector<ItemKind> first;
     Status result = -12345;
     void scanOpened() override {
@@ -115,6 +115,14 @@ struct Heard : ScanObserver {
     void openFailed() override {
         std::lock_guard g(lock);
         ++failed;
+    }
+    void progressShown(int) override {
+        std::lock_guard g(lock);
+        ++shown;
+    }
+    int shownCount() {
+        std::lock_guard g(lock);
+        return shown;
     }
     void countsUpdated() override {
         std::lock_guard g(lock);
@@ -252,8 +260,14 @@ TEST_F(ScanRunTest, PauseBlocksTheWorkerAtItsNextReportUntilResumed) {
     });
     reached.wait();
     run->pause();
+    const int shownBefore = heard.shownCount();
     gate.go.set_value();
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    // The worker now either waits at its report, as it should, or gets past
+    // it; wait (no clock involved) until one of the two is seen.
+    while (!run->workerHeld() && heard.shownCount() == shownBefore && !run->scanFinished())
+        std::this_thread::yield();
+    EXPECT_TRUE(run->workerHeld());
+    EXPECT_EQ(heard.shownCount(), shownBefore) << "a report went through while paused";
     EXPECT_FALSE(run->scanFinished());
     EXPECT_EQ(run->results().contacts.size(), 1u); // blocked before the rest went in
     run->resume();

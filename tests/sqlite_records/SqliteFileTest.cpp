@@ -1,6 +1,7 @@
 #include "sqlite_records/SqliteFile.h"
 
 #include "sqlite_records/BtreePage.h"
+#include "sqlite_records/Record.h"
 #include "sqlite_records/TableScan.h"
 #include "support/SqliteFixture.h"
 #include "support/TempFolder.h"
@@ -126,14 +127,41 @@ TEST(SqliteFileTest, ReservedBytesAreLeftOutOfEveryPage) {
         deleted = db.deleteScattered("T", 5);
         db.close();
     }
-    // Fill the reserved area with bytes that would look like records.
+    // Fill the reserved area of every page with cells of the table's own
+    // shape, whose texts are found nowhere else in the file.
+    const std::uint64_t pages = std::filesystem::file_size(path) / 1024;
+    for (std::uint64_t page = 0; page < pages; ++page) {
+        std::string area;
+        for (int copy = 0; area.size() + 18 <= 48; ++copy)
+            area += test::encodeCell(copy + 1, {SqlValue::null(),
+                                                SqlValue::text("planted-" + std::to_string(100 + page % 900)),
+                                                SqlValue::of(7)});
+        area.resize(48, '\0');
+        test::patchFile(path, page * 1024 + 1024 - 48, area);
+    }
+    {
+        // The planted bytes are records as the reader understands them.
+        const std::string record = test::encodeRecord(
+            {SqlValue::null(), SqlValue::text("planted-100"), SqlValue::of(7)});
+        std::vector<RecordValue> values;
+        std::uint64_t headerLength = 0;
+        ASSERT_TRUE(decodeRecord({reinterpret_cast<const std::uint8_t*>(record.data()), record.size()},
+                                 values, headerLength));
+        ASSERT_EQ(values.size(), 3u);
+        EXPECT_EQ(values[1].bytes, "planted-100");
+    }
     SqliteFile file;
     ASSERT_EQ(file.open(path), kStatusOk);
     EXPECT_EQ(file.usableSize(), 1024u - 48u);
     std::set<std::string> carved;
     std::size_t live = 0;
+    std::size_t planted = 0;
     ASSERT_EQ(scanTable(file, "T",
                         [&](const Row& row) {
+                            for (const auto& value : row.values)
+                                if (value.isText() && std::string_view(value.bytes).find("planted") !=
+                                                          std::string_view::npos)
+                                    ++planted;
                             if (!row.deleted)
                                 ++live;
                             else if (row.values.size() == 3 && row.values[1].isText())
@@ -141,6 +169,7 @@ TEST(SqliteFileTest, ReservedBytesAreLeftOutOfEveryPage) {
                             return kStatusOk;
                         }),
               kStatusOk);
+    EXPECT_EQ(planted, 0u) << "rows were read from the reserved area";
     EXPECT_EQ(live, 400u - deleted.size());
     std::size_t found = 0;
     for (const auto& row : deleted)

@@ -250,20 +250,29 @@ TEST(TableScanTest, RowsCarryTheirPlaceAndBytes) {
     ASSERT_EQ(file.open(path), kStatusOk);
     std::vector<std::uint8_t> page;
     ASSERT_EQ(file.readPage(1, page), kStatusOk);
-    scanTable(file, "T", [&](const Row& row) {
-        EXPECT_EQ(row.page, 1u);
-        EXPECT_EQ(std::equal(row.pageBytes.begin(), row.pageBytes.begin() + 4, page.begin() + row.offset),
-                  true);
-        if (row.mode == RowMode::cell) {
-            EXPECT_GT(row.rowid, 0);
-            EXPECT_EQ(row.headerLength, 3u);
-            EXPECT_EQ(row.record.size(), 3u + 2u);
-        } else {
-            EXPECT_EQ(row.values[1].bytes, "v1");
-            EXPECT_EQ(row.record.size(), row.headerLength + 2u);
-        }
-        return kStatusOk;
-    });
+    std::vector<std::int64_t> liveRowids;
+    std::vector<std::string> deletedTexts;
+    ASSERT_EQ(scanTable(file, "T",
+                        [&](const Row& row) {
+                            EXPECT_EQ(row.page, 1u);
+                            EXPECT_TRUE(std::equal(row.pageBytes.begin(), row.pageBytes.begin() + 4,
+                                                   page.begin() + row.offset));
+                            if (row.mode == RowMode::cell) {
+                                EXPECT_EQ(row.deleted, 0u);
+                                EXPECT_EQ(row.headerLength, 3u);
+                                EXPECT_EQ(row.record.size(), 3u + 2u);
+                                liveRowids.push_back(row.rowid);
+                            } else {
+                                EXPECT_EQ(row.deleted, 1u);
+                                EXPECT_EQ(row.record.size(), row.headerLength + 2u);
+                                if (row.values.size() > 1) deletedTexts.emplace_back(row.values[1].bytes);
+                            }
+                            return kStatusOk;
+                        }),
+              kStatusOk);
+    // Both live rows came, and the deleted one (its text "v1") was carved.
+    EXPECT_EQ(liveRowids, (std::vector<std::int64_t>{1, 3}));
+    EXPECT_EQ(deletedTexts, std::vector<std::string>{"v1"});
 }
 
 } // namespace

@@ -99,4 +99,11 @@ ScopedTimeZone::~ScopedTimeZone() {
     setTimeZone(m_old ? m_old->c_str() : nullptr);
 }
 
+bool zoneDataInstalled() {
+    const ScopedTimeZone berlin("Europe/Berlin");
+    const std::time_t epoch = 0; // 01:00 in Berlin, 00:00 in UTC
+    const std::tm* local = std::localtime(&epoch);
+    return local && local->tm_hour == 1;
+}
+
 } // namespace orvelle::test

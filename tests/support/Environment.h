@@ -19,6 +19,11 @@ std::optional<std::string> variable(const std::string& name);
 /// the C runtime read it again.
 void setTimeZone(const char* zone);
 
+/// True when the system's time-zone data answers for named zones such as
+/// "Europe/Berlin"; without it the C runtime quietly takes them for UTC, so
+/// tests of such zones skip instead of testing UTC under another name.
+bool zoneDataInstalled();
+
 /// Sets (or, given null, unsets) a variable until the scope ends, then puts
 /// back what was there before.
 class ScopedVariable {

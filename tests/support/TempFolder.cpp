@@ -49,6 +49,10 @@ TempFolder::~TempFolder() {
     std::filesystem::remove_all(m_path, ec);
 }
 
+ProgramTempFolder::ProgramTempFolder(const std::string& prefix)
+    : m_folder(prefix), m_tmpdir("TMPDIR", m_folder.path().string().c_str()),
+      m_tmp("TMP", m_folder.path().string().c_str()), m_temp("TEMP", m_folder.path().string().c_str()) {}
+
 void writeFile(const std::filesystem::path& path, std::string_view data) {
     if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -2,6 +2,8 @@
 /// A fresh folder under the system's temporary folder, removed with its
 /// contents when the object goes away.
 
+#include "support/Environment.h"
+
 #include <filesystem>
 #include <string>
 
@@ -19,6 +21,23 @@ public:
 
 private:
     std::filesystem::path m_path;
+};
+
+/// Makes a fresh folder the system's temporary folder for this process and
+/// the programs it starts (TMPDIR, and TMP and TEMP on Windows) until the
+/// object goes away; then puts the variables back and removes the folder with
+/// everything in it. Anything that asks the system for its temporary folder
+/// (TempFolder, the decryption scratch folder) stays inside it.
+class ProgramTempFolder {
+public:
+    explicit ProgramTempFolder(const std::string& prefix);
+    const std::filesystem::path& path() const { return m_folder.path(); }
+
+private:
+    TempFolder m_folder;
+    ScopedVariable m_tmpdir;
+    ScopedVariable m_tmp;
+    ScopedVariable m_temp;
 };
 
 /// Writes `data` to `path`, creating parent folders; throws on failure.

@@ -15,8 +15,10 @@ using ZoneScope = test::ScopedTimeZone;
 TEST(DateTextCacheTest, SameTextsAsTheDirectBreakDownAcrossChangesOfTime) {
     // Zones with daylight saving on the hour, on the half hour (Lord Howe
     // Island moves by 30 minutes), and without.
+    const bool zoneData = test::zoneDataInstalled();
     for (const char* zone :
          {"UTC", "Europe/Berlin", "America/New_York", "Australia/Lord_Howe", "Asia/Kolkata"}) {
+        if (!zoneData && std::string_view(zone) != "UTC") continue;
         ZoneScope scope(zone);
         DateTextCache cache;
         // 2021-01-01 to 2022-01-01 in steps of 7 minutes 13 seconds, and a
@@ -30,6 +32,8 @@ TEST(DateTextCacheTest, SameTextsAsTheDirectBreakDownAcrossChangesOfTime) {
               std::int64_t{INT64_MAX}, std::int64_t{INT64_MIN}, std::int64_t{300000000000}})
             EXPECT_EQ(cache.appleText(apple), appleTimeText(apple)) << zone << " " << apple;
     }
+    if (!zoneData)
+        GTEST_SKIP() << "no time-zone data on this system (Europe/Berlin reads as UTC): only UTC was tested";
 }
 
 TEST(DateOrderTest, DatesAscendingEmptyFirstEqualDatesInDecodeOrder) {
