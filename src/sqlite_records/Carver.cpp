@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <iterator>
 #include <map>
@@ -31,6 +32,13 @@ constexpr std::uint32_t kMaxFragment = 3;
 // 64 KiB page of plausible headers) stops being carved instead of taking
 // seconds.
 constexpr std::uint64_t kProbeBudgetPerByte = 128;
+// Floats outside this magnitude (but 0) are taken for misread bytes.
+constexpr double kSmallestReal = 1e-100;
+constexpr double kLargestReal = 1e100;
+// A freed cell that lost column 0's serial type to the freeblock header had a
+// one-byte payload length: 2 bytes of payload length and rowid, and at most
+// 127 bytes of payload.
+constexpr std::uint32_t kMaxColumn1CellSize = 2 + 127;
 
 // Half-open byte ranges of a page claimed by live cells or by candidates
 // already taken, keyed by their start (the first range of a start is kept).
@@ -286,6 +294,7 @@ private:
         if (probe.end <= probe.start || m_claimed.overlaps(probe.regionStart, probe.end)) return false;
         if (probe.start > 0xffff || !plausible(probe)) return false;
         m_claimed.add(probe.regionStart, probe.end);
+        m_lastTakenEnd = probe.end;
         Candidate candidate;
         candidate.offset = static_cast<std::uint16_t>(probe.start);
         candidate.source = source;
@@ -320,6 +329,11 @@ private:
     bool valueFits(const RecordValue& value, std::size_t column) const {
         if (value.isLost() || value.isNull()) return true;
         if (static_cast<int>(column) == m_shape.rowidAlias) return false;
+        // Eight bytes of text or integer read as a float are mostly of an
+        // absurd magnitude; real data keeps to a sane range.
+        if (value.kind == ValueKind::real && value.real != 0 &&
+            !(std::fabs(value.real) >= kSmallestReal && std::fabs(value.real) <= kLargestReal))
+            return false;
         if (value.isText() &&
             (!isAcceptableText(value.bytes) || value.bytes.find('\0') != std::string_view::npos))
             return false;
@@ -423,6 +437,9 @@ private:
         const std::uint32_t bodyStart =
             first + static_cast<std::uint32_t>(serialTypesLength(ByteSpan(m_data + first, end - first), m_columns - 1));
         const auto addWidth = [&](std::uint32_t width, int score) {
+            // Payload length, rowid, header length and column 0's serial type
+            // took one byte each: the payload is below 128 bytes.
+            if (columnZeroHasBody() && restEnd + width - p > kMaxColumn1CellSize) return;
             const LostReading lost = readLostColumn(m_shape, width, m_data + bodyStart);
             if (!lost.possible) return;
             Probe reading = probe;
@@ -441,14 +458,31 @@ private:
         // Without the span's end the width is found by the record that
         // follows; every width that finds one is a reading.
         addWidth(end - restEnd, 2);
-        for (std::uint32_t width = 0; restEnd + width < end && m_budget > 0; ++width) {
+        const bool textual =
+            m_shape.affinities[0] == ColumnAffinity::text || m_shape.affinities[0] == ColumnAffinity::blob;
+        const std::uint32_t widthLimit = std::min(end - restEnd, kMaxColumn1CellSize);
+        for (std::uint32_t width = 0; width < widthLimit && m_budget > 0; ++width) {
+            // A text holds no NUL: a longer one would not either.
+            if (m_shape.affinities[0] == ColumnAffinity::text && width > 0 && m_data[bodyStart + width - 1] == 0)
+                break;
+            if (!textual && !readLostColumn(m_shape, width, m_data + bodyStart).possible) continue;
             --m_budget;
-            for (std::uint32_t skip = 0; skip <= kMaxFragment && restEnd + width + skip < end; ++skip)
-                if (startsRecord(restEnd + width + skip, end)) {
-                    addWidth(width, 1);
-                    break;
-                }
+            if (startsRecord(restEnd + width, end)) addWidth(width, 1);
         }
+    }
+
+    // Four bytes at `p` that read as a freeblock header of a block inside
+    // the span [p, end): a next freeblock of 0 or further up the page, a size
+    // beyond the header that ends in the span.
+    // A span whose first header claims more than the span (a page rebuilt
+    // after its cells were freed) still ties its cells together: each one's
+    // header claims the same end, m_claimedEnd.
+    bool staleFreeblockHeader(std::uint32_t p, std::uint32_t end) const {
+        if (p + kFreeblockHeaderSize >= end) return false;
+        const std::uint32_t next = readBigEndian16(m_data + p);
+        const std::uint32_t size = readBigEndian16(m_data + p + 2);
+        return (next == 0 || (next > p && next < m_usable)) && size > kFreeblockHeaderSize &&
+               (p + size <= end || (m_claimedEnd != 0 && p + size == m_claimedEnd));
     }
 
     // Column 0 may hold a body (it is no rowid alias, or nothing is known).
@@ -457,7 +491,13 @@ private:
     // A record that starts at `p`: a whole cell or a freed cell whose
     // readings do not need what follows.
     bool startsRecord(std::uint32_t p, std::uint32_t end) {
+        if (p >= end) return false;
         Probe probe;
+        // A cell freed before its neighbour below it keeps the freeblock
+        // header it had then: its size reaches no further than the span.
+        if (columnZeroHasBody() && staleFreeblockHeader(p, end) &&
+            probeHeaderless(p + kFreeblockHeaderSize, end, 1, probe))
+            return true;
         if (probeCell(p, end, m_columns, probe) && plausible(probe)) return true;
         const std::uint32_t first = p + kFreeblockHeaderSize;
         for (std::uint32_t q = first; q < end && q <= first + kMaxLeftoverPrefix; ++q) {
@@ -503,6 +543,10 @@ private:
         // With no fit, the readings go by their order (a header before the
         // headerless ones, the first byte telling column 0 from column 1).
         if (best == 0) {
+            // A headerless reading that fits nothing could have started a
+            // column later: with a body in column 0 it is no row.
+            if (columnZeroHasBody() && pick->kind != Reading::Kind::header && pick->kind != Reading::Kind::cell)
+                return false;
             const Reading* judged = pick;
             if (pick->kind != Reading::Kind::header && pick->kind != Reading::Kind::cell) {
                 const std::uint8_t firstByte = m_data[pick->probe.start];
@@ -516,24 +560,43 @@ private:
             chosen = judged->probe;
             return true;
         }
-        if (other) {
-            // Two readings fit: column 0 from its serial type or from its
-            // width. The payload and rowid took 2 bytes only for rowids below
-            // 128, so the page's live rowids decide; else nothing is taken.
-            const bool pair = (pick->kind == Reading::Kind::fromColumn0 && other->kind == Reading::Kind::fromColumn1) ||
-                              (pick->kind == Reading::Kind::fromColumn1 && other->kind == Reading::Kind::fromColumn0);
-            int count = 0;
-            for (const Reading& reading : readings)
-                count += reading.score == best;
-            if (!pair || count != 2 || m_liveRowids == 0) return false;
-            const Reading::Kind wanted = m_maxLiveRowid < 128    ? Reading::Kind::fromColumn1
-                                         : m_minLiveRowid >= 128 ? Reading::Kind::fromColumn0
-                                                                 : Reading::Kind::cell;
-            if (pick->kind != wanted) pick = other;
-            if (pick->kind != wanted) return false;
-        }
+        if (other) pick = breakTie(readings, best);
+        if (!pick) return false;
         chosen = pick->probe;
         return true;
+    }
+
+    // Several readings fit as well: one whose header length (or whole cell)
+    // agrees with its serial types is worth more than the headerless ones.
+    // Column 0 from its serial type against column 0 from its body's width:
+    // without a body in column 0 the first byte tells (0 is column 0's NULL);
+    // with one, payload and rowid took 2 bytes only for rowids below 128, so
+    // the page's live rowids decide. Otherwise nothing is taken.
+    const Reading* breakTie(const std::vector<Reading>& readings, int best) const {
+        const Reading* strong = nullptr;
+        const Reading* fromColumn0 = nullptr;
+        const Reading* fromColumn1 = nullptr;
+        int strongCount = 0;
+        int count = 0;
+        for (const Reading& reading : readings) {
+            if (reading.score != best) continue;
+            ++count;
+            if (reading.kind == Reading::Kind::header || reading.kind == Reading::Kind::cell) {
+                strong = &reading;
+                ++strongCount;
+            } else if (reading.kind == Reading::Kind::fromColumn0) {
+                fromColumn0 = &reading;
+            } else {
+                fromColumn1 = &reading;
+            }
+        }
+        if (strongCount == 1) return strong;
+        if (strongCount > 1 || count != 2 || !fromColumn0 || !fromColumn1) return nullptr;
+        if (!columnZeroHasBody()) return m_data[fromColumn0->probe.start] == 0 ? fromColumn0 : fromColumn1;
+        if (m_liveRowids == 0) return nullptr;
+        if (m_maxLiveRowid < 128) return fromColumn1;
+        if (m_minLiveRowid >= 128) return fromColumn0;
+        return nullptr;
     }
 
     // A freed cell at `start` whose first 4 bytes became a freeblock header;
@@ -541,7 +604,10 @@ private:
     // cells merged into the span after it.
     // `speculative`: the span was not known to be free (a freeblock header
     // found by its looks); only a reading that fits the span is taken.
-    void freedSpan(std::uint32_t start, std::uint32_t end, RowSource source, bool speculative = false) {
+    // `claimedEnd`: the end the first header claims when it lies past `end`.
+    void freedSpan(std::uint32_t start, std::uint32_t end, RowSource source, bool speculative = false,
+                   std::uint32_t claimedEnd = 0) {
+        m_claimedEnd = claimedEnd;
         std::vector<Reading>& readings = m_readings;
         std::uint32_t pos = start;
         bool firstRecord = true;
@@ -554,10 +620,11 @@ private:
                 readingsAt(pos + skip, end, !firstRecord, readings);
                 found = chooseReading(readings, end, speculative || !firstRecord, probe);
             }
-            if (!found || !take(probe, source)) return;
+            if (!found || !take(probe, source)) break;
             pos = probe.end;
             firstRecord = false;
         }
+        m_claimedEnd = 0;
     }
 
     // Whole cells anywhere from `from` on (a freed page without cell pointers).
@@ -642,12 +709,19 @@ private:
         for (std::uint32_t pos = headerBottom; pos + kFreeblockHeaderSize < top; ++pos) {
             const std::uint32_t next = readBigEndian16(m_data + pos);
             const std::uint32_t size = readBigEndian16(m_data + pos + 2);
-            if ((next != 0 && (next <= pos || next >= m_usable)) || size < kFreeblockHeaderSize + m_columns ||
-                size > top - pos || m_claimed.overlaps(pos, pos + size))
+            if ((next != 0 && (next <= pos || next >= m_usable)) || size < kFreeblockHeaderSize + m_columns)
                 continue;
             const std::size_t before = m_out.size();
-            freedSpan(pos, pos + size, RowSource::gap, true);
-            if (m_out.size() != before) pos += size - 1;
+            if (size <= top - pos) {
+                if (m_claimed.overlaps(pos, pos + size)) continue;
+                freedSpan(pos, pos + size, RowSource::gap, true);
+                if (m_out.size() != before) pos += size - 1;
+            } else if (pos + size <= m_usable) {
+                // Freed cells of a page rebuilt since: their headers claim
+                // space that live cells took over.
+                freedSpan(pos, top, RowSource::gap, true, pos + size);
+                if (m_out.size() != before) pos = m_lastTakenEnd - 1;
+            }
         }
         // Backward search for the rest: record headers, the lowest-lying written
         // last.
@@ -693,6 +767,8 @@ private:
     std::uint64_t m_budget;
     std::vector<Reading> m_readings;
     std::vector<RecordValue> m_values;
+    std::uint32_t m_claimedEnd = 0;
+    std::uint32_t m_lastTakenEnd = 0;
     // The rowids of the page's live cells: how many, the least and the largest.
     std::uint32_t m_liveRowids = 0;
     std::int64_t m_minLiveRowid = 0;

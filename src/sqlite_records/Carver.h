@@ -10,8 +10,17 @@
 /// Each candidate is checked against the shape of the table's records (its
 /// expected column count c): c serial types (c - 1 when column 0's was lost),
 /// none of them 10 or 11, not all NULL, a body that is not all zero bytes and
-/// that ends inside the free space it was found in. A freed cell is read the
-/// way that fills its free span (a freeblock's size tells the cell's size).
+/// that ends inside the free space it was found in; with the table's
+/// declaration known, every value's storage class fits its column's affinity.
+/// A freed cell is read the way that fills its free span (a freeblock's size
+/// tells the cell's size) or is followed by the next freed cell merged into
+/// the same span; a reading is taken only when no other fits as well. When
+/// column 0's serial type was lost but the column holds a value (no rowid
+/// alias), its body still leads the body: its width is what the span leaves
+/// for it, and its serial type what that width allows for the column's
+/// affinity; when more than one could be, the row is partial (column 0 read
+/// as lost), never a guess. Freed space read from a stale cell pointer is
+/// taken only as whole records that fit their freeblock.
 /// A candidate whose bytes overlap a live cell or a candidate already taken is
 /// dropped, so a record found by two sources is emitted once. The probing
 /// work per page is bounded.
