@@ -187,7 +187,7 @@ private:
         std::uint32_t first;
         std::uint32_t end;
     };
-    // Candidates kept for the carved pass (4 bytes each).
+    // Candidates kept for the carved pass (12 bytes each).
     static constexpr std::uint32_t kMaxPendingCandidates = 1u << 20;
     std::vector<PendingPage> m_pending;
     std::vector<Candidate> m_pendingCandidates;
