@@ -23,6 +23,8 @@ const char* patternName(DeletionPattern pattern) {
         return "range";
     case DeletionPattern::partlyReused:
         return "partly reused";
+    case DeletionPattern::neighbours:
+        return "neighbours";
     }
     return "?";
 }
@@ -34,15 +36,17 @@ int main(int argc, char** argv) {
     TempFolder folder("orvelle-recovery");
     const GroundTruthLayout layouts[] = {
         genericLayout(),
+        integerFirstLayout(),
+        textFirstLayout(),
         layoutFromSchemaFile(std::string(ORVELLE_SOURCE_DIR) + "/../shared/data/schemas/sms-ios7.sql",
                              "message"),
     };
     const DeletionPattern patterns[] = {DeletionPattern::scattered, DeletionPattern::range,
-                                        DeletionPattern::partlyReused};
+                                        DeletionPattern::partlyReused, DeletionPattern::neighbours};
     std::printf(
         "| table | pattern | page size | deleted | intact | recovered | recall | emitted | real | precision "
-        "| by source |\n");
-    std::printf("|---|---|---|---|---|---|---|---|---|---|---|\n");
+        "| partial | by source |\n");
+    std::printf("|---|---|---|---|---|---|---|---|---|---|---|---|\n");
     for (const GroundTruthLayout& layout : layouts) {
         for (DeletionPattern pattern : patterns) {
             for (int pageSize : {1024, 4096}) {
@@ -62,11 +66,12 @@ int main(int argc, char** argv) {
                 std::string sources;
                 for (const auto& [source, count] : s.emittedBySource)
                     sources += (sources.empty() ? "" : ", ") + source + " " + std::to_string(count);
-                std::printf("| %s | %s | %d | %llu | %llu | %llu | %.1f%% | %llu | %llu | %.2f%% | %s |\n",
+                std::printf("| %s | %s | %d | %llu | %llu | %llu | %.1f%% | %llu | %llu | %.2f%% | %llu | %s |\n",
                             layout.table.c_str(), patternName(pattern), pageSize,
                             (unsigned long long)s.deleted, (unsigned long long)s.intact,
                             (unsigned long long)s.recovered, 100 * s.recall(), (unsigned long long)s.emitted,
-                            (unsigned long long)s.real, 100 * s.precision(), sources.c_str());
+                            (unsigned long long)s.real, 100 * s.precision(), (unsigned long long)s.partial,
+                            sources.c_str());
             }
         }
     }

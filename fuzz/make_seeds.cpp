@@ -1,5 +1,6 @@
 // Writes the seed corpus of the record-engine fuzz target: small databases
-// (512-byte pages) with the device tables, live rows, overflowing rows,
+// (512-byte pages) with the device tables, a generic table with a first
+// column of values, live rows, overflowing rows,
 // interior pages, and rows deleted in the ways that leave freeblocks, gap
 // cells and freelist pages.
 //
@@ -51,19 +52,22 @@ std::string value(int row, int column) {
 }
 
 // deletion: 0 none, 1 scattered, 2 a range (freelist), 3 scattered then reuse.
+// `valueFirst`: column 0 is an ordinary INT column holding values (else the
+// rowid alias) and the other columns have declared types.
 bool makeSeed(const std::filesystem::path& path, const Layout& layout, int rows, int deletion,
-              bool longRows) {
+              bool longRows, bool valueFirst = false) {
     std::filesystem::remove(path);
     sqlite3* db = nullptr;
     if (sqlite3_open(path.string().c_str(), &db) != SQLITE_OK) return false;
     bool ok = exec(db, "PRAGMA page_size=512; PRAGMA secure_delete=OFF; PRAGMA auto_vacuum=NONE;");
-    std::string columns = "ROWID INTEGER PRIMARY KEY";
+    static const char* const kTypes[] = {" INT", " TEXT", " INTEGER", " REAL", " BLOB", " NUMERIC"};
+    std::string columns = valueFirst ? "c0 INT" : "ROWID INTEGER PRIMARY KEY";
     for (int c = 1; c < layout.columns; ++c)
-        columns += ", c" + std::to_string(c) + (c == 2 ? " TEXT" : "");
+        columns += ", c" + std::to_string(c) + (valueFirst ? kTypes[c % 6] : c == 2 ? " TEXT" : "");
     ok = ok && exec(db, "CREATE TABLE \"" + std::string(layout.table) + "\"(" + columns + ");");
     ok = ok && exec(db, "BEGIN;");
     for (int r = 1; ok && r <= rows; ++r) {
-        std::string values = "NULL";
+        std::string values = valueFirst ? std::to_string(r * 7919) : "NULL";
         for (int c = 1; c < layout.columns; ++c)
             values += ", " + (longRows && c == 2 ? "'" + std::string(700 + r, 'L') + "'" : value(r, c));
         ok = exec(db, "INSERT INTO \"" + std::string(layout.table) + "\" VALUES(" + values + ");");
@@ -97,6 +101,15 @@ int main(int argc, char** argv) {
             ++made;
         }
         if (!makeSeed(out / (std::string(layout.table) + "-overflow.db"), layout, 3, 1, true)) return 1;
+        ++made;
+    }
+    // A generic table whose column 0 holds a value: carving reads its body
+    // behind lost serial types.
+    const Layout valueFirst{"T", 6};
+    for (int deletion = 1; deletion < 4; ++deletion) {
+        if (!makeSeed(out / ("T-value-first-" + std::to_string(deletion) + ".db"), valueFirst, 40, deletion, false,
+                      true))
+            return 1;
         ++made;
     }
     std::printf("%d seeds in %s\n", made, out.string().c_str());

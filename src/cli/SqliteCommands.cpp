@@ -3,6 +3,7 @@
 
 #include "cli/Command.h"
 #include "cli/Json.h"
+#include "cli/JsonLineBuffer.h"
 #include "core/Status.h"
 #include "core/Text.h"
 #include "sqlite_records/SqliteFile.h"
@@ -24,6 +25,7 @@ struct CarveOptions {
     std::uint32_t columns = 0;
     bool json = false;
     bool deletedOnly = false;
+    bool deviceColumns = false;
 };
 
 struct TablesOptions {
@@ -80,43 +82,56 @@ std::string sqlLiteral(const RecordValue& value) {
     return "NULL";
 }
 
-void writeJsonRow(const Row& row) {
-    JsonWriter json(std::cout);
-    json.beginObject();
-    json.field("deleted", row.deleted);
-    json.field("mode", rowModeName(row.mode));
-    json.field("source", rowSourceName(row.source));
-    json.field("page", row.page);
-    json.field("offset", row.offset);
-    json.field("rowid", static_cast<std::int64_t>(row.rowid));
-    json.key("values").beginArray();
+// One row as a JSON line, written straight into the reused buffer.
+void writeJsonRow(JsonLineBuffer& out, const Row& row) {
+    out.raw("{\"deleted\":");
+    out.unsignedInteger(row.deleted);
+    out.raw(",\"mode\":\"");
+    out.raw(rowModeName(row.mode));
+    out.raw("\",\"source\":\"");
+    out.raw(rowSourceName(row.source));
+    out.raw("\",\"page\":");
+    out.unsignedInteger(row.page);
+    out.raw(",\"offset\":");
+    out.unsignedInteger(row.offset);
+    out.raw(",\"rowid\":");
+    out.integer(row.rowid);
+    out.raw(",\"values\":[");
+    bool first = true;
     for (const RecordValue& value : row.values) {
+        if (!first) out.raw(',');
+        first = false;
         switch (value.kind) {
         case ValueKind::null:
-            json.null();
+            out.raw("null");
             break;
         case ValueKind::integer:
-            json.value(static_cast<std::int64_t>(value.integer));
+            out.integer(value.integer);
             break;
         case ValueKind::real:
-            json.value(value.real);
+            out.real(value.real);
             break;
         case ValueKind::text:
-            json.value(value.bytes);
+            out.string(value.bytes);
             break;
         case ValueKind::blob:
-            json.beginObject().field("blob", toHex(value.bytes)).endObject();
+            out.raw("{\"blob\":");
+            out.hexString(value.bytes);
+            out.raw('}');
             break;
         }
     }
-    json.endArray().endObject();
-    std::cout << '\n';
+    out.raw(']');
+    // Column 0's value could not be told: it reads null.
+    if (row.partial) out.raw(",\"partial\":true");
+    out.raw('}');
+    out.endLine();
 }
 
 void writeTextRow(const Row& row) {
     std::cout << (row.deleted ? "Deleted" : "Normal") << ' ' << rowModeName(row.mode) << ' '
               << rowSourceName(row.source) << " page " << row.page << " offset " << row.offset << " rowid "
-              << row.rowid << ':';
+              << row.rowid << (row.partial ? " partial" : "") << ':';
     for (std::size_t i = 0; i < row.values.size(); ++i)
         std::cout << (i ? ", " : " ") << sqlLiteral(row.values[i]);
     std::cout << '\n';
@@ -132,30 +147,34 @@ void runCarve(const CarveOptions& options) {
         throw CLI::RuntimeError(kExitFailure);
     }
     ScanOptions scan;
+    // Deleted rows are looked for with the table's own column count: a table
+    // of a device's name may have the layout of another system version.
     scan.columnCount = options.columns;
-    if (options.columns == 0) {
-        // The known count of a device table may belong to another system version.
-        const std::uint32_t known = file.expectedColumnCount(options.table);
-        const auto schema = TableSchema::load(file, options.table);
-        if (known != 0 && schema && schema->columnCount() != known)
-            std::cerr << "orvelle sqlite carve: note: deleted rows of " << options.table
-                      << " are looked for with " << known
-                      << " columns, the count its device layout is known by; this table has "
-                      << schema->columnCount() << " (try --columns " << schema->columnCount() << ")\n";
+    if (scan.columnCount == 0 && !options.deviceColumns) {
+        if (const auto schema = TableSchema::load(file, options.table)) scan.columnCount = schema->columnCount();
+        if (scan.columnCount == 0)
+            std::cerr << "orvelle sqlite carve: note: the CREATE TABLE statement of " << options.table
+                      << " cannot be read; deleted rows are looked for with the known count of its name, if any "
+                         "(give --columns)\n";
     }
+    JsonLineBuffer json;
     const Status st = scanTable(
         file, options.table,
         [&](const Row& row) {
             if (!isPlausibleRow(row)) return kStatusInvalid;
             if (options.deletedOnly && !row.deleted) return kStatusOk;
             if (options.json)
-                writeJsonRow(row);
+                writeJsonRow(json, row);
             else
                 writeTextRow(row);
             return kStatusOk;
         },
         scan);
     std::cout.flush();
+    if (!json.flush()) {
+        std::cerr << "orvelle sqlite carve: the output could not be written\n";
+        throw CLI::RuntimeError(kExitFailure);
+    }
     if (st != kStatusOk) {
         std::cerr << "orvelle sqlite carve: reading " << options.table << " stopped early (error " << st
                   << ")\n";
@@ -208,8 +227,10 @@ void setup(CLI::App& app) {
     carve->add_option("DB", carveOptions->database, "The database file (it is only read)")->required();
     carve->add_option("--table", carveOptions->table, "The table to read")->required();
     carve->add_option("--columns", carveOptions->columns,
-                      "Column count of the table's records (default: the known count for device tables, else "
-                      "the CREATE TABLE statement's)");
+                      "Column count of the table's records (default: the CREATE TABLE statement's)");
+    carve->add_flag("--device-columns", carveOptions->deviceColumns,
+                    "Look for deleted rows with the column count a device table's name is known by (one "
+                    "system version's layout) instead of the table's own");
     carve->add_flag("--deleted-only", carveOptions->deletedOnly, "Print only deleted rows");
     carve->add_flag("--json", carveOptions->json,
                     "JSON: one object per line with deleted, mode, source, page, offset, rowid and values");

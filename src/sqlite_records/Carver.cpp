@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <iterator>
 #include <map>
@@ -31,6 +32,13 @@ constexpr std::uint32_t kMaxFragment = 3;
 // 64 KiB page of plausible headers) stops being carved instead of taking
 // seconds.
 constexpr std::uint64_t kProbeBudgetPerByte = 128;
+// Floats outside this magnitude (but 0) are taken for misread bytes.
+constexpr double kSmallestReal = 1e-100;
+constexpr double kLargestReal = 1e100;
+// A freed cell that lost column 0's serial type to the freeblock header had a
+// one-byte payload length: 2 bytes of payload length and rowid, and at most
+// 127 bytes of payload.
+constexpr std::uint32_t kMaxColumn1CellSize = 2 + 127;
 
 // Half-open byte ranges of a page claimed by live cells or by candidates
 // already taken, keyed by their start (the first range of a start is kept).
@@ -103,13 +111,69 @@ struct Probe {
     std::uint32_t start = 0;       // first serial type read
     std::uint32_t end = 0;         // end of the body
     std::int8_t firstColumn = -1;  // 0 when the header showed the record starts at column 0
+    // firstColumn 1: column 0's body width and serial type (kLostSerialType
+    // when not told; partial when the column held a value that cannot be told).
+    std::uint32_t lostWidth = 0;
+    std::uint64_t lostType = kLostSerialType;
+    bool partial = false;
 };
 
 // One way of reading a freed cell's record.
 struct Reading {
+    enum class Kind : std::uint8_t { cell, header, fromColumn0, fromColumn1 };
     Probe probe;
-    bool onlyIfExact = false; // taken only when it fills its span exactly
+    Kind kind = Kind::header;
+    int score = 0; // 2: fills its span exactly; 1: another record follows it; 0: neither
 };
+
+// What the width of a lost column 0's body tells of its serial type.
+struct LostReading {
+    bool possible = false; // some value of the column takes that width
+    std::uint64_t serialType = kLostSerialType; // kLostSerialType: more than one could
+};
+
+LostReading readLostColumn(const CarveShape& shape, std::uint32_t width, const std::uint8_t* body) {
+    if (shape.affinities.empty() || shape.rowidAlias == 0) return {width == 0, kLostSerialType};
+    const auto numericType = [](std::uint32_t w) -> std::uint64_t {
+        switch (w) {
+        case 1: return 1;
+        case 2: return 2;
+        case 3: return 3;
+        case 4: return 4;
+        case 6: return 5;
+        default: return kLostSerialType;
+        }
+    };
+    switch (shape.affinities[0]) {
+    case ColumnAffinity::integer:
+    case ColumnAffinity::real:
+    case ColumnAffinity::numeric: {
+        // 0 bytes: NULL, 0 or 1. 8 bytes: a 64-bit integer or a float; an
+        // INTEGER column keeps floats only when they have a fraction, a REAL
+        // column keeps whole values as integers of at most 6 bytes.
+        if (width == 0) return {true, kLostSerialType};
+        if (width == 8) {
+            const ColumnAffinity affinity = shape.affinities[0];
+            if (affinity == ColumnAffinity::integer) return {true, 6};
+            if (affinity == ColumnAffinity::real) return {true, 7};
+            return {true, kLostSerialType};
+        }
+        const std::uint64_t type = numericType(width);
+        return {type != kLostSerialType, type};
+    }
+    case ColumnAffinity::text: {
+        // Numbers become text in a TEXT column: a text, a blob or NULL.
+        if (width == 0) return {true, kLostSerialType};
+        const std::string_view text(reinterpret_cast<const char*>(body), width);
+        if (isAcceptableText(text) && text.find('\0') == std::string_view::npos)
+            return {true, 13 + 2 * std::uint64_t(width)};
+        return {true, kLostSerialType};
+    }
+    case ColumnAffinity::blob:
+        return {true, kLostSerialType};
+    }
+    return {};
+}
 
 class PageCarver {
 public:
@@ -228,13 +292,62 @@ private:
 
     bool take(const Probe& probe, RowSource source) {
         if (probe.end <= probe.start || m_claimed.overlaps(probe.regionStart, probe.end)) return false;
-        if (probe.start > 0xffff) return false;
+        if (probe.start > 0xffff || !plausible(probe)) return false;
         m_claimed.add(probe.regionStart, probe.end);
+        m_lastTakenEnd = probe.end;
         Candidate candidate;
         candidate.offset = static_cast<std::uint16_t>(probe.start);
         candidate.source = source;
         candidate.firstColumn = probe.firstColumn;
+        if (probe.firstColumn == 1) {
+            candidate.partial = probe.partial;
+            candidate.lostWidth = static_cast<std::uint16_t>(probe.lostWidth);
+            candidate.lostType = probe.lostType == kLostSerialType ? Candidate::kUnknownLostType
+                                                                   : static_cast<std::uint32_t>(probe.lostType);
+        }
         m_out.push_back(candidate);
+        return true;
+    }
+
+    // With the table's declaration known: every value's storage class fits
+    // its column (a TEXT column holds no numbers, a numeric one no blobs, the
+    // rowid alias only NULL) and every text is clean UTF-8 without NUL.
+    bool plausible(const Probe& probe) {
+        if (m_shape.affinities.empty()) return true;
+        HeaderlessRecord info;
+        const std::uint32_t firstColumn = probe.firstColumn == 1 ? 1 : 0;
+        const LostColumn lost{probe.lostWidth, probe.lostType};
+        if (!decodeHeaderless(ByteSpan(m_data + probe.start, m_usable - probe.start), m_columns, firstColumn,
+                              m_values, info, kAllColumns, nullptr, lost) ||
+            info.length != probe.end - probe.start)
+            return false;
+        for (std::size_t i = 0; i < m_values.size() && i < m_shape.affinities.size(); ++i)
+            if (!valueFits(m_values[i], i)) return false;
+        return true;
+    }
+
+    bool valueFits(const RecordValue& value, std::size_t column) const {
+        if (value.isLost() || value.isNull()) return true;
+        if (static_cast<int>(column) == m_shape.rowidAlias) return false;
+        // Eight bytes of text or integer read as a float are mostly of an
+        // absurd magnitude; real data keeps to a sane range.
+        if (value.kind == ValueKind::real && value.real != 0 &&
+            !(std::fabs(value.real) >= kSmallestReal && std::fabs(value.real) <= kLargestReal))
+            return false;
+        if (value.isText() &&
+            (!isAcceptableText(value.bytes) || value.bytes.find('\0') != std::string_view::npos))
+            return false;
+        switch (m_shape.affinities[column]) {
+        case ColumnAffinity::text:
+            return value.kind == ValueKind::text || value.kind == ValueKind::blob;
+        case ColumnAffinity::integer:
+        case ColumnAffinity::real:
+            return value.kind == ValueKind::integer || value.kind == ValueKind::real;
+        case ColumnAffinity::numeric:
+            return value.kind != ValueKind::blob;
+        case ColumnAffinity::blob:
+            return true;
+        }
         return true;
     }
 
@@ -251,6 +364,10 @@ private:
             const std::uint64_t local = localPayload(payload.value);
             end += local + (local < payload.value ? 4 : 0);
             ranges.emplace_back(p, static_cast<std::uint32_t>(std::min<std::uint64_t>(end, m_usable)));
+            const auto key = static_cast<std::int64_t>(rowid.value);
+            m_minLiveRowid = m_liveRowids == 0 ? key : std::min(m_minLiveRowid, key);
+            m_maxLiveRowid = m_liveRowids == 0 ? key : std::max(m_maxLiveRowid, key);
+            ++m_liveRowids;
             if (end <= m_usable)
                 m_highestCellEnd = std::max(m_highestCellEnd, static_cast<std::uint32_t>(end));
         }
@@ -272,70 +389,242 @@ private:
         const std::uint32_t typesBytes = static_cast<std::uint32_t>(
             serialTypesLength(ByteSpan(m_data + probe.start, m_usable - probe.start),
                               m_columns - (probe.firstColumn == 1 ? 1 : 0)));
-        const std::uint32_t body = probe.start + typesBytes;
+        const std::uint32_t body = probe.start + typesBytes + (probe.firstColumn == 1 ? probe.lostWidth : 0);
         if (body + kGuidLength > m_usable) return false;
         return std::all_of(m_data + body, m_data + body + kGuidLength, [](std::uint8_t b) { return b != 0; });
     }
 
-    // A freed cell at `start` whose first 4 bytes became a freeblock header;
-    // the span up to `end` is free. Finds the record of that cell and of any
-    // further freed cells merged into the span.
-    // `speculative`: the span was not known to be free (a freeblock header
-    // found by its looks); only a reading that fits the span is taken.
-    void freedSpan(std::uint32_t start, std::uint32_t end, RowSource source, bool speculative = false) {
-        // Readings of the freed cell's record, in order of preference:
-        //  - the payload-length and rowid varints were longer than the 4
-        //    overwritten bytes: the header length follows what is left of them;
-        //  - the header length was overwritten too: the serial types start right
-        //    after the freeblock header, at column 0, or at column 1 when column
-        //    0's serial type was lost as well (judged by the first byte; the
-        //    other reading only counts when it fills the span).
-        // A reading that fills the span exactly, or is followed by another
-        // freed cell, beats the order (a stray byte can look like a header).
-        std::vector<Reading>& readings = m_readings;
-        readings.clear();
-        const std::uint32_t first = start + kFreeblockHeaderSize;
+    // --- freed cells -------------------------------------------------------
+    //
+    // A freed cell's first 4 bytes became a freeblock header. What they held
+    // tells where its record's serial types now start (p is the cell start):
+    //  - payload length and rowid took more than 4 bytes: the header length
+    //    stands at p + 4 + k (the `header` readings);
+    //  - they took 3 bytes: the header length was lost, column 0's serial
+    //    type stands at p + 4 (`fromColumn0`);
+    //  - they took 2 bytes (payload and rowid below 128): column 0's serial
+    //    type was lost too and column 1's stands at p + 4 (`fromColumn1`).
+    //    Column 0's body still leads the body: its width is what the span
+    //    leaves for it, and its serial type what that width allows for the
+    //    column's affinity.
+    // A reading counts when it fills its span exactly, or when another record
+    // follows it in the span (neighbouring freed cells are merged into one
+    // freeblock: those freed later keep their whole cell, those freed earlier
+    // start with the freeblock header they had then).
+
+    // Adds the readings of a record at `p` (cells too when `wholeCell`).
+    void readingsAt(std::uint32_t p, std::uint32_t end, bool wholeCell, std::vector<Reading>& out) {
         Probe probe;
+        if (wholeCell && probeCell(p, end, m_columns, probe) && plausible(probe))
+            out.push_back({probe, Reading::Kind::cell, 0});
+        const std::uint32_t first = p + kFreeblockHeaderSize;
+        if (first >= end) return;
         for (std::uint32_t q = first; q < end && q <= first + kMaxLeftoverPrefix; ++q) {
             if (q > first && (m_data[q - 1] & 0x80)) continue; // q - 1 must end the rowid varint
-            if (probeHeader(q, end, m_columns, probe) && guidIntact(probe))
-                readings.push_back({probe, false});
+            if (probeHeader(q, end, m_columns, probe) && plausible(probe) && guidIntact(probe)) {
+                probe.regionStart = p;
+                out.push_back({probe, Reading::Kind::header, 0});
+            }
         }
-        if (probeHeaderless(first, end, -1, probe) && guidIntact(probe)) readings.push_back({probe, false});
-        const int otherColumn = first < end && m_data[first] != 0 ? 0 : 1;
-        if (probeHeaderless(first, end, otherColumn, probe) && guidIntact(probe))
-            readings.push_back({probe, true});
-        int best = -1;
-        int bestScore = -1;
-        for (std::size_t i = 0; i < readings.size(); ++i) {
-            const Probe& p = readings[i].probe;
-            int score = 0;
+        if (probeHeaderless(first, end, 0, probe) && plausible(probe) && guidIntact(probe)) {
+            probe.regionStart = p;
+            out.push_back({probe, Reading::Kind::fromColumn0, 0});
+        }
+        // Column 1 on: the bytes of serial types and bodies but column 0's.
+        if (!probeHeaderless(first, end, 1, probe)) return;
+        probe.regionStart = p;
+        const std::uint32_t restEnd = probe.end;
+        const std::uint32_t bodyStart =
+            first + static_cast<std::uint32_t>(serialTypesLength(ByteSpan(m_data + first, end - first), m_columns - 1));
+        const auto addWidth = [&](std::uint32_t width, int score) {
+            // Payload length, rowid, header length and column 0's serial type
+            // took one byte each: the payload is below 128 bytes.
+            if (columnZeroHasBody() && restEnd + width - p > kMaxColumn1CellSize) return;
+            const LostReading lost = readLostColumn(m_shape, width, m_data + bodyStart);
+            if (!lost.possible) return;
+            Probe reading = probe;
+            reading.end = restEnd + width;
+            reading.lostWidth = width;
+            reading.lostType = lost.serialType;
+            reading.partial = lost.serialType == kLostSerialType && !m_shape.affinities.empty() &&
+                              m_shape.rowidAlias != 0;
+            if (plausible(reading) && guidIntact(reading))
+                out.push_back({reading, Reading::Kind::fromColumn1, score});
+        };
+        if (!columnZeroHasBody()) {
+            addWidth(0, 0);
+            return;
+        }
+        // Without the span's end the width is found by the record that
+        // follows; every width that finds one is a reading.
+        addWidth(end - restEnd, 2);
+        const bool textual =
+            m_shape.affinities[0] == ColumnAffinity::text || m_shape.affinities[0] == ColumnAffinity::blob;
+        const std::uint32_t widthLimit = std::min(end - restEnd, kMaxColumn1CellSize);
+        for (std::uint32_t width = 0; width < widthLimit && m_budget > 0; ++width) {
+            // A text holds no NUL: a longer one would not either.
+            if (m_shape.affinities[0] == ColumnAffinity::text && width > 0 && m_data[bodyStart + width - 1] == 0)
+                break;
+            if (!textual && !readLostColumn(m_shape, width, m_data + bodyStart).possible) continue;
+            --m_budget;
+            if (startsRecord(restEnd + width, end)) addWidth(width, 1);
+        }
+    }
+
+    // Four bytes at `p` that read as a freeblock header of a block inside
+    // the span [p, end): a next freeblock of 0 or further up the page, a size
+    // beyond the header that ends in the span.
+    // A span whose first header claims more than the span (a page rebuilt
+    // after its cells were freed) still ties its cells together: each one's
+    // header claims the same end, m_claimedEnd.
+    bool staleFreeblockHeader(std::uint32_t p, std::uint32_t end) const {
+        if (p + kFreeblockHeaderSize >= end) return false;
+        const std::uint32_t next = readBigEndian16(m_data + p);
+        const std::uint32_t size = readBigEndian16(m_data + p + 2);
+        return (next == 0 || (next > p && next < m_usable)) && size > kFreeblockHeaderSize &&
+               (p + size <= end || (m_claimedEnd != 0 && p + size == m_claimedEnd));
+    }
+
+    // Column 0 may hold a body (it is no rowid alias, or nothing is known).
+    bool columnZeroHasBody() const { return !m_shape.affinities.empty() && m_shape.rowidAlias != 0; }
+
+    // A record that starts at `p`: a whole cell or a freed cell whose
+    // readings do not need what follows.
+    bool startsRecord(std::uint32_t p, std::uint32_t end) {
+        if (p >= end) return false;
+        Probe probe;
+        // A cell freed before its neighbour below it keeps the freeblock
+        // header it had then: its size reaches no further than the span.
+        if (columnZeroHasBody() && staleFreeblockHeader(p, end) &&
+            probeHeaderless(p + kFreeblockHeaderSize, end, 1, probe))
+            return true;
+        if (probeCell(p, end, m_columns, probe) && plausible(probe)) return true;
+        const std::uint32_t first = p + kFreeblockHeaderSize;
+        for (std::uint32_t q = first; q < end && q <= first + kMaxLeftoverPrefix; ++q) {
+            if (q > first && (m_data[q - 1] & 0x80)) continue;
+            if (probeHeader(q, end, m_columns, probe) && plausible(probe)) return true;
+        }
+        if (probeHeaderless(first, end, 0, probe) && plausible(probe)) return true;
+        if (!columnZeroHasBody() && probeHeaderless(first, end, 1, probe) && plausible(probe)) return true;
+        return false;
+    }
+
+    // Scores each reading and picks the one to take: the best score, when
+    // only one reading has it. `needFit`: a reading of score 0 is not taken.
+    bool chooseReading(std::vector<Reading>& readings, std::uint32_t end, bool needFit, Probe& chosen) {
+        for (Reading& reading : readings) {
+            if (reading.kind == Reading::Kind::fromColumn1 && columnZeroHasBody()) continue; // scored when found
+            const Probe& p = reading.probe;
             if (p.end == end) {
-                score = 2;
+                reading.score = 2;
+                continue;
+            }
+            // A whole cell's payload length vouches for its end.
+            if (reading.kind == Reading::Kind::cell) reading.score = 1;
+            for (std::uint32_t skip = 0; skip <= kMaxFragment && p.end + skip < end && reading.score == 0; ++skip)
+                if (startsRecord(p.end + skip, end)) reading.score = 1;
+        }
+        int best = -1;
+        for (const Reading& reading : readings)
+            best = std::max(best, reading.score);
+        if (best < 0 || (best == 0 && needFit)) return false;
+        const Reading* pick = nullptr;
+        const Reading* other = nullptr;
+        for (const Reading& reading : readings) {
+            if (reading.score != best) continue;
+            // A width found by what follows is no reading of its own when the span was not scored.
+            if (best == 0 && reading.kind == Reading::Kind::fromColumn1 && columnZeroHasBody()) continue;
+            if (!pick)
+                pick = &reading;
+            else if (!other)
+                other = &reading;
+        }
+        if (!pick) return false;
+        // With no fit, the readings go by their order (a header before the
+        // headerless ones, the first byte telling column 0 from column 1).
+        if (best == 0) {
+            // A headerless reading that fits nothing could have started a
+            // column later: with a body in column 0 it is no row.
+            if (columnZeroHasBody() && pick->kind != Reading::Kind::header && pick->kind != Reading::Kind::cell)
+                return false;
+            const Reading* judged = pick;
+            if (pick->kind != Reading::Kind::header && pick->kind != Reading::Kind::cell) {
+                const std::uint8_t firstByte = m_data[pick->probe.start];
+                for (const Reading& reading : readings)
+                    if (reading.score == 0 && reading.kind == (firstByte == 0 ? Reading::Kind::fromColumn0
+                                                                               : Reading::Kind::fromColumn1)) {
+                        judged = &reading;
+                        break;
+                    }
+            }
+            chosen = judged->probe;
+            return true;
+        }
+        if (other) pick = breakTie(readings, best);
+        if (!pick) return false;
+        chosen = pick->probe;
+        return true;
+    }
+
+    // Several readings fit as well: one whose header length (or whole cell)
+    // agrees with its serial types is worth more than the headerless ones.
+    // Column 0 from its serial type against column 0 from its body's width:
+    // without a body in column 0 the first byte tells (0 is column 0's NULL);
+    // with one, payload and rowid took 2 bytes only for rowids below 128, so
+    // the page's live rowids decide. Otherwise nothing is taken.
+    const Reading* breakTie(const std::vector<Reading>& readings, int best) const {
+        const Reading* strong = nullptr;
+        const Reading* fromColumn0 = nullptr;
+        const Reading* fromColumn1 = nullptr;
+        int strongCount = 0;
+        int count = 0;
+        for (const Reading& reading : readings) {
+            if (reading.score != best) continue;
+            ++count;
+            if (reading.kind == Reading::Kind::header || reading.kind == Reading::Kind::cell) {
+                strong = &reading;
+                ++strongCount;
+            } else if (reading.kind == Reading::Kind::fromColumn0) {
+                fromColumn0 = &reading;
             } else {
-                Probe next;
-                for (std::uint32_t skip = 0; skip <= kMaxFragment && p.end + skip < end && score == 0; ++skip)
-                    if (probeCell(p.end + skip, end, m_columns, next)) score = 1;
-            }
-            if (readings[i].onlyIfExact && score < 2) continue;
-            if (score > bestScore) {
-                best = static_cast<int>(i);
-                bestScore = score;
+                fromColumn1 = &reading;
             }
         }
-        const bool found = best >= 0 && (!speculative || bestScore >= 1);
-        if (found) probe = readings[static_cast<std::size_t>(best)].probe;
-        if (!found || !take(probe, source)) return;
-        // Cells freed next to it were merged into the same span; they keep
-        // their payload-length and rowid varints.
-        std::uint32_t pos = probe.end;
+        if (strongCount == 1) return strong;
+        if (strongCount > 1 || count != 2 || !fromColumn0 || !fromColumn1) return nullptr;
+        if (!columnZeroHasBody()) return m_data[fromColumn0->probe.start] == 0 ? fromColumn0 : fromColumn1;
+        if (m_liveRowids == 0) return nullptr;
+        if (m_maxLiveRowid < 128) return fromColumn1;
+        if (m_minLiveRowid >= 128) return fromColumn0;
+        return nullptr;
+    }
+
+    // A freed cell at `start` whose first 4 bytes became a freeblock header;
+    // the span up to `end` is free. Finds its record and those of the freed
+    // cells merged into the span after it.
+    // `speculative`: the span was not known to be free (a freeblock header
+    // found by its looks); only a reading that fits the span is taken.
+    // `claimedEnd`: the end the first header claims when it lies past `end`.
+    void freedSpan(std::uint32_t start, std::uint32_t end, RowSource source, bool speculative = false,
+                   std::uint32_t claimedEnd = 0) {
+        m_claimedEnd = claimedEnd;
+        std::vector<Reading>& readings = m_readings;
+        std::uint32_t pos = start;
+        bool firstRecord = true;
         while (pos < end) {
-            bool next = false;
-            for (std::uint32_t skip = 0; skip <= kMaxFragment && pos + skip < end && !next; ++skip)
-                next = probeCell(pos + skip, end, m_columns, probe);
-            if (!next || !take(probe, source)) break;
+            Probe probe;
+            bool found = false;
+            for (std::uint32_t skip = 0; !found && skip <= (firstRecord ? 0 : kMaxFragment) && pos + skip < end;
+                 ++skip) {
+                readings.clear();
+                readingsAt(pos + skip, end, !firstRecord, readings);
+                found = chooseReading(readings, end, speculative || !firstRecord, probe);
+            }
+            if (!found || !take(probe, source)) break;
             pos = probe.end;
+            firstRecord = false;
         }
+        m_claimedEnd = 0;
     }
 
     // Whole cells anywhere from `from` on (a freed page without cell pointers).
@@ -387,7 +676,9 @@ private:
         // 4-byte freeblock header.
         for (std::uint32_t pos = m_highestCellEnd; pos + m_columns + 9 < m_usable;) {
             pos += kFreeblockHeaderSize;
-            if (!probeHeaderless(pos, m_usable, -1, probe)) break;
+            // Column 0's width is not told here: when it may hold a body,
+            // only records whose header begins at column 0 are read.
+            if (!probeHeaderless(pos, m_usable, columnZeroHasBody() ? 0 : -1, probe)) break;
             take(probe, RowSource::tail);
             pos = probe.end;
         }
@@ -418,12 +709,19 @@ private:
         for (std::uint32_t pos = headerBottom; pos + kFreeblockHeaderSize < top; ++pos) {
             const std::uint32_t next = readBigEndian16(m_data + pos);
             const std::uint32_t size = readBigEndian16(m_data + pos + 2);
-            if ((next != 0 && (next <= pos || next >= m_usable)) || size < kFreeblockHeaderSize + m_columns ||
-                size > top - pos || m_claimed.overlaps(pos, pos + size))
+            if ((next != 0 && (next <= pos || next >= m_usable)) || size < kFreeblockHeaderSize + m_columns)
                 continue;
             const std::size_t before = m_out.size();
-            freedSpan(pos, pos + size, RowSource::gap, true);
-            if (m_out.size() != before) pos += size - 1;
+            if (size <= top - pos) {
+                if (m_claimed.overlaps(pos, pos + size)) continue;
+                freedSpan(pos, pos + size, RowSource::gap, true);
+                if (m_out.size() != before) pos += size - 1;
+            } else if (pos + size <= m_usable) {
+                // Freed cells of a page rebuilt since: their headers claim
+                // space that live cells took over.
+                freedSpan(pos, top, RowSource::gap, true, pos + size);
+                if (m_out.size() != before) pos = m_lastTakenEnd - 1;
+            }
         }
         // Backward search for the rest: record headers, the lowest-lying written
         // last.
@@ -445,12 +743,13 @@ private:
                 take(probe, RowSource::stale);
                 continue;
             }
-            // Or its first 4 bytes became a freeblock header.
+            // Or its first 4 bytes became a freeblock header whose size tells
+            // the span; a record that does not fill it (or is not followed
+            // by another) is cut somewhere and is not taken.
             if (e + kFreeblockHeaderSize > m_usable) continue;
             const std::uint32_t size = readBigEndian16(m_data + e + 2);
-            const std::uint32_t end =
-                size >= kFreeblockHeaderSize && e + size <= m_usable ? e + size : m_usable;
-            freedSpan(e, end, RowSource::stale);
+            if (size < kFreeblockHeaderSize || e + size > m_usable) continue;
+            freedSpan(e, e + size, RowSource::stale, true);
         }
     }
 
@@ -467,11 +766,23 @@ private:
     ClaimedRanges m_claimed;
     std::uint64_t m_budget;
     std::vector<Reading> m_readings;
+    std::vector<RecordValue> m_values;
+    std::uint32_t m_claimedEnd = 0;
+    std::uint32_t m_lastTakenEnd = 0;
+    // The rowids of the page's live cells: how many, the least and the largest.
+    std::uint32_t m_liveRowids = 0;
+    std::int64_t m_minLiveRowid = 0;
+    std::int64_t m_maxLiveRowid = 0;
 };
 
 } // namespace
 
-CarveShape carveShapeFor(const SqliteFile& file, std::uint32_t columnCount) {
+LostColumn Candidate::lostColumn() const {
+    if (firstColumn != 1) return {};
+    return {lostWidth, lostType == kUnknownLostType ? kLostSerialType : std::uint64_t(lostType)};
+}
+
+CarveShape carveShapeFor(const SqliteFile& file, std::uint32_t columnCount, const TableSchema* schema) {
     CarveShape shape;
     shape.columnCount = columnCount ? columnCount : file.currentColumnCount();
     shape.searchColumnCount = shape.columnCount;
@@ -479,6 +790,11 @@ CarveShape carveShapeFor(const SqliteFile& file, std::uint32_t columnCount) {
     if (equalsIgnoreCase(table, "call") && file.state().callColumnCount > 0 && columnCount == 0)
         shape.searchColumnCount = static_cast<std::uint32_t>(file.state().callColumnCount);
     shape.requireGuid = equalsIgnoreCase(table, "message");
+    if (schema && schema->columnCount() == shape.columnCount && !schema->withoutRowid()) {
+        for (std::uint32_t i = 0; i < shape.columnCount; ++i)
+            shape.affinities.push_back(schema->affinity(i));
+        shape.rowidAlias = schema->rowidAliasColumn();
+    }
     return shape;
 }
 

@@ -173,7 +173,7 @@ bool decodeHeaderless(ByteSpan bytes, std::uint32_t columnCount, std::vector<Rec
 
 bool decodeHeaderless(ByteSpan bytes, std::uint32_t columnCount, std::uint32_t firstColumn,
                       std::vector<RecordValue>& out, HeaderlessRecord& info, std::uint32_t valueLimit,
-                      const std::uint8_t* wanted) {
+                      const std::uint8_t* wanted, LostColumn lost) {
     info = {};
     if (columnCount == 0 || bytes.empty() || firstColumn > 1) {
         out.clear();
@@ -198,11 +198,22 @@ bool decodeHeaderless(ByteSpan bytes, std::uint32_t columnCount, std::uint32_t f
         return false;
     }
     info.serialTypeBytes = typeBytes;
-    std::uint64_t bodyLength = 0;
-    if (!decodeColumns(bytes.first(static_cast<std::size_t>(typeBytes)), count, bytes.data() + typeBytes,
-                       bytes.size() - typeBytes, firstColumn, valueLimit, wanted, out, bodyLength))
+    // Column 0's body (lost serial type) leads the body.
+    if (firstColumn == 0) lost = {};
+    const std::uint64_t leading = lost.width;
+    const bool lostKnown = lost.serialType != kLostSerialType;
+    if (typeBytes + leading > bytes.size() ||
+        (lostKnown && (!isValidSerialType(lost.serialType) || serialTypeBodyLength(lost.serialType) != leading))) {
+        out.clear();
         return false;
-    info.length = typeBytes + bodyLength;
+    }
+    const std::uint8_t* body = bytes.data() + typeBytes;
+    if (lostKnown && valueLimit != 0 && (!wanted || wanted[0])) out[0] = decodeValue(lost.serialType, body);
+    std::uint64_t bodyLength = 0;
+    if (!decodeColumns(bytes.first(static_cast<std::size_t>(typeBytes)), count, body + leading,
+                       bytes.size() - typeBytes - leading, firstColumn, valueLimit, wanted, out, bodyLength))
+        return false;
+    info.length = typeBytes + leading + bodyLength;
     return true;
 }
 

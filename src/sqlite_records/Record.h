@@ -92,11 +92,23 @@ bool decodeHeaderless(ByteSpan bytes, std::uint32_t columnCount, std::vector<Rec
                       HeaderlessRecord& info, std::uint32_t valueLimit = kAllColumns,
                       const std::uint8_t* wanted = nullptr);
 
+/// Column 0 of a candidate whose serial type was lost: the width of its body,
+/// which still leads the record's body, and its serial type when the free
+/// space it was found in tells it (kLostSerialType when not: the value then
+/// reads as lost).
+struct LostColumn {
+    std::uint32_t width = 0;
+    std::uint64_t serialType = kLostSerialType;
+};
+
 /// The same, with the first column known instead of judged by the first byte:
 /// `firstColumn` 0 reads `columnCount` serial types from column 0, 1 reads
-/// `columnCount` - 1 from column 1 (column 0 lost).
+/// `columnCount` - 1 from column 1 (column 0's serial type lost; its body is
+/// `lost.width` bytes at the start of the body, decoded when its serial type
+/// is known).
 bool decodeHeaderless(ByteSpan bytes, std::uint32_t columnCount, std::uint32_t firstColumn,
                       std::vector<RecordValue>& out, HeaderlessRecord& info,
-                      std::uint32_t valueLimit = kAllColumns, const std::uint8_t* wanted = nullptr);
+                      std::uint32_t valueLimit = kAllColumns, const std::uint8_t* wanted = nullptr,
+                      LostColumn lost = {});
 
 } // namespace orvelle

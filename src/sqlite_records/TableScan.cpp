@@ -20,10 +20,12 @@ public:
     // current one); `givenCount` the caller's, 0 when the table rules apply.
     // `valueLimit` is how many leading columns get their values decoded;
     // `wanted`, when not empty, which of them (one byte per column).
+    // `schema`, when given, is the table's declaration.
     TableScan(SqliteFile& file, const RowSink& sink, std::uint32_t columnCount, std::uint32_t givenCount,
-              std::uint32_t valueLimit, std::vector<std::uint8_t> wanted, ScanStats& stats)
+              std::uint32_t valueLimit, std::vector<std::uint8_t> wanted, const TableSchema* schema,
+              ScanStats& stats)
         : m_file(file), m_sink(sink), m_columns(columnCount), m_valueLimit(valueLimit),
-          m_wanted(std::move(wanted)), m_shape(carveShapeFor(file, givenCount)), m_stats(stats),
+          m_wanted(std::move(wanted)), m_shape(carveShapeFor(file, givenCount, schema)), m_stats(stats),
           m_liveWalker(file), m_carveWalker(file) {}
 
     // `carveAlong`: the carved rows of the same tree follow (carvedRows), so
@@ -141,7 +143,7 @@ private:
                 candidate.firstColumn < 0
                     ? decodeHeaderless(bytes, m_columns, m_values, info, m_valueLimit, wanted())
                     : decodeHeaderless(bytes, m_columns, static_cast<std::uint32_t>(candidate.firstColumn),
-                                       m_values, info, m_valueLimit, wanted());
+                                       m_values, info, m_valueLimit, wanted(), candidate.lostColumn());
             if (!decoded) continue;
             Row row;
             row.mode = RowMode::headerless;
@@ -151,6 +153,7 @@ private:
             row.offset = candidate.offset;
             row.headerLength = info.serialTypeBytes;
             row.firstColumn = info.firstColumn;
+            row.partial = candidate.partial;
             row.values = m_values;
             row.record = bytes.first(static_cast<std::size_t>(info.length));
             row.pageBytes = bytes;
@@ -189,7 +192,7 @@ private:
         std::uint32_t first;
         std::uint32_t end;
     };
-    // Candidates kept for the carved pass (4 bytes each).
+    // Candidates kept for the carved pass (12 bytes each).
     static constexpr std::uint32_t kMaxPendingCandidates = 1u << 20;
     std::vector<PendingPage> m_pending;
     std::vector<Candidate> m_pendingCandidates;
@@ -206,9 +209,8 @@ Status scanTable(SqliteFile& file, std::string_view tableName, const RowSink& ro
     if (roots.empty()) return kStatusOk;
     file.setCurrentTable(tableName);
     std::uint32_t columns = options.columnCount ? options.columnCount : file.expectedColumnCount(tableName);
-    if (columns == 0) {
-        if (const auto schema = TableSchema::load(file, tableName)) columns = schema->columnCount();
-    }
+    const auto schema = TableSchema::load(file, tableName);
+    if (columns == 0 && schema) columns = schema->columnCount();
     file.setCurrentColumnCount(columns);
 
     ScanStats localStats;
@@ -225,7 +227,8 @@ Status scanTable(SqliteFile& file, std::string_view tableName, const RowSink& ro
             if (position >= 0 && static_cast<std::uint32_t>(position) < valueLimit)
                 wanted[static_cast<std::size_t>(position)] = 1;
     }
-    TableScan scan(file, rowSink, columns, options.columnCount, valueLimit, std::move(wanted), stats);
+    TableScan scan(file, rowSink, columns, options.columnCount, valueLimit, std::move(wanted),
+                   schema ? &*schema : nullptr, stats);
     for (const auto& [root, key] : roots) {
         Status st = options.liveRows ? scan.liveRows(root, options.carvedRows) : kStatusOk;
         if (st == kStatusOk && options.carvedRows) st = scan.carvedRows(root);

@@ -54,11 +54,17 @@ struct Row {
     std::uint64_t headerLength = 0;
     /// 0, or 1 for a headerless row whose column 0 serial type was lost.
     std::uint32_t firstColumn = 0;
+    /// A headerless row whose column 0 held a value that the free space does
+    /// not tell (its serial type lost, more than one value of its width
+    /// possible): values[0] reads as lost; the other values are whole.
+    bool partial = false;
     /// The column values: values[i] is column i. Cell mode: one per serial type
     /// of the record header (the record's own column count, which may be less
     /// than the table's when columns were added later: missing columns are
-    /// NULL/default). Headerless: exactly the expected column count; values[0]
-    /// is a lost null (isLost()) when firstColumn is 1. With
+    /// NULL/default). Headerless: exactly the expected column count; when
+    /// firstColumn is 1, values[0] is the value told by the width column 0's
+    /// body takes in the free space, or a lost null (isLost()) for a rowid
+    /// alias and for a partial row. With
     /// ScanOptions::valueColumns set, no more than that many values (the first
     /// columns); the columns past them were checked but not decoded. With
     /// ScanOptions::wantedColumns set, the columns below the limit that were

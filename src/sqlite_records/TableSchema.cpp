@@ -10,6 +10,19 @@
 
 namespace orvelle {
 
+ColumnAffinity affinityOf(std::string_view declaredType) {
+    const std::string type = asciiUpper(declaredType);
+    if (type.find("INT") != std::string::npos) return ColumnAffinity::integer;
+    if (type.find("CHAR") != std::string::npos || type.find("CLOB") != std::string::npos ||
+        type.find("TEXT") != std::string::npos)
+        return ColumnAffinity::text;
+    if (type.empty() || type.find("BLOB") != std::string::npos) return ColumnAffinity::blob;
+    if (type.find("REAL") != std::string::npos || type.find("FLOA") != std::string::npos ||
+        type.find("DOUB") != std::string::npos)
+        return ColumnAffinity::real;
+    return ColumnAffinity::numeric;
+}
+
 namespace {
 
 // Columns of a schema row: type, name, tbl_name, rootpage, sql.

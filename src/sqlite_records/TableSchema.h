@@ -19,6 +19,14 @@ namespace orvelle {
 
 class SqliteFile;
 
+/// The type affinity of a column, by SQLite's rules on its declared type:
+/// INT -> integer; CHAR, CLOB, TEXT -> text; BLOB or no type -> blob;
+/// REAL, FLOA, DOUB -> real; anything else -> numeric.
+enum class ColumnAffinity : std::uint8_t { integer, text, blob, real, numeric };
+
+/// The affinity of a declared type (as written in CREATE TABLE).
+ColumnAffinity affinityOf(std::string_view declaredType);
+
 /// One row of the schema table.
 struct SchemaEntry {
     std::string type; ///< "table", "index", "view", "trigger"
@@ -51,6 +59,10 @@ public:
     const std::vector<std::string>& columns() const { return m_columns; }
     /// Declared types as written (empty when none), parallel to columns().
     const std::vector<std::string>& types() const { return m_types; }
+    /// The affinity of column `index` (blob past the last column).
+    ColumnAffinity affinity(std::uint32_t index) const {
+        return index < m_types.size() ? affinityOf(m_types[index]) : ColumnAffinity::blob;
+    }
     std::uint32_t columnCount() const { return static_cast<std::uint32_t>(m_columns.size()); }
     /// Position (0-based) of column `name` (ASCII case ignored), -1 when absent.
     int columnIndex(std::string_view name) const;

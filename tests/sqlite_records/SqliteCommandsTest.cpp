@@ -105,5 +105,82 @@ TEST_F(SqliteCommandsTest, FailuresAreReportedWithAnExitCode) {
     EXPECT_NE(run.err.find("no such file"), std::string::npos) << run.err;
 }
 
+// A `message` table of another layout than the one a device version is known
+// by: deleted rows are looked for with its own column count by default.
+TEST_F(SqliteCommandsTest, CarveUsesTheTablesOwnColumnCountUnlessAskedForTheDevicesOne) {
+    const auto other = folder / "sms.db";
+    {
+        test::SqliteFixture fixture(other);
+        fixture.exec("CREATE TABLE message(ROWID INTEGER PRIMARY KEY AUTOINCREMENT, guid TEXT, text TEXT, "
+                     "handle_id INTEGER, date INTEGER, is_from_me INTEGER, service TEXT, account TEXT, "
+                     "subject TEXT, country TEXT, flags INTEGER, version INTEGER)");
+        fixture.insertRows("message", 40, [](int i) {
+            return SqlRow{SqlValue::null(),
+                          SqlValue::text("AB12CD34-0000-4000-8000-0000000000" + std::to_string(10 + i)),
+                          SqlValue::text("hello number " + std::to_string(i)),
+                          SqlValue::of(i % 4 + 2),
+                          SqlValue::of(600000000 + i * 60),
+                          SqlValue::of(i % 2),
+                          SqlValue::text("SMS"),
+                          SqlValue::text("p:0"),
+                          SqlValue::null(),
+                          SqlValue::text("us"),
+                          SqlValue::of(12),
+                          SqlValue::of(10)};
+        });
+        fixture.deleteWhere("message", "ROWID IN (11, 12, 30)");
+        fixture.close();
+    }
+    CliRun run = orvelle(folder, {"sqlite", "carve", test::arg(other), "--table", "message", "--deleted-only",
+                                  "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto rows = lines(run.out);
+    ASSERT_EQ(rows.size(), 3u) << run.out;
+    for (const char* number : {"10", "11", "29"}) {
+        const std::string values = std::string("\"values\":[null,\"AB12CD34-0000-4000-8000-0000000000") +
+                                   std::to_string(10 + std::stoi(number)) + "\",\"hello number " + number + "\",";
+        bool found = false;
+        for (const std::string& line : rows)
+            found = found || line.find(values) != std::string::npos;
+        EXPECT_TRUE(found) << values << "\n" << run.out;
+    }
+    // The count of one device version's layout finds none of them.
+    run = orvelle(folder, {"sqlite", "carve", test::arg(other), "--table", "message", "--deleted-only",
+                           "--device-columns"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+}
+
+// The JSON lines escape what JSON needs and keep floats recognisable; a row
+// whose column 0 cannot be told from the free space is marked partial.
+TEST_F(SqliteCommandsTest, CarveJsonLinesEscapeTextAndMarkPartialRows) {
+    const auto mixed = folder / "mixed.db";
+    {
+        test::SqliteFixture fixture(mixed);
+        fixture.exec("CREATE TABLE t(id INT, name TEXT, weight REAL, raw BLOB)");
+        fixture.insert("t", {SqlValue::of(1234), SqlValue::text("tab\there \"quoted\" back\\slash \x01 caf\xc3\xa9"),
+                             SqlValue::ofReal(2.5), SqlValue::blob(std::string("\x00\x7f", 2))});
+        fixture.insert("t", {SqlValue::of(0), SqlValue::text("zero"), SqlValue::ofReal(1e20), SqlValue::null()});
+        fixture.insert("t", {SqlValue::of(7), SqlValue::text("seven"), SqlValue::ofReal(-0.5), SqlValue::null()});
+        fixture.deleteWhere("t", "id = 0");
+        fixture.close();
+    }
+    const CliRun run = orvelle(folder, {"sqlite", "carve", test::arg(mixed), "--table", "t", "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto rows = lines(run.out);
+    ASSERT_EQ(rows.size(), 3u) << run.out;
+    EXPECT_NE(rows[0].find("\"rowid\":1,\"values\":[1234,\"tab\\there \\\"quoted\\\" back\\\\slash \\u0001 "
+                           "caf\xc3\xa9\",2.5,{\"blob\":\"007f\"}]}"),
+              std::string::npos)
+        << rows[0];
+    EXPECT_NE(rows[1].find("\"rowid\":3,\"values\":[7,\"seven\",-0.5,null]}"), std::string::npos) << rows[1];
+    // Column 0 held 0, which takes no body bytes: 0, 1 and NULL all fit.
+    EXPECT_NE(rows[2].find("{\"deleted\":1,\"mode\":\"headerless\",\"source\":\"freeblock\""), std::string::npos)
+        << rows[2];
+    EXPECT_NE(rows[2].find("\"values\":[null,\"zero\",1e+20,null],\"partial\":true}"),
+              std::string::npos)
+        << rows[2];
+}
+
 } // namespace
 } // namespace orvelle

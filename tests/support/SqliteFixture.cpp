@@ -244,6 +244,8 @@ std::vector<StoredRow> SqliteFixture::deleteRows(std::string_view table, Deletio
         if (reuseRows > 0 && makeRow) insertRows(table, reuseRows, makeRow);
         return deleted;
     }
+    case DeletionPattern::neighbours:
+        return deleteWhere(table, "rowid % 10 BETWEEN 4 AND 6");
     }
     return {};
 }

@@ -49,6 +49,7 @@ enum class DeletionPattern {
     scattered,    ///< single rows here and there: freeblocks inside live pages
     range,        ///< a run of rows that frees whole pages onto the freelist
     partlyReused, ///< scattered rows, then new rows that reuse part of the space
+    neighbours,   ///< runs of three neighbouring rows: their cells merge into one freeblock
 };
 
 class SqliteFixture {
@@ -87,8 +88,9 @@ public:
     std::vector<StoredRow> deleteRange(std::string_view table, std::int64_t firstRowid,
                                        std::int64_t lastRowid);
     /// Deletes in `pattern`: scattered every 3rd row; a range of the middle
-    /// half of the rows; or every 3rd row followed by `reuseRows` new rows from
-    /// `makeRow` (which overwrite part of the freed space).
+    /// half of the rows; every 3rd row followed by `reuseRows` new rows from
+    /// `makeRow` (which overwrite part of the freed space); or three rows in
+    /// every ten, one after another.
     std::vector<StoredRow> deleteRows(std::string_view table, DeletionPattern pattern, int reuseRows = 0,
                                       const std::function<SqlRow(int)>& makeRow = {});
 

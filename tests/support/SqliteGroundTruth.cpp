@@ -89,11 +89,14 @@ SqlRow makeRow(const TableSchema& schema, std::mt19937& rng) {
     return row;
 }
 
-// A row's identity for matching carved rows: its record with column 0 left out
-// (a carved row may have lost it; in these layouts it is the rowid alias).
-std::string rowKey(const SqlRow& values) {
+// A row's identity for matching carved rows: its whole record (a rowid alias
+// reads NULL both as stored and when carved).
+std::string rowKey(const SqlRow& values) { return encodeRecord(values); }
+
+// The identity of a row without column 0, for rows emitted partial.
+std::string tailKey(const SqlRow& values) {
     if (values.empty()) return {};
-    return recordSignature(values);
+    return encodeRecord(SqlRow(values.begin() + 1, values.end()));
 }
 
 SqlValue toSqlValue(const RecordValue& value) {
@@ -118,6 +121,16 @@ GroundTruthLayout genericLayout() {
     return {"items",
             "CREATE TABLE items(id INTEGER PRIMARY KEY, title TEXT, body TEXT, count INTEGER, score REAL, "
             "data BLOB, flag INTEGER);"};
+}
+
+GroundTruthLayout integerFirstLayout() {
+    return {"entries", "CREATE TABLE entries(id INT, title TEXT, body TEXT, count INTEGER, score REAL, data BLOB, "
+                       "flag INTEGER);"};
+}
+
+GroundTruthLayout textFirstLayout() {
+    return {"labels", "CREATE TABLE labels(name TEXT, title TEXT, body TEXT, count INTEGER, score REAL, data BLOB, "
+                      "flag INTEGER);"};
 }
 
 GroundTruthLayout layoutFromSchemaFile(const std::filesystem::path& schemaFile, const std::string& table) {
@@ -168,8 +181,11 @@ RecoveryScore scoreRecovery(const GroundTruthDatabase& database) {
     RecoveryScore score;
     const std::string bytes = readFile(database.path);
     std::unordered_set<std::string> real;
-    for (const StoredRow& row : database.everRows)
+    std::unordered_set<std::string> realTails;
+    for (const StoredRow& row : database.everRows) {
         real.insert(rowKey(row.values));
+        realTails.insert(tailKey(row.values));
+    }
     std::unordered_set<std::string> intactDeleted;
     score.deleted = database.deleted.size();
     for (const StoredRow& row : database.deleted) {
@@ -192,7 +208,8 @@ RecoveryScore scoreRecovery(const GroundTruthDatabase& database) {
         const std::string key = rowKey(values);
         ++score.emitted;
         ++score.emittedBySource[std::string(rowSourceName(row.source))];
-        if (real.count(key))
+        if (row.partial) ++score.partial;
+        if (row.partial ? realTails.count(tailKey(values)) != 0 : real.count(key) != 0)
             ++score.real;
         else if (std::getenv("ORVELLE_REPORT_FALSE_ROWS"))
             std::fprintf(stderr, "false row: %s page %u offset %u first column %u\n",

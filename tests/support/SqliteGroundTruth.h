@@ -5,9 +5,11 @@
 /// the record engine against what was really deleted.
 ///
 /// Recall counts the deleted rows whose record bytes still stand intact in the
-/// file (serial types from column 1 and body) and that the engine recovered.
-/// Precision counts the deleted rows the engine emitted that are real rows
-/// (rows that were inserted at some time; an older copy of a live row is real).
+/// file (serial types from column 1 and body) and that the engine recovered
+/// with every value exact, column 0 included. Precision counts the deleted
+/// rows the engine emitted that are real rows (rows that were inserted at some
+/// time; an older copy of a live row is real); a row emitted partial (column 0
+/// not told, read as NULL) is real when its other values are.
 
 #include "support/SqliteFixture.h"
 
@@ -28,6 +30,11 @@ struct GroundTruthLayout {
 
 /// A generic table of seven columns (rowid alias, texts, integer, float, blob, flag).
 GroundTruthLayout genericLayout();
+/// The generic table with column 0 an ordinary integer (`id INT`): its value
+/// takes body bytes that a freed cell keeps while its serial type is lost.
+GroundTruthLayout integerFirstLayout();
+/// The generic table with column 0 a text.
+GroundTruthLayout textFirstLayout();
 /// The `message` table of a device's sms.db from `schemaFile` (CREATE
 /// statements one per line, as in the shared schema files).
 GroundTruthLayout layoutFromSchemaFile(const std::filesystem::path& schemaFile, const std::string& table);
@@ -60,6 +67,7 @@ struct RecoveryScore {
     std::uint64_t recovered = 0; ///< intact deleted rows the engine emitted
     std::uint64_t emitted = 0;   ///< deleted rows the engine emitted (that passed isPlausibleRow)
     std::uint64_t real = 0;      ///< of them, real rows
+    std::uint64_t partial = 0;   ///< emitted rows whose column 0 was not told
     std::map<std::string, std::uint64_t> emittedBySource;
     double recall() const { return intact ? double(recovered) / double(intact) : 1.0; }
     double precision() const { return emitted ? double(real) / double(emitted) : 1.0; }
