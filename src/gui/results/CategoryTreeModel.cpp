@@ -30,6 +30,9 @@ int scanStep(ItemKind kind) {
     case ItemKind::AppVideos: return 6;
     case ItemKind::WhatsApp: return 7;
     case ItemKind::WhatsAppAttachments: return 8;
+    case ItemKind::Reminder: return 9;
+    case ItemKind::Calendar: return 10;
+    case ItemKind::SafariBookmark: return 11;
     default: return -1;
     }
 }
