@@ -108,7 +108,7 @@ bool CategoryTreeModel::refreshCounts() {
         for (std::size_t row = 0; row < nodes.size(); ++row) {
             Node& node = nodes[row];
             const ItemKind kind = kCategories[node.category].kind;
-            if (kind == ItemKind::None) continue; // never filled
+            if (kind == ItemKind::None) continue;
             const std::uint32_t count = m_run->count(kind);
             const bool complete = finished || isComplete(kind) || (countedAtCompletion(kind) && count > 0) ||
                                   scanStep(kind) < furthest;
