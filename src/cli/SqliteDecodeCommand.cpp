@@ -6,6 +6,10 @@
 #include "cli/Json.h"
 #include "cli/RecordJson.h"
 #include "core/ItemRecords.h"
+#include "platform/PathText.h"
+#include "scan/DisplayText.h"
+#include "sqlite_records/SqliteFile.h"
+#include "sqlite_records/TableSchema.h"
 #include "sqlite_records/decoders/BookmarksDecoder.h"
 #include "sqlite_records/decoders/CalendarDecoder.h"
 #include "sqlite_records/decoders/CallsDecoder.h"
@@ -14,10 +18,6 @@
 #include "sqlite_records/decoders/NotesDecoder.h"
 #include "sqlite_records/decoders/RemindersDecoder.h"
 #include "sqlite_records/decoders/WhatsAppDecoder.h"
-
-#include "platform/PathText.h"
-#include "sqlite_records/SqliteFile.h"
-#include "sqlite_records/TableSchema.h"
 
 #include <filesystem>
 #include <iostream>
@@ -241,7 +241,7 @@ void runReminders(const DecodeOptions& options) {
     printRecords(options, reminders, "due\tstate\tcompleted\ttitle\tlist\tnotes", "reminders",
                  [](const ReminderRecord& r) {
                      std::cout << r.due << '\t' << stateText(r.deleted) << '\t'
-                               << (r.completed ? (r.completedDate.empty() ? "yes" : r.completedDate) : "")
+                               << reminderCompletedText(r)
                                << '\t' << oneLine(r.title) << '\t' << r.list << '\t' << oneLine(r.notes);
                  });
 }
