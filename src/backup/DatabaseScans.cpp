@@ -3,10 +3,13 @@
 #include "backup/BackupStore.h"
 #include "backup/KnownFileIds.h"
 #include "platform/File.h"
+#include "sqlite_records/decoders/BookmarksDecoder.h"
+#include "sqlite_records/decoders/CalendarDecoder.h"
 #include "sqlite_records/decoders/CallsDecoder.h"
 #include "sqlite_records/decoders/ContactsDecoder.h"
 #include "sqlite_records/decoders/MessagesDecoder.h"
 #include "sqlite_records/decoders/NotesDecoder.h"
+#include "sqlite_records/decoders/RemindersDecoder.h"
 #include "sqlite_records/decoders/WhatsAppDecoder.h"
 
 #include <string>
@@ -89,6 +92,62 @@ Status scanCallDatabase(BackupStore& store, std::vector<CallRecord>& calls) {
 Status scanNoteDatabase(BackupStore& store, std::vector<NoteRecord>& notes) {
     DecoderProgress progress(store);
     const Status status = decodeNotes(store.storedFilePath(kNotesFileId), notes);
+    return progress.finish(status);
+}
+
+Status scanCalendarDatabase(BackupStore& store, std::vector<CalendarEventRecord>& events) {
+    DecoderProgress progress(store);
+    CalendarItems items;
+    const Status status = decodeCalendar(store.storedFilePath(kCalendarFileId), progress.context(), items);
+    events = std::move(items.events);
+    return progress.finish(status);
+}
+
+Status scanReminderDatabases(BackupStore& store, std::vector<ReminderRecord>& reminders) {
+    reminders.clear();
+    std::vector<std::filesystem::path> files;
+    if (const auto calendarDb = store.storedFilePath(kCalendarFileId); platform::isRegularFile(calendarDb))
+        files.push_back(calendarDb);
+    const std::size_t calendarFiles = files.size();
+    for (const ManifestEntry& entry : store.manifest()) {
+        const std::string_view path = entry.domainPath;
+        if (path.size() > kReminderStorePrefix.size() + kReminderStoreSuffix.size() &&
+            path.starts_with(kReminderStorePrefix) && path.ends_with(kReminderStoreSuffix))
+            files.push_back(store.storedFilePath(entry.fileId));
+    }
+    DecoderProgress progress(store);
+    const DecodeContext outer = progress.context();
+    bool stopped = false;
+    // kStatusFileMissing until a file was read; an unreadable file's code is kept, the others still read.
+    Status status = kStatusFileMissing;
+    for (std::size_t i = 0; i < files.size() && !stopped; ++i) {
+        // Each file has an equal share of the decoder's 0..100.
+        const int from = static_cast<int>(100 * i / files.size());
+        const int width = static_cast<int>(100 * (i + 1) / files.size()) - from;
+        DecodeContext context = outer;
+        context.progress = [&outer, &stopped, from, width](int percent) {
+            const int answer = reportProgress(outer, from + width * percent / 100);
+            stopped = stopped || answer != 0;
+            return answer;
+        };
+        Status fileStatus;
+        if (i < calendarFiles) {
+            CalendarItems items;
+            fileStatus = decodeCalendar(files[i], context, items);
+            for (auto& reminder : items.reminders)
+                reminders.push_back(std::move(reminder));
+        } else {
+            fileStatus = decodeReminderStore(files[i], context, reminders);
+        }
+        if (stopped || fileStatus == kStatusFileMissing) continue;
+        if (fileStatus != kStatusOk || status == kStatusFileMissing) status = fileStatus;
+    }
+    return progress.finish(status);
+}
+
+Status scanBookmarkDatabase(BackupStore& store, std::vector<BookmarkRecord>& bookmarks) {
+    DecoderProgress progress(store);
+    const Status status = decodeBookmarks(store.storedFilePath(kBookmarksFileId), progress.context(), bookmarks);
     return progress.finish(status);
 }
 

@@ -31,6 +31,14 @@ Status scanContactDatabase(BackupStore& store, std::vector<ContactRecord>& conta
 Status scanCallDatabase(BackupStore& store, std::vector<CallRecord>& calls);
 /// Notes of notes.sqlite.
 Status scanNoteDatabase(BackupStore& store, std::vector<NoteRecord>& notes);
+/// Events of Calendar.sqlitedb.
+Status scanCalendarDatabase(BackupStore& store, std::vector<CalendarEventRecord>& events);
+/// Reminders: those of Calendar.sqlitedb (iOS 12 and earlier), then those of
+/// every Reminders store found through the manifest (iOS 13 and later).
+/// kStatusFileMissing only when the backup holds none of these files.
+Status scanReminderDatabases(BackupStore& store, std::vector<ReminderRecord>& reminders);
+/// Safari bookmarks and reading list of Bookmarks.db.
+Status scanBookmarkDatabase(BackupStore& store, std::vector<BookmarkRecord>& bookmarks);
 /// WhatsApp chats of ChatStorage.sqlite (found through the manifest); `chats` is replaced.
 Status scanWhatsAppDatabase(BackupStore& store, WhatsAppChatMap& chats);
 

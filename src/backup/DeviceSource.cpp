@@ -46,5 +46,14 @@ Status DeviceSource::scanWeChat(AccountChatMap& c) {
 Status DeviceSource::scanWhatsApp(WhatsAppChatMap& c) {
     return nothing(c);
 }
+Status DeviceSource::scanReminders(std::vector<ReminderRecord>& r) {
+    return nothing(r);
+}
+Status DeviceSource::scanCalendar(std::vector<CalendarEventRecord>& e) {
+    return nothing(e);
+}
+Status DeviceSource::scanBookmarks(std::vector<BookmarkRecord>& b) {
+    return nothing(b);
+}
 
 } // namespace orvelle

@@ -108,6 +108,18 @@ Status LocalBackupSource::scanWhatsApp(WhatsAppChatMap& chats) {
     return m_store ? scanWhatsAppDatabase(*m_store, chats) : kStatusInvalid;
 }
 
+Status LocalBackupSource::scanReminders(std::vector<ReminderRecord>& reminders) {
+    return m_store ? scanReminderDatabases(*m_store, reminders) : kStatusInvalid;
+}
+
+Status LocalBackupSource::scanCalendar(std::vector<CalendarEventRecord>& events) {
+    return m_store ? scanCalendarDatabase(*m_store, events) : kStatusInvalid;
+}
+
+Status LocalBackupSource::scanBookmarks(std::vector<BookmarkRecord>& bookmarks) {
+    return m_store ? scanBookmarkDatabase(*m_store, bookmarks) : kStatusInvalid;
+}
+
 Status LocalBackupSource::makePreviewCopy(const std::filesystem::path& storedPath,
                                              std::filesystem::path& previewPath, PreviewProgress function,
                                              void* context) {

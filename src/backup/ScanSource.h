@@ -7,7 +7,8 @@
 /// user-interface thread; then on the scan thread `open` and, for the ticked
 /// categories only: scanCameraRoll, scanMessages, scanMessageAttachments,
 /// scanContacts, scanCallHistory, scanNotes, scanAppFiles, scanWhatsApp,
-/// scanWhatsAppAttachments. kStatusStopped from any of them ends the scan.
+/// scanWhatsAppAttachments, scanReminders, scanCalendar, scanBookmarks.
+/// kStatusStopped from any of them ends the scan.
 ///
 /// Progress: every operation reports through the callback set by
 /// `setCallback`; a non-zero answer stops the running operation at its next
@@ -121,6 +122,15 @@ public:
     virtual Status exportCallHistoryText(const std::filesystem::path& output, CopyProgressFn function,
                                          void* context) = 0;
     // slot 23
+    /// Reminders (of the calendar database and of the Reminders app's stores).
+    virtual Status scanReminders(std::vector<ReminderRecord>& reminders) = 0;
+    // slot 24
+    /// Calendar events.
+    virtual Status scanCalendar(std::vector<CalendarEventRecord>& events) = 0;
+    // slot 25
+    /// Safari bookmarks and reading list.
+    virtual Status scanBookmarks(std::vector<BookmarkRecord>& bookmarks) = 0;
+    // slot 26
     /// Destroys the source, never the store.
     virtual ~ScanSource() = default;
 };

@@ -1,6 +1,7 @@
 // orvelle print BACKUP --category NAME --out FILE.html [--deleted-only]
 // [--password-stdin]: scans one category of the backup and writes the print
-// page of its items (messages, contacts, calls, notes, WhatsApp chats; the
+// page of its items (messages, contacts, calls, notes, WhatsApp chats,
+// reminders, calendar events, Safari bookmarks; the
 // page of any other category holds the template alone). Opened in a browser,
 // the page starts printing.
 

@@ -93,4 +93,41 @@ void writeRecord(JsonWriter& json, const AppFileRecord& f) {
         .endObject();
 }
 
+void writeRecord(JsonWriter& json, const CalendarEventRecord& e) {
+    json.beginObject()
+        .field("deleted", e.deleted)
+        .field("allDay", e.allDay)
+        .field("title", e.title)
+        .field("start", e.start)
+        .field("end", e.end)
+        .field("location", e.location)
+        .field("notes", e.notes)
+        .field("calendar", e.calendar)
+        .field("recurrence", e.recurrence)
+        .endObject();
+}
+
+void writeRecord(JsonWriter& json, const ReminderRecord& r) {
+    json.beginObject()
+        .field("deleted", r.deleted)
+        .field("completed", r.completed)
+        .field("priority", r.priority)
+        .field("title", r.title)
+        .field("due", r.due)
+        .field("completedDate", r.completedDate)
+        .field("list", r.list)
+        .field("notes", r.notes)
+        .endObject();
+}
+
+void writeRecord(JsonWriter& json, const BookmarkRecord& b) {
+    json.beginObject()
+        .field("deleted", b.deleted)
+        .field("readingList", b.readingList)
+        .field("title", b.title)
+        .field("url", b.url)
+        .field("folder", b.folder)
+        .endObject();
+}
+
 } // namespace orvelle::cli

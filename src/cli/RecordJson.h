@@ -16,6 +16,9 @@ void writeRecord(JsonWriter& json, const NoteRecord& n);
 void writeRecord(JsonWriter& json, const MediaFileRecord& f);
 void writeRecord(JsonWriter& json, const AttachmentRecord& f);
 void writeRecord(JsonWriter& json, const AppFileRecord& f);
+void writeRecord(JsonWriter& json, const CalendarEventRecord& e);
+void writeRecord(JsonWriter& json, const ReminderRecord& r);
+void writeRecord(JsonWriter& json, const BookmarkRecord& b);
 
 /// A JSON array of records.
 template <typename Record> void writeRecords(JsonWriter& json, const std::vector<Record>& records) {

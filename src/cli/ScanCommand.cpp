@@ -121,6 +121,18 @@ CategoryFigures figuresOf(ItemKind kind, const ScanRun& run) {
     case ItemKind::WhatsAppAttachments:
         list(r.whatsAppAttachments);
         break;
+    case ItemKind::Reminder:
+        list(r.reminders);
+        f.deleted = deletedIn(r.reminders);
+        break;
+    case ItemKind::Calendar:
+        list(r.events);
+        f.deleted = deletedIn(r.events);
+        break;
+    case ItemKind::SafariBookmark:
+        list(r.bookmarks);
+        f.deleted = deletedIn(r.bookmarks);
+        break;
     case ItemKind::None:
         break;
     }
@@ -182,6 +194,12 @@ void writeItems(JsonWriter& json, ItemKind kind, const ScanResults& r) {
                           [](const WhatsAppMessageRecord& m) { return m.chatKey; });
     case ItemKind::WhatsAppAttachments:
         return writeRecords(json, r.whatsAppAttachments);
+    case ItemKind::Reminder:
+        return writeRecords(json, r.reminders);
+    case ItemKind::Calendar:
+        return writeRecords(json, r.events);
+    case ItemKind::SafariBookmark:
+        return writeRecords(json, r.bookmarks);
     case ItemKind::None:
         json.beginArray().endArray();
         return;
@@ -241,8 +259,8 @@ void run(const ScanOptions& options) {
 
 void setup(CLI::App& app) {
     CLI::App* command = app.add_subcommand(
-        "scan", "Scan a backup: media, messages, contacts, calls, notes, WhatsApp (deleted "
-                "items included)");
+        "scan", "Scan a backup: media, messages, contacts, calls, notes, WhatsApp, reminders, "
+                "calendar, Safari bookmarks (deleted items included)");
     auto options = std::make_shared<ScanOptions>();
     addBackupArguments(*command, options->backup);
     std::string names;

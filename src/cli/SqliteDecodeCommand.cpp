@@ -7,10 +7,17 @@
 #include "cli/RecordJson.h"
 #include "core/ItemRecords.h"
 #include "core/ProblemText.h"
+#include "platform/PathText.h"
+#include "scan/DisplayText.h"
+#include "sqlite_records/SqliteFile.h"
+#include "sqlite_records/TableSchema.h"
+#include "sqlite_records/decoders/BookmarksDecoder.h"
+#include "sqlite_records/decoders/CalendarDecoder.h"
 #include "sqlite_records/decoders/CallsDecoder.h"
 #include "sqlite_records/decoders/ContactsDecoder.h"
 #include "sqlite_records/decoders/MessagesDecoder.h"
 #include "sqlite_records/decoders/NotesDecoder.h"
+#include "sqlite_records/decoders/RemindersDecoder.h"
 #include "sqlite_records/decoders/WhatsAppDecoder.h"
 
 #include <filesystem>
@@ -34,7 +41,11 @@ const std::map<std::string, std::string> kKinds{{"messages", "sms.db"},
                                                 {"contacts", "AddressBook.sqlitedb"},
                                                 {"notes", "notes.sqlite"},
                                                 {"calls", "CallHistory.storedata or call_history.db"},
-                                                {"whatsapp", "ChatStorage.sqlite"}};
+                                                {"whatsapp", "ChatStorage.sqlite"},
+                                                {"calendar", "Calendar.sqlitedb (events)"},
+                                                {"reminder", "Calendar.sqlitedb (iOS 12 and earlier) or "
+                                                             "the Reminders app's Data-*.sqlite"},
+                                                {"bookmarks", "Safari's Bookmarks.db"}};
 
 const char* stateText(std::uint32_t deleted) {
     return deleted ? "Deleted" : "Normal";
@@ -192,6 +203,73 @@ void runNotes(const DecodeOptions& options) {
     std::cout << notes.size() << " notes\n";
 }
 
+/// Prints `records` as JSON, or as a header line, one tab-separated line each and a count line.
+template <typename Record, typename Line>
+void printRecords(const DecodeOptions& options, const std::vector<Record>& records, std::string_view header,
+                  std::string_view noun, Line line) {
+    if (options.json) {
+        JsonWriter json(std::cout);
+        writeRecords(json, records);
+        std::cout << '\n';
+        return;
+    }
+    std::cout << header << '\n';
+    std::size_t deleted = 0;
+    for (const auto& record : records) {
+        deleted += record.deleted ? 1 : 0;
+        line(record);
+        std::cout << '\n';
+    }
+    std::cout << records.size() << ' ' << noun << " (" << records.size() - deleted << " live, " << deleted
+              << " deleted)\n";
+}
+
+void runCalendar(const DecodeOptions& options) {
+    CalendarItems items;
+    const Status status = decodeCalendar(options.database, DecodeContext{}, items);
+    checkDecoded(options.database, status);
+    printRecords(options, items.events, "start\tstate\tend\ttitle\tlocation\tcalendar\trecurrence\tnotes",
+                 "events", [](const CalendarEventRecord& e) {
+                     std::cout << e.start << '\t' << stateText(e.deleted) << '\t' << e.end << '\t'
+                               << oneLine(e.title) << '\t' << oneLine(e.location) << '\t' << e.calendar
+                               << '\t' << e.recurrence << '\t' << oneLine(e.notes);
+                 });
+}
+
+/// Calendar.sqlitedb holds a CalendarItem table; a Reminders store does not.
+bool isCalendarDatabase(const std::string& database) {
+    SqliteFile file;
+    return file.open(platform::utf8Path(database)) == kStatusOk && TableSchema::load(file, "CalendarItem");
+}
+
+void runReminders(const DecodeOptions& options) {
+    std::vector<ReminderRecord> reminders;
+    Status status;
+    if (isCalendarDatabase(options.database)) {
+        CalendarItems items;
+        status = decodeCalendar(options.database, DecodeContext{}, items);
+        reminders = std::move(items.reminders);
+    } else {
+        status = decodeReminderStore(options.database, DecodeContext{}, reminders);
+    }
+    checkDecoded(options.database, status);
+    printRecords(options, reminders, "due\tstate\tcompleted\ttitle\tlist\tnotes", "reminders",
+                 [](const ReminderRecord& r) {
+                     std::cout << r.due << '\t' << stateText(r.deleted) << '\t'
+                               << reminderCompletedText(r)
+                               << '\t' << oneLine(r.title) << '\t' << r.list << '\t' << oneLine(r.notes);
+                 });
+}
+
+void runBookmarks(const DecodeOptions& options) {
+    std::vector<BookmarkRecord> bookmarks;
+    const Status status = decodeBookmarks(options.database, DecodeContext{}, bookmarks);
+    checkDecoded(options.database, status);
+    printRecords(options, bookmarks, "title\tstate\turl\tfolder", "bookmarks", [](const BookmarkRecord& b) {
+        std::cout << oneLine(b.title) << '\t' << stateText(b.deleted) << '\t' << b.url << '\t' << b.folder;
+    });
+}
+
 void run(const DecodeOptions& options) {
     if (!options.addressBook.empty() && options.kind != "messages" && options.kind != "calls") {
         std::cerr << "orvelle sqlite decode: --address-book applies to messages and calls only\n";
@@ -205,6 +283,12 @@ void run(const DecodeOptions& options) {
         runNotes(options);
     else if (options.kind == "calls")
         runCalls(options);
+    else if (options.kind == "calendar")
+        runCalendar(options);
+    else if (options.kind == "reminder")
+        runReminders(options);
+    else if (options.kind == "bookmarks")
+        runBookmarks(options);
     else
         runWhatsApp(options);
     if (g_partlyRead) throw CLI::RuntimeError(kExitUnreadableCategory);
@@ -214,14 +298,16 @@ void setup(CLI::App& app) {
     CLI::App* sqlite =
         subcommandGroup(app, "sqlite", "Read SQLite database files page by page, deleted rows included");
     CLI::App* decode = sqlite->add_subcommand(
-        "decode", "Decode the messages, contacts, notes, calls or WhatsApp chats of a loose database file");
+        "decode", "Decode the messages, contacts, notes, calls, WhatsApp chats, calendar events, reminders or "
+                  "Safari bookmarks of a loose database file");
     auto options = std::make_shared<DecodeOptions>();
     std::string kinds;
     for (const auto& [kind, file] : kKinds)
         kinds += "\n  " + kind + ": " + file;
     decode->add_option("KIND", options->kind, "What the database holds:" + kinds)
         ->required()
-        ->check(CLI::IsMember({"messages", "contacts", "notes", "calls", "whatsapp"}));
+        ->check(CLI::IsMember(
+            {"messages", "contacts", "notes", "calls", "whatsapp", "calendar", "reminder", "bookmarks"}));
     decode->add_option("DB", options->database, "The database file (it is only read)")->required();
     decode->add_option("--address-book", options->addressBook,
                        "AddressBook.sqlitedb for contact names (messages and calls)");

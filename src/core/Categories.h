@@ -3,13 +3,14 @@
 /// the ItemKind numbers by which scans and the selection tally tell them apart.
 
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <string_view>
 
 namespace orvelle {
 
 enum class ItemKind : int {
-    None = 0, ///< Reminder, Calendar and Safari Bookmark: shown, never filled
+    None = 0, ///< no category (a group, or nothing chosen)
     CameraRoll = 1,
     PhotoStream = 2,
     AppPhotos = 3,
@@ -21,7 +22,13 @@ enum class ItemKind : int {
     Notes = 9,
     WhatsApp = 10,
     WhatsAppAttachments = 11,
+    Reminder = 12,
+    Calendar = 13,
+    SafariBookmark = 14,
 };
+
+/// One past the highest ItemKind: the size of tables indexed by kind.
+inline constexpr std::size_t kItemKindCount = 15;
 
 enum class CategoryGroup { PhotosAndVideos, MessagesAndCallLogs };
 
@@ -47,9 +54,9 @@ inline constexpr std::array<CategoryInfo, 14> kCategories{{
     {ItemKind::WhatsApp, "WhatsApp", "WhatsApp", "whatsapp", CategoryGroup::MessagesAndCallLogs},
     {ItemKind::WhatsAppAttachments, "OptWhatsAppAtts", "WhatsApp Attachments", "whatsapp-attachments",
      CategoryGroup::MessagesAndCallLogs},
-    {ItemKind::None, "OptReminder", "Reminder", "reminder", CategoryGroup::MessagesAndCallLogs},
-    {ItemKind::None, "OptCalendar", "Calendar", "calendar", CategoryGroup::MessagesAndCallLogs},
-    {ItemKind::None, "SafariBookmark", "Safari Bookmark", "safari-bookmark", CategoryGroup::MessagesAndCallLogs},
+    {ItemKind::Reminder, "OptReminder", "Reminder", "reminder", CategoryGroup::MessagesAndCallLogs},
+    {ItemKind::Calendar, "OptCalendar", "Calendar", "calendar", CategoryGroup::MessagesAndCallLogs},
+    {ItemKind::SafariBookmark, "SafariBookmark", "Safari Bookmark", "safari-bookmark", CategoryGroup::MessagesAndCallLogs},
 }};
 
 /// The category with the given command-line name, if any.

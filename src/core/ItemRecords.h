@@ -104,4 +104,38 @@ struct NoteRecord {
     std::string body;
 };
 
+/// One calendar event.
+struct CalendarEventRecord {
+    std::uint32_t deleted = kLive;
+    std::int32_t allDay = 0;  ///< 1 for an all-day event (its times are the day's, not shifted by the zone)
+    std::string title;
+    std::string start;        ///< local time "YYYY-MM-DD hh:mm:ss"
+    std::string end;
+    std::string location;     ///< the place's title (and address when it has one)
+    std::string notes;
+    std::string calendar;     ///< the title of the calendar holding the event
+    std::string recurrence;   ///< the repeat rule as text ("FREQ=WEEKLY;INTERVAL=1"), empty when none
+};
+
+/// One reminder (a to-do item of the Reminders app).
+struct ReminderRecord {
+    std::uint32_t deleted = kLive;
+    std::int32_t completed = 0; ///< 1 once ticked off
+    std::int32_t priority = 0;  ///< 0 none, 1 high .. 9 low
+    std::string title;
+    std::string due;            ///< local time, empty when the reminder has no due date
+    std::string completedDate;  ///< local time, empty when not completed or not recorded
+    std::string list;           ///< the name of the list holding it
+    std::string notes;
+};
+
+/// One Safari bookmark or reading-list entry (folders are not items).
+struct BookmarkRecord {
+    std::uint32_t deleted = kLive;
+    std::int32_t readingList = 0; ///< 1 for an entry of the reading list
+    std::string title;
+    std::string url;
+    std::string folder; ///< the folders above it joined by "/", empty at the top level
+};
+
 } // namespace orvelle

@@ -3,6 +3,7 @@
 #include "export/CallHistoryDocument.h"
 #include "export/ChatNames.h"
 #include "export/ContactsDocument.h"
+#include "export/ListDocuments.h"
 #include "export/MessageChatDocuments.h"
 #include "export/NotesDocument.h"
 #include "export/SafeFileName.h"
@@ -35,6 +36,9 @@ constexpr std::string_view kNotesFolder = "Notes";
 constexpr std::string_view kWhatsAppFolder = "WhatsApp Message";
 constexpr std::string_view kWhatsAppAttachmentsFolder = "WhatsApp Attachments";
 constexpr std::string_view kMessageDumpFile = "sms.csv";
+constexpr std::string_view kRemindersFolder = "Reminder";
+constexpr std::string_view kCalendarFolder = "Calendar";
+constexpr std::string_view kBookmarksFolder = "Safari Bookmark";
 
 std::filesystem::path safePath(std::string_view name) {
     return platform::utf8Path(safeFileName(name));
@@ -66,6 +70,7 @@ struct ExportJob::TableDocument {
     bool created = false;
     Status createStatus = kStatusOk;
     std::string rows;
+    std::string csvLines; ///< the CSV document's lines, for the documents that have one
 };
 
 ExportJob::ExportJob(const ScanResults& results, const SelectionTally& tally, ExportSource& source,
@@ -115,6 +120,11 @@ ExportSummary ExportJob::run() {
                         dest / kCallHistoryFolder / pathOf("CallHistory_" + stamp + ".html")};
     TableDocument notes{m_templates.notes, dest / kNotesFolder / pathOf("Notes_" + stamp + ".html")};
     TableDocument contacts{m_templates.contacts, dest / kContactsFolder / pathOf(stamp) / "Contacts.html"};
+    TableDocument reminders{m_templates.reminders,
+                            dest / kRemindersFolder / pathOf("Reminders_" + stamp + ".html")};
+    TableDocument events{m_templates.calendar, dest / kCalendarFolder / pathOf("Calendar_" + stamp + ".html")};
+    TableDocument bookmarks{m_templates.bookmarks,
+                            dest / kBookmarksFolder / pathOf("Bookmarks_" + stamp + ".html")};
 
     for (const TallyNode* node : m_tally.root().children) {
         if (stopping()) break;
@@ -131,6 +141,15 @@ ExportSummary ExportJob::run() {
             for (const NoteRecord& r : m_results.notes)
                 if (!stopping() && m_tally.isTickedAndVisible(&r)) addRow(notes, noteRow(r));
             break;
+        case ItemKind::Reminder:
+            addListRows(reminders, m_results.reminders, reminderRow, reminderCsvLine);
+            break;
+        case ItemKind::Calendar:
+            addListRows(events, m_results.events, calendarRow, calendarCsvLine);
+            break;
+        case ItemKind::SafariBookmark:
+            addListRows(bookmarks, m_results.bookmarks, bookmarkRow, bookmarkCsvLine);
+            break;
         default:
             exportCategory(node->kind);
             break;
@@ -143,6 +162,12 @@ ExportSummary ExportJob::run() {
     writeDocument(notes);
     if (!contacts.rows.empty()) writeDump(contacts.wanted.parent_path() / "Contacts.csv", false);
     writeDocument(contacts);
+    writeCsvDocument(reminders, kReminderCsvHeader);
+    writeDocument(reminders);
+    writeCsvDocument(events, kCalendarCsvHeader);
+    writeDocument(events);
+    writeCsvDocument(bookmarks, kBookmarkCsvHeader);
+    writeDocument(bookmarks);
 
     m_summary.stopped = stopping();
     m_control.end();
@@ -270,6 +295,30 @@ void ExportJob::writeDocument(TableDocument& document) {
     std::error_code ec;
     if (!platform::writeWholeFile(document.path, text, ec))
         documentFailed(document.path, ec ? static_cast<Status>(ec.value()) : kStatusInvalid);
+}
+
+template <typename Record, typename Row, typename Line>
+void ExportJob::addListRows(TableDocument& document, const std::vector<Record>& records, Row row, Line line) {
+    for (const Record& r : records) {
+        if (stopping() || !m_tally.isTickedAndVisible(&r)) continue;
+        addRow(document, row(r));
+        if (document.createStatus == kStatusOk) document.csvLines += line(r);
+    }
+}
+
+void ExportJob::writeCsvDocument(const TableDocument& document, std::string_view header) {
+    if (document.csvLines.empty()) return;
+    // Beside the HTML document, under the same name (which may carry a "(n)").
+    std::filesystem::path wanted = document.path;
+    wanted.replace_extension(".csv");
+    std::filesystem::path path;
+    Status status = createUniqueFile(wanted, path);
+    if (status == kStatusOk) {
+        std::error_code ec;
+        if (!platform::writeWholeFile(path, std::string(header) + document.csvLines, ec))
+            status = ec ? static_cast<Status>(ec.value()) : kStatusInvalid;
+    }
+    if (status != kStatusOk) documentFailed(path.empty() ? wanted : path, status);
 }
 
 void ExportJob::writeDump(const std::filesystem::path& wanted, bool messages) {

@@ -2,7 +2,9 @@
 /// The export job: writes every ticked, visible item of a scan below a
 /// destination folder. Stored files are copied through the scan source;
 /// chats become a page, a text file (and for WhatsApp a CSV file) in a folder
-/// of their own; contacts, calls and notes become one table document each;
+/// of their own; contacts, calls and notes become one table document each,
+/// reminders, calendar events and bookmarks one table document and one CSV
+/// document each;
 /// at the end come the dumps of the message and address-book rows.
 ///
 ///   <destination>/Camera Roll/<name>              copies (also "Photo Stream",
@@ -13,6 +15,9 @@
 ///   <destination>/Contacts/<stamp>/Contacts.html|.csv
 ///   <destination>/CallHistory/CallHistory_<stamp>.html
 ///   <destination>/Notes/Notes_<stamp>.html
+///   <destination>/Reminder/Reminders_<stamp>.html|.csv
+///   <destination>/Calendar/Calendar_<stamp>.html|.csv
+///   <destination>/Safari Bookmark/Bookmarks_<stamp>.html|.csv
 ///
 /// Every name taken from the backup is made safe (SafeFileName.h) and every
 /// file is created under a name not yet taken: "N.JPG", then "N(1).JPG".
@@ -96,6 +101,9 @@ private:
     void exportWhatsAppChat(const WhatsAppMessageRecord& summary);
     void addRow(TableDocument& document, std::string row);
     void writeDocument(TableDocument& document);
+    void writeCsvDocument(const TableDocument& document, std::string_view header);
+    template <typename Record, typename Row, typename Line>
+    void addListRows(TableDocument& document, const std::vector<Record>& records, Row row, Line line);
     void writeDump(const std::filesystem::path& wanted, bool messages);
 
     const ScanResults& m_results;

@@ -47,6 +47,9 @@ Status loadExportTemplates(const std::filesystem::path& folder, std::string_view
         {kContactsTemplate, "iPhone's Contacts of ", &out.contacts},
         {kSmsTemplate, "iPhone's Messages of ", &out.sms},
         {kWhatsAppTemplate, "iPhone's WhatsApp Messages of ", &out.whatsApp},
+        {kRemindersTemplate, "iPhone's Reminders of ", &out.reminders},
+        {kCalendarTemplate, "iPhone's Calendar of ", &out.calendar},
+        {kBookmarksTemplate, "iPhone's Safari Bookmarks of ", &out.bookmarks},
     };
     for (const Entry& entry : entries) {
         const std::filesystem::path file = folder / entry.file;

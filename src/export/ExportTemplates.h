@@ -25,6 +25,9 @@ constexpr std::string_view kContactsTemplate = "contacts.html";
 constexpr std::string_view kSmsTemplate = "Sms.html";
 constexpr std::string_view kWhatsAppTemplate = "WhatsApp.html";
 constexpr std::string_view kPrintTemplate = "Print.html";
+constexpr std::string_view kRemindersTemplate = "Reminders.html";
+constexpr std::string_view kCalendarTemplate = "Calendar.html";
+constexpr std::string_view kBookmarksTemplate = "Bookmarks.html";
 
 /// A template split at its content placeholder.
 struct HtmlTemplate {
@@ -32,13 +35,16 @@ struct HtmlTemplate {
     std::string tail;
 };
 
-/// The five document templates of an export, titles filled in.
+/// The document templates of an export, titles filled in.
 struct ExportTemplates {
     HtmlTemplate callHistory;
     HtmlTemplate notes;
     HtmlTemplate contacts;
     HtmlTemplate sms;
     HtmlTemplate whatsApp;
+    HtmlTemplate reminders;
+    HtmlTemplate calendar;
+    HtmlTemplate bookmarks;
 };
 
 /// The "template" folder beside the running program.
@@ -47,7 +53,7 @@ std::filesystem::path templateFolder();
 /// Splits `text` at its first content placeholder. False when it has none.
 bool splitTemplate(std::string_view text, HtmlTemplate& out);
 
-/// Reads the five document templates from `folder` and replaces the title
+/// Reads the document templates from `folder` and replaces the title
 /// placeholder in each head with the document's title and `backupName`.
 /// Fails (kStatusInvalid when a template has no content placeholder, else
 /// the system's error code) naming the template in `failedFile`.

@@ -41,6 +41,12 @@ public:
             return eachTaken(m_results.notes, [&](auto& n) { return note(n); });
         case ItemKind::WhatsApp:
             return eachTaken(m_results.whatsAppSummaries, [&](auto& s) { return whatsApp(s); });
+        case ItemKind::Reminder:
+            return eachTaken(m_results.reminders, [&](auto& r) { return reminder(r); });
+        case ItemKind::Calendar:
+            return eachTaken(m_results.events, [&](auto& e) { return event(e); });
+        case ItemKind::SafariBookmark:
+            return eachTaken(m_results.bookmarks, [&](auto& b) { return bookmark(b); });
         default:
             return kStatusOk;
         }
@@ -111,6 +117,38 @@ private:
         return kStatusOk;
     }
 
+    /// One block of labelled fields.
+    Status block(std::initializer_list<std::pair<std::string_view, std::string_view>> fields) {
+        if (!goOn()) return kStatusStopped;
+        m_out += "<div>\r\n";
+        for (const auto& [label, value] : fields)
+            field(m_out, label, value);
+        m_out += "</div>\r\n";
+        return kStatusOk;
+    }
+
+    Status reminder(const ReminderRecord& r) {
+        return block({{"Title:", r.title},
+                      {"Due:", r.due},
+                      {"Completed:", reminderCompletedText(r)},
+                      {"List:", r.list},
+                      {"Notes:", r.notes}});
+    }
+
+    Status event(const CalendarEventRecord& e) {
+        return block({{"Title:", e.title},
+                      {"Start:", e.start},
+                      {"End:", e.end},
+                      {"Location:", e.location},
+                      {"Calendar:", e.calendar},
+                      {"Repeat:", e.recurrence},
+                      {"Notes:", e.notes}});
+    }
+
+    Status bookmark(const BookmarkRecord& b) {
+        return block({{"Title:", b.title}, {"URL:", b.url}, {"Folder:", b.folder}});
+    }
+
     Status whatsApp(const WhatsAppMessageRecord& summary) {
         const auto it = m_results.whatsAppChats.find(summary.chatKey);
         if (it == m_results.whatsAppChats.end()) return kStatusOk;
@@ -176,6 +214,9 @@ bool hasPrintPage(ItemKind kind) {
     case ItemKind::CallHistory:
     case ItemKind::Notes:
     case ItemKind::WhatsApp:
+    case ItemKind::Reminder:
+    case ItemKind::Calendar:
+    case ItemKind::SafariBookmark:
         return true;
     default:
         return false;

@@ -3,8 +3,9 @@
 /// built on the print template, whose script function Init(arg) starts the
 /// printing once a browser has loaded the page.
 ///
-/// Messages, Contacts, Call History, Notes and WhatsApp give one block per
-/// item (for chats: per message); any other category leaves the template
+/// Messages, Contacts, Call History, Notes, WhatsApp, Reminder, Calendar and
+/// Safari Bookmark give one block per item (for chats: per message); the
+/// media categories leave the template
 /// alone. With the deleted-only filter on, only deleted records are taken
 /// (a chat counts as deleted when it holds a deleted message, and then all
 /// of its messages are printed). Values are escaped.

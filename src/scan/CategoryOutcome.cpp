@@ -60,6 +60,12 @@ std::string_view categorySourceName(ItemKind kind) {
         return "notes.sqlite";
     case ItemKind::WhatsApp:
         return "ChatStorage.sqlite";
+    case ItemKind::Reminder:
+        return "the reminders databases";
+    case ItemKind::Calendar:
+        return "Calendar.sqlitedb";
+    case ItemKind::SafariBookmark:
+        return "Bookmarks.db";
     default:
         return "the manifest";
     }

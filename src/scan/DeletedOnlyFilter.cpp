@@ -37,6 +37,12 @@ std::uint32_t setDeletedOnly(ItemKind kind, bool on, const ScanResults& results,
         return apply(results.notes, on, tally);
     case ItemKind::WhatsApp:
         return apply(results.whatsAppSummaries, on, tally);
+    case ItemKind::Reminder:
+        return apply(results.reminders, on, tally);
+    case ItemKind::Calendar:
+        return apply(results.events, on, tally);
+    case ItemKind::SafariBookmark:
+        return apply(results.bookmarks, on, tally);
     default:
         return 0;
     }

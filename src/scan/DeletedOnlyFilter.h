@@ -1,6 +1,7 @@
 #pragma once
 /// The deleted-only switch of the result lists: while it is on for a
-/// database category (Messages, Contacts, Call History, Notes, WhatsApp),
+/// database category (Messages, Contacts, Call History, Notes, WhatsApp,
+/// Reminder, Calendar, Safari Bookmark),
 /// its live records are hidden in the tally, so that export and the
 /// statistics leave them out. For chats "live" means a chat without any
 /// deleted message.

@@ -45,4 +45,9 @@ std::string callStatusText(const CallRecord& call) {
     return durationText(call.duration);
 }
 
+std::string reminderCompletedText(const ReminderRecord& reminder) {
+    if (!reminder.completed) return {};
+    return reminder.completedDate.empty() ? std::string("Yes") : reminder.completedDate;
+}
+
 } // namespace orvelle

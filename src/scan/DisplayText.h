@@ -22,4 +22,8 @@ std::string callDirectionText(const CallRecord& call);
 /// incoming and "Canceled" when outgoing.
 std::string callStatusText(const CallRecord& call);
 
+/// A reminder's Completed cell: the completion date when known, "Yes" when
+/// completed without one, empty when open.
+std::string reminderCompletedText(const ReminderRecord& reminder);
+
 } // namespace orvelle

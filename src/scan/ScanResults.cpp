@@ -21,6 +21,9 @@ void ScanResults::clear() {
     whatsAppChats.clear();
     whatsAppSummaries.clear();
     whatsAppAttachments.clear();
+    reminders.clear();
+    events.clear();
+    bookmarks.clear();
 }
 
 void ScanResults::prepare(ItemKind kind) {
@@ -64,6 +67,12 @@ std::uint32_t categoryCount(ItemKind kind, const ScanResults& results, const Sel
         return count(results.whatsAppSummaries);
     case ItemKind::WhatsAppAttachments:
         return count(results.whatsAppAttachments);
+    case ItemKind::Reminder:
+        return count(results.reminders);
+    case ItemKind::Calendar:
+        return count(results.events);
+    case ItemKind::SafariBookmark:
+        return count(results.bookmarks);
     case ItemKind::None:
         break;
     }

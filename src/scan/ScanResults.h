@@ -41,6 +41,9 @@ struct ScanResults {
     WhatsAppChatMap whatsAppChats;
     std::vector<WhatsAppMessageRecord> whatsAppSummaries; ///< one per chat, as messageSummaries
     std::vector<MediaFileRecord> whatsAppAttachments;
+    std::vector<ReminderRecord> reminders;
+    std::vector<CalendarEventRecord> events;
+    std::vector<BookmarkRecord> bookmarks;
 
     /// Empties every container (the tally that refers to them must be cleared too).
     void clear();

@@ -114,7 +114,7 @@ void ScanRun::clearResults() {
 
 void ScanRun::recomputeCounts() {
     std::shared_lock<std::shared_mutex> reading(m_resultsLock);
-    std::array<std::uint32_t, 12> counts{};
+    std::array<std::uint32_t, kItemKindCount> counts{};
     for (const CategoryInfo& category : kCategories)
         if (category.kind != ItemKind::None)
             counts[static_cast<std::size_t>(category.kind)] =
@@ -216,6 +216,12 @@ Status ScanRun::runCategories() {
         return status;
     if (ticked(ItemKind::WhatsAppAttachments) &&
         !run(source.scanWhatsAppAttachments(r.whatsAppAttachments), {ItemKind::WhatsAppAttachments}))
+        return status;
+    if (ticked(ItemKind::Reminder) && !run(source.scanReminders(r.reminders), {ItemKind::Reminder}))
+        return status;
+    if (ticked(ItemKind::Calendar) && !run(source.scanCalendar(r.events), {ItemKind::Calendar})) return status;
+    if (ticked(ItemKind::SafariBookmark) &&
+        !run(source.scanBookmarks(r.bookmarks), {ItemKind::SafariBookmark}))
         return status;
     return status;
 }

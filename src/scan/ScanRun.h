@@ -7,7 +7,7 @@
 ///
 /// Category order: Camera Roll / Photo Stream, Messages, Message Attachments,
 /// Contacts, Call History, Notes, App Photos / App Videos, WhatsApp, WhatsApp
-/// Attachments. Reminder, Calendar and Safari Bookmark start nothing.
+/// Attachments, Reminder, Calendar, Safari Bookmark.
 ///
 /// Progress rule (the source's callback): a stop request answers
 /// kStatusStopped; a value not above the last shown one is ignored; the first
@@ -173,9 +173,9 @@ private:
     mutable std::shared_mutex m_resultsLock; ///< guards the tally and completion's containers
     int m_lastPercent = 0;
     bool m_openedAnnounced = false;
-    std::array<std::uint32_t, 12> m_counts{};
+    std::array<std::uint32_t, kItemKindCount> m_counts{};
     ItemKind m_firstResult = ItemKind::None;
-    std::array<CategoryOutcome, 12> m_outcomes{};
+    std::array<CategoryOutcome, kItemKindCount> m_outcomes{};
     bool m_manifestUnread = false; ///< open found no readable manifest (worker only)
     std::atomic<Status> m_lastResult{kStatusOk};
     std::atomic<Status> m_openResult{kStatusOk};

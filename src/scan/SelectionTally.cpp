@@ -167,6 +167,15 @@ bool SelectionTally::addCategory(ItemKind kind, const ScanResults& results) {
     case ItemKind::WhatsAppAttachments:
         addList(results.whatsAppAttachments);
         return true;
+    case ItemKind::Reminder:
+        addList(results.reminders);
+        return true;
+    case ItemKind::Calendar:
+        addList(results.events);
+        return true;
+    case ItemKind::SafariBookmark:
+        addList(results.bookmarks);
+        return true;
     case ItemKind::None:
         break;
     }

@@ -10,6 +10,7 @@
 #include "support/EncryptedFixture.h"
 #include "support/TempFolder.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -114,6 +115,34 @@ TEST(LocalBackupSource, DatabaseScansFindLiveAndDeletedRowsAndAdvanceByHalfAStep
     EXPECT_EQ(whatsApp.size(), static_cast<std::size_t>(expected.whatsAppChats));
 }
 
+template <typename Record> std::size_t deletedIn(const std::vector<Record>& records) {
+    return static_cast<std::size_t>(
+        std::count_if(records.begin(), records.end(), [](const Record& r) { return r.deleted != kLive; }));
+}
+
+TEST(LocalBackupSource, RemindersCalendarAndBookmarksComeLiveAndDeleted) {
+    TempFolder temp;
+    OpenedSource s(demoRecent(temp), temp / "data");
+    ASSERT_EQ(s.source->open(""), kStatusOk);
+    const test::DemoDatabaseFigures expected;
+    s.reports.values.clear();
+    std::vector<ReminderRecord> reminders;
+    EXPECT_EQ(s.source->scanReminders(reminders), kStatusOk);
+    EXPECT_EQ(reminders.size(), static_cast<std::size_t>(expected.liveReminders + expected.deletedReminders));
+    EXPECT_EQ(deletedIn(reminders), static_cast<std::size_t>(expected.deletedReminders));
+    EXPECT_EQ(s.reports.values.back(), 12 + 11 / 2);
+    EXPECT_TRUE(std::is_sorted(s.reports.values.begin(), s.reports.values.end()));
+    std::vector<CalendarEventRecord> events;
+    EXPECT_EQ(s.source->scanCalendar(events), kStatusOk);
+    EXPECT_EQ(events.size(), static_cast<std::size_t>(expected.liveEvents + expected.deletedEvents));
+    EXPECT_EQ(deletedIn(events), static_cast<std::size_t>(expected.deletedEvents));
+    std::vector<BookmarkRecord> bookmarks;
+    EXPECT_EQ(s.source->scanBookmarks(bookmarks), kStatusOk);
+    EXPECT_EQ(bookmarks.size(), static_cast<std::size_t>(expected.liveBookmarks + expected.deletedBookmarks));
+    EXPECT_EQ(deletedIn(bookmarks), static_cast<std::size_t>(expected.deletedBookmarks));
+    EXPECT_EQ(s.reports.values.back(), 12 + 3 * (11 / 2));
+}
+
 TEST(LocalBackupSource, AMissingDatabaseIsFileMissingNeverTheStopValue) {
     TempFolder temp;
     test::makeDemoBackups(temp / "root"); // the older backup holds no databases
@@ -128,6 +157,12 @@ TEST(LocalBackupSource, AMissingDatabaseIsFileMissingNeverTheStopValue) {
     EXPECT_EQ(s.source->scanCallHistory(calls), kStatusFileMissing);
     EXPECT_EQ(s.source->scanNotes(notes), kStatusFileMissing);
     EXPECT_TRUE(chats.empty() && contacts.empty() && calls.empty() && notes.empty());
+    std::vector<ReminderRecord> reminders;
+    std::vector<CalendarEventRecord> events;
+    std::vector<BookmarkRecord> bookmarks;
+    EXPECT_EQ(s.source->scanReminders(reminders), kStatusFileMissing);
+    EXPECT_EQ(s.source->scanCalendar(events), kStatusFileMissing);
+    EXPECT_EQ(s.source->scanBookmarks(bookmarks), kStatusFileMissing);
     WhatsAppChatMap whatsApp;
     EXPECT_EQ(s.source->scanWhatsApp(whatsApp), kStatusFileMissing); // like the other databases
     EXPECT_TRUE(whatsApp.empty());

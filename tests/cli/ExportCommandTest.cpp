@@ -61,6 +61,14 @@ template <typename Record> std::size_t deletedIn(const std::vector<Record>& reco
     return n;
 }
 
+/// The folder and document name of the reminder, calendar and bookmark
+/// documents, and how many items each should hold.
+struct ListDocument {
+    const char* folder;
+    const char* prefix;
+    std::size_t items;
+};
+
 class ExportCommand : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -118,6 +126,17 @@ TEST_F(ExportCommand, ExportsEveryCategoryAndNeverReplacesAFile) {
     EXPECT_EQ(test::occurrences(calls, "\t<tr><td>"), results().calls.size());
     const std::string notes = test::readFile(onlyFile(dest / "Notes", "Notes_", ".html"));
     EXPECT_EQ(test::occurrences(notes, "\t<tr><td>"), results().notes.size());
+    for (const ListDocument& d : {ListDocument{"Reminder", "Reminders_", results().reminders.size()},
+                                  ListDocument{"Calendar", "Calendar_", results().events.size()},
+                                  ListDocument{"Safari Bookmark", "Bookmarks_", results().bookmarks.size()}}) {
+        ASSERT_GT(d.items, 0u) << d.folder;
+        const std::string html = test::readFile(onlyFile(dest / d.folder, d.prefix, ".html"));
+        EXPECT_EQ(test::occurrences(html, "\t<tr><td>"), d.items) << d.folder;
+        EXPECT_EQ(test::occurrences(html, "<td>Deleted</td>"), 1u) << d.folder;
+        const std::string csv = test::readFile(onlyFile(dest / d.folder, d.prefix, ".csv"));
+        EXPECT_EQ(test::occurrences(csv, "\r\n"), d.items + 1) << d.folder; // a header line, a line per item
+        EXPECT_EQ(test::occurrences(csv, ",Deleted\r\n"), 1u) << d.folder;
+    }
 
     // A second export into the same folder numbers its files.
     const CliRun again = orvelle(
@@ -133,7 +152,8 @@ TEST_F(ExportCommand, DeletedOnlyLeavesTheLiveRowsOut) {
     const fs::path dest = temp / "deleted";
     const CliRun run =
         orvelle(temp, {"export", "--deleted-only", "--categories",
-                       "camera-roll,messages,contacts,call-history", test::arg(backup()), test::arg(dest)});
+                       "camera-roll,messages,contacts,call-history,reminder,calendar,safari-bookmark",
+                       test::arg(backup()), test::arg(dest)});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     std::size_t deletedChats = 0;
     for (const auto& summary : results().messageSummaries)
@@ -145,6 +165,13 @@ TEST_F(ExportCommand, DeletedOnlyLeavesTheLiveRowsOut) {
     EXPECT_EQ(test::occurrences(contacts, "\t<tr><td>"), deletedIn(results().contacts));
     const std::string calls = test::readFile(onlyFile(dest / "CallHistory", "CallHistory_", ".html"));
     EXPECT_EQ(test::occurrences(calls, "\t<tr><td>"), deletedIn(results().calls));
+    for (const ListDocument& d : {ListDocument{"Reminder", "Reminders_", deletedIn(results().reminders)},
+                                  ListDocument{"Calendar", "Calendar_", deletedIn(results().events)},
+                                  ListDocument{"Safari Bookmark", "Bookmarks_", deletedIn(results().bookmarks)}}) {
+        const std::string html = test::readFile(onlyFile(dest / d.folder, d.prefix, ".html"));
+        EXPECT_EQ(test::occurrences(html, "\t<tr><td>"), d.items) << d.folder;
+        EXPECT_EQ(test::occurrences(html, "<td>Normal</td>"), 0u) << d.folder;
+    }
     // Files have no deleted state: they are exported as usual; unasked categories are not.
     EXPECT_EQ(fs::exists(dest / "Camera Roll" / results().cameraRoll.front().name), true);
     EXPECT_FALSE(fs::exists(dest / "Notes"));
@@ -203,6 +230,9 @@ TEST_F(ExportCommand, PrintWritesOneBlockPerTickedItem) {
         {{"--category", "messages", "--deleted-only"}, "<p><span>Content:</span>", inDeletedChats},
         {{"--category", "contacts"}, "<p><span>Name:</span>", results().contacts.size()},
         {{"--category", "notes", "--deleted-only"}, "<p><span>Title:</span>", deletedIn(results().notes)},
+        {{"--category", "reminder"}, "<p><span>Due:</span>", results().reminders.size()},
+        {{"--category", "calendar", "--deleted-only"}, "<p><span>Start:</span>", deletedIn(results().events)},
+        {{"--category", "safari-bookmark"}, "<p><span>URL:</span>", results().bookmarks.size()},
     };
     for (const Case& c : cases) {
         const fs::path page = temp / "print" / "page.html";
@@ -232,7 +262,8 @@ TEST_F(ExportCommand, ExportedPagesShowEveryTextInABrowser) {
     if (test::chromiumProgram().empty()) GTEST_SKIP() << "chromium is not installed";
     const fs::path dest = temp / "browser";
     const CliRun run = orvelle(
-        temp, {"export", "--categories", "messages,contacts,whatsapp", test::arg(backup()), test::arg(dest)});
+        temp, {"export", "--categories", "messages,contacts,whatsapp,reminder,calendar,safari-bookmark",
+               test::arg(backup()), test::arg(dest)});
     ASSERT_EQ(run.exitCode, 0) << run.err;
 
     // Every bubble of a chat page shows its message's text, in order.
@@ -261,6 +292,20 @@ TEST_F(ExportCommand, ExportedPagesShowEveryTextInABrowser) {
         EXPECT_TRUE(rendered->elements[i].visible) << i;
         EXPECT_EQ(rendered->elements[i].text, results().contacts[i].name) << i;
     }
+
+    // The reminder, calendar and bookmark tables show every title as text.
+    auto expectTitles = [&](const char* folder, const char* prefix, const auto& records) {
+        const fs::path page = onlyFile(dest / folder, prefix, ".html");
+        const auto titles = test::renderPage(page, "tbody td:first-child");
+        ASSERT_TRUE(titles) << "chromium did not render " << page;
+        ASSERT_EQ(titles->elements.size(), records.size()) << page;
+        for (std::size_t i = 0; i < records.size(); ++i)
+            EXPECT_EQ(titles->elements[i].text, records[i].title) << page << " " << i;
+        EXPECT_EQ(titles->images + titles->scripts + titles->eventAttributes, 0u) << page;
+    };
+    expectTitles("Reminder", "Reminders_", results().reminders);
+    expectTitles("Calendar", "Calendar_", results().events);
+    expectTitles("Safari Bookmark", "Bookmarks_", results().bookmarks);
 }
 
 } // namespace

@@ -26,9 +26,9 @@ const std::vector<std::tuple<std::string, int, int>> kExpectedCounts{{"camera-ro
                                                                      {"notes", 6, 2},
                                                                      {"whatsapp", 2, 1},
                                                                      {"whatsapp-attachments", 4, 0},
-                                                                     {"reminder", 0, 0},
-                                                                     {"calendar", 0, 0},
-                                                                     {"safari-bookmark", 0, 0}};
+                                                                     {"reminder", 5, 1},
+                                                                     {"calendar", 5, 1},
+                                                                     {"safari-bookmark", 5, 1}};
 
 /// Samples of fields, one or more per category.
 const std::vector<std::string> kExpectedFields{
@@ -41,7 +41,12 @@ const std::vector<std::string> kExpectedFields{
     R"("title":"Passwords hint")",
     R"("text":"WhatsApp demo message 3")",
     R"("chatTitle":"Hiking Club")",
-    R"("name":"4a1f0c2e-photo.JPG")"};
+    R"("name":"4a1f0c2e-photo.JPG")",
+    R"({"deleted":1,"completed":0,"priority":0,"title":"Forgotten errand","due":"","completedDate":"","list":"Errands","notes":""})",
+    R"({"deleted":1,"allDay":0,"title":"Cancelled lunch","start":"2024-05-13 10:00:00","end":"2024-05-13 11:00:00","location":"","notes":"","calendar":"Home","recurrence":""})",
+    R"("title":"Team meeting","start":"2024-05-14 10:00:00","end":"2024-05-14 11:00:00","location":"","notes":"","calendar":"Work","recurrence":"FREQ=WEEKLY;INTERVAL=1"})",
+    R"({"deleted":1,"readingList":0,"title":"Old recipe site","url":"https://old-recipes.example/","folder":"BookmarksMenu/Recipes"})",
+    R"({"deleted":0,"readingList":1,"title":"A long article","url":"https://news.example/long-article","folder":"Reading List"})"};
 
 void expectDemoScan(const CliRun& run) {
     ASSERT_EQ(run.exitCode, 0);

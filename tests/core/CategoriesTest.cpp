@@ -7,10 +7,9 @@ namespace {
 
 TEST(Categories, FourteenInTheirShownOrderWithTheirKinds) {
     ASSERT_EQ(kCategories.size(), 14u);
-    for (int i = 0; i < 11; ++i)
+    for (int i = 0; i < 14; ++i)
         EXPECT_EQ(static_cast<int>(kCategories[i].kind), i + 1) << kCategories[i].treeLabel;
-    for (int i = 11; i < 14; ++i)
-        EXPECT_EQ(kCategories[i].kind, ItemKind::None) << kCategories[i].treeLabel;
+    EXPECT_EQ(kItemKindCount, 15u);
     for (int i = 0; i < 14; ++i)
         EXPECT_EQ(kCategories[i].group,
                   i < 4 ? CategoryGroup::PhotosAndVideos : CategoryGroup::MessagesAndCallLogs);
@@ -21,7 +20,9 @@ TEST(Categories, FourteenInTheirShownOrderWithTheirKinds) {
 TEST(Categories, LookUpByCommandLineName) {
     ASSERT_TRUE(categoryByCliName("whatsapp-attachments"));
     EXPECT_EQ(categoryByCliName("whatsapp-attachments")->kind, ItemKind::WhatsAppAttachments);
-    EXPECT_EQ(categoryByCliName("calendar")->kind, ItemKind::None);
+    EXPECT_EQ(categoryByCliName("calendar")->kind, ItemKind::Calendar);
+    EXPECT_EQ(categoryByCliName("reminder")->kind, ItemKind::Reminder);
+    EXPECT_EQ(categoryByCliName("safari-bookmark")->kind, ItemKind::SafariBookmark);
     EXPECT_FALSE(categoryByCliName("Camera Roll"));
 }
 

@@ -94,6 +94,26 @@ TEST(ExportGoldenTest, SmallExportMatchesTheGoldenFiles) {
     n.body = "milk\neggs";
     results.notes.push_back(n);
     results.cameraRoll.push_back({6, "IMG_0001.JPG", "/stored/1"});
+    ReminderRecord reminder;
+    reminder.title = "Pick up \"parcel\", <today>";
+    reminder.due = "2024-03-05 17:00:00";
+    reminder.list = "Errands";
+    results.reminders.push_back(reminder);
+    CalendarEventRecord event;
+    event.deleted = kDeleted;
+    event.title = "Lunch & talk";
+    event.start = "2024-03-06 12:00:00";
+    event.end = "2024-03-06 13:00:00";
+    event.location = "Cafe, 1 Main St";
+    event.calendar = "Work";
+    event.recurrence = "FREQ=WEEKLY;INTERVAL=2";
+    results.events.push_back(event);
+    BookmarkRecord bookmark;
+    bookmark.readingList = 1;
+    bookmark.title = "Read later";
+    bookmark.url = "https://news.example/a?b=1&c=2";
+    bookmark.folder = "Reading List";
+    results.bookmarks.push_back(bookmark);
 
     SelectionTally tally;
     for (const auto& cat : kCategories) {
@@ -108,7 +128,7 @@ TEST(ExportGoldenTest, SmallExportMatchesTheGoldenFiles) {
     DumpSource source;
     ExportJob job(results, tally, source, templates, {dest.path(), "20240304050607"});
     const ExportSummary summary = job.run();
-    EXPECT_EQ(summary.done, 7u);
+    EXPECT_EQ(summary.done, 10u);
     EXPECT_EQ(summary.failed, 0u);
 
     const fs::path golden = fs::path(ORVELLE_SOURCE_DIR) / "tests/data/export/small";

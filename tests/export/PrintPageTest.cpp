@@ -59,6 +59,42 @@ TEST_F(PrintPageTest, CallsAndNotesAndContactsGiveOneBlockPerTickedItem) {
     EXPECT_EQ(content(ItemKind::CameraRoll), "");
 }
 
+TEST_F(PrintPageTest, RemindersEventsAndBookmarksGiveOneBlockPerTickedItemDeletedOnlyTheDeleted) {
+    results.reminders.resize(2);
+    results.reminders[0].title = "Milk";
+    results.reminders[0].completed = 1;
+    results.reminders[1].title = "Gone";
+    results.reminders[1].deleted = kDeleted;
+    results.events.resize(1);
+    results.events[0].title = "Trip <1>";
+    results.events[0].start = "2024-05-03 00:00:00";
+    results.events[0].recurrence = "FREQ=DAILY;INTERVAL=1";
+    results.bookmarks.resize(2);
+    results.bookmarks[0].title = "A";
+    results.bookmarks[0].url = "https://a.example/?x=1&y=2";
+    results.bookmarks[1].title = "B";
+    addAll();
+    tally.select(&results.bookmarks[1], false);
+    EXPECT_EQ(content(ItemKind::Reminder),
+              "<div>\r\n<p><span>Title:</span>Milk</p>\r\n<p><span>Due:</span></p>\r\n"
+              "<p><span>Completed:</span>Yes</p>\r\n<p><span>List:</span></p>\r\n<p><span>Notes:</span></p>\r\n"
+              "</div>\r\n<div>\r\n<p><span>Title:</span>Gone</p>\r\n<p><span>Due:</span></p>\r\n"
+              "<p><span>Completed:</span></p>\r\n<p><span>List:</span></p>\r\n<p><span>Notes:</span></p>\r\n"
+              "</div>\r\n");
+    EXPECT_EQ(content(ItemKind::Reminder, true),
+              "<div>\r\n<p><span>Title:</span>Gone</p>\r\n<p><span>Due:</span></p>\r\n"
+              "<p><span>Completed:</span></p>\r\n<p><span>List:</span></p>\r\n<p><span>Notes:</span></p>\r\n"
+              "</div>\r\n");
+    EXPECT_EQ(content(ItemKind::Calendar),
+              "<div>\r\n<p><span>Title:</span>Trip &lt;1&gt;</p>\r\n<p><span>Start:</span>2024-05-03 00:00:00</p>\r\n"
+              "<p><span>End:</span></p>\r\n<p><span>Location:</span></p>\r\n<p><span>Calendar:</span></p>\r\n"
+              "<p><span>Repeat:</span>FREQ=DAILY;INTERVAL=1</p>\r\n<p><span>Notes:</span></p>\r\n</div>\r\n");
+    EXPECT_EQ(content(ItemKind::Calendar, true), "");
+    EXPECT_EQ(content(ItemKind::SafariBookmark),
+              "<div>\r\n<p><span>Title:</span>A</p>\r\n<p><span>URL:</span>https://a.example/?x=1&amp;y=2</p>\r\n"
+              "<p><span>Folder:</span></p>\r\n</div>\r\n");
+}
+
 TEST_F(PrintPageTest, ChatsPrintEveryMessageAndDeletedOnlyTakesChatsWithADeletedMessage) {
     MessageRecord live, gone;
     live.handleId = 1;

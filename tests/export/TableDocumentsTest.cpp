@@ -1,6 +1,7 @@
 #include "export/CallHistoryDocument.h"
 #include "export/ContactsDocument.h"
 #include "export/ExportTemplates.h"
+#include "export/ListDocuments.h"
 #include "export/NotesDocument.h"
 #include "support/TempFolder.h"
 
@@ -41,6 +42,56 @@ TEST(TableDocumentsTest, NoteRowKeepsLineBreaksReadable) {
     note.body = "milk\neggs <fresh>";
     EXPECT_EQ(noteRow(note), "\t<tr><td>List</td><td>2018-01-01 00:00:00</td><td>milk<br>eggs "
                              "&lt;fresh&gt;</td></tr>\r\n");
+}
+
+TEST(TableDocumentsTest, ReminderCalendarAndBookmarkRowsEscapeAndQuoteTheSameCells) {
+    ReminderRecord reminder;
+    reminder.deleted = kDeleted;
+    reminder.completed = 1;
+    reminder.priority = 1;
+    reminder.title = "Call <Bob>, \"urgent\"";
+    reminder.due = "2024-05-01 18:00:00";
+    reminder.list = "Work & Home";
+    reminder.notes = "line one\nline two";
+    CalendarEventRecord event;
+    event.allDay = 1;
+    event.title = "Trip";
+    event.start = "2024-05-03 00:00:00";
+    event.end = "2024-05-04 00:00:00";
+    event.location = "Office, 1 Main Street";
+    event.calendar = "Home";
+    event.recurrence = "FREQ=WEEKLY;INTERVAL=1";
+    BookmarkRecord bookmark;
+    bookmark.readingList = 1;
+    bookmark.title = "<script>x</script>";
+    bookmark.url = "https://a.example/?q=1&r=2";
+    bookmark.folder = "Reading List";
+    const struct {
+        std::string row;
+        std::string expectedRow;
+        std::string line;
+        std::string expectedLine;
+    } cases[] = {
+        {reminderRow(reminder),
+         "\t<tr><td>Call &lt;Bob&gt;, &quot;urgent&quot;</td><td>2024-05-01 18:00:00</td><td>Yes</td><td>Work "
+         "&amp; Home</td><td>1</td><td>line one<br>line two</td><td>Deleted</td></tr>\r\n",
+         reminderCsvLine(reminder),
+         "\"Call <Bob>, \"\"urgent\"\"\",2024-05-01 18:00:00,Yes,Work & Home,1,\"line one\nline two\",Deleted\r\n"},
+        {calendarRow(event),
+         "\t<tr><td>Trip</td><td>2024-05-03 00:00:00</td><td>2024-05-04 00:00:00</td><td>Yes</td><td>Office, 1 "
+         "Main Street</td><td>Home</td><td>FREQ=WEEKLY;INTERVAL=1</td><td></td><td>Normal</td></tr>\r\n",
+         calendarCsvLine(event),
+         "Trip,2024-05-03 00:00:00,2024-05-04 00:00:00,Yes,\"Office, 1 Main Street\",Home,FREQ=WEEKLY;INTERVAL=1,,"
+         "Normal\r\n"},
+        {bookmarkRow(bookmark),
+         "\t<tr><td>&lt;script&gt;x&lt;/script&gt;</td><td>https://a.example/?q=1&amp;r=2</td><td>Reading "
+         "List</td><td>Yes</td><td>Normal</td></tr>\r\n",
+         bookmarkCsvLine(bookmark), "<script>x</script>,https://a.example/?q=1&r=2,Reading List,Yes,Normal\r\n"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.row, c.expectedRow);
+        EXPECT_EQ(c.line, c.expectedLine);
+    }
 }
 
 TEST(TableDocumentsTest, ContactRowJoinsPhonesWithBrAndKeepsColumnOrder) {

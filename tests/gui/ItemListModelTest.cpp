@@ -129,6 +129,77 @@ private slots:
         }
     }
 
+    void remindersEventsAndBookmarksShowTheirColumnsAndFilter_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QStringList>("headers");
+        QTest::addRow("reminder") << int(ItemKind::Reminder)
+                                  << QStringList{"ColTitle", "ColDue", "ColCompleted", "ColList", "ColNotes"};
+        QTest::addRow("calendar") << int(ItemKind::Calendar)
+                                  << QStringList{"ColTitle", "ColStart", "ColEnd", "ColLocation", "ColCalendar"};
+        QTest::addRow("safari-bookmark") << int(ItemKind::SafariBookmark)
+                                         << QStringList{"ColTitle", "ColUrl", "ColFolder"};
+    }
+
+    void remindersEventsAndBookmarksShowTheirColumnsAndFilter() {
+        QFETCH(int, kind);
+        QFETCH(QStringList, headers);
+        const ScanResults& r = m_run->results();
+        ItemListModel list;
+        list.setRun(m_run.get());
+        list.showCategory(ItemKind(kind));
+        QCOMPARE(list.columnCount(), headers.size());
+        for (int column = 0; column < headers.size(); ++column) {
+            const QString header = list.headerData(column, Qt::Horizontal).toString();
+            QCOMPARE(header, languageText(QStringLiteral("PageScan"), headers[column]));
+            QVERIFY(!header.isEmpty());
+        }
+        // The rows read their records' fields in column order.
+        std::vector<std::vector<std::string>> expected;
+        std::vector<bool> deleted;
+        switch (ItemKind(kind)) {
+        case ItemKind::Reminder:
+            for (const auto& x : r.reminders) {
+                const std::string done = x.completed ? (x.completedDate.empty() ? "Yes" : x.completedDate) : "";
+                expected.push_back({x.title, x.due, done, x.list, x.notes});
+                deleted.push_back(x.deleted != kLive);
+            }
+            break;
+        case ItemKind::Calendar:
+            for (const auto& x : r.events) {
+                expected.push_back({x.title, x.start, x.end, x.location, x.calendar});
+                deleted.push_back(x.deleted != kLive);
+            }
+            break;
+        default:
+            for (const auto& x : r.bookmarks) {
+                expected.push_back({x.title, x.url, x.folder});
+                deleted.push_back(x.deleted != kLive);
+            }
+            break;
+        }
+        QVERIFY(expected.size() >= 2);
+        QCOMPARE(list.rowCount(), int(expected.size()));
+        int deletedRows = 0;
+        for (int row = 0; row < list.rowCount(); ++row) {
+            for (int column = 0; column < list.columnCount(); ++column)
+                QCOMPARE(cellText(list, row, column),
+                         QString::fromStdString(expected[std::size_t(row)][std::size_t(column)]));
+            QCOMPARE(list.index(row, 0).data(ItemListModel::DeletedRole).toBool(), bool(deleted[std::size_t(row)]));
+            if (deleted[std::size_t(row)]) {
+                QCOMPARE(list.index(row, 1).data(Qt::ForegroundRole).value<QColor>(), deletedRowColour());
+                ++deletedRows;
+            }
+        }
+        QVERIFY(deletedRows >= 1);
+        QVERIFY(hasDeletedFlag(ItemKind(kind)));
+        list.setDeletedOnly(true);
+        QCOMPARE(list.rowCount(), deletedRows);
+        for (int row = 0; row < list.rowCount(); ++row)
+            QVERIFY(list.index(row, 0).data(ItemListModel::DeletedRole).toBool());
+        list.setDeletedOnly(false);
+        QCOMPARE(list.rowCount(), int(expected.size()));
+    }
+
     void callRowsShowDirectionStatusAndState_data() {
         QTest::addColumn<int>("incoming");
         QTest::addColumn<int>("duration");

@@ -34,5 +34,36 @@ TEST(DeletedOnlyFilterTest, HidesLiveRecordsAndShowsThemAgain) {
     EXPECT_EQ(setDeletedOnly(ItemKind::CameraRoll, true, results, tally), 0u);
 }
 
+TEST(DeletedOnlyFilterTest, RemindersEventsAndBookmarksHideTheirLiveRecords) {
+    ScanResults results;
+    SelectionTally tally;
+    results.reminders.resize(3);
+    results.reminders[2].deleted = kDeleted;
+    results.events.resize(2);
+    results.events[0].deleted = kDeleted;
+    results.bookmarks.resize(4);
+    results.bookmarks[1].deleted = kDeleted;
+    const struct {
+        ItemKind kind;
+        std::uint32_t live;
+        const void* deletedRecord;
+        const void* liveRecord;
+    } cases[] = {
+        {ItemKind::Reminder, 2, &results.reminders[2], &results.reminders[0]},
+        {ItemKind::Calendar, 1, &results.events[0], &results.events[1]},
+        {ItemKind::SafariBookmark, 3, &results.bookmarks[1], &results.bookmarks[3]},
+    };
+    for (const auto& c : cases)
+        ASSERT_TRUE(tally.addCategory(c.kind, results));
+    for (const auto& c : cases) {
+        EXPECT_EQ(setDeletedOnly(c.kind, true, results, tally), c.live) << static_cast<int>(c.kind);
+        EXPECT_EQ(tally.categoryNode(c.kind)->hidden, c.live);
+        EXPECT_TRUE(tally.isTickedAndVisible(c.deletedRecord));
+        EXPECT_FALSE(tally.isTickedAndVisible(c.liveRecord));
+        EXPECT_EQ(setDeletedOnly(c.kind, false, results, tally), 0u);
+        EXPECT_TRUE(tally.isTickedAndVisible(c.liveRecord));
+    }
+}
+
 } // namespace
 } // namespace orvelle

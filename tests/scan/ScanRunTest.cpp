@@ -22,7 +22,10 @@ enum class Op {
     Notes,
     AppFiles,
     WhatsApp,
-    WhatsAppAttachments
+    WhatsAppAttachments,
+    Reminders,
+    Calendar,
+    Bookmarks
 };
 
 /// A scan source that fills each container with a little data and reports
@@ -82,6 +85,19 @@ public:
         m.chatKey = 5;
         chats[5].push_back(m);
         return finish(Op::WhatsApp, [] {});
+    }
+
+    Status scanReminders(std::vector<ReminderRecord>& list) override {
+        list.push_back(ReminderRecord{kLive, 0, 0, "Milk"});
+        return finish(Op::Reminders, [&] { list.push_back(ReminderRecord{kDeleted}); });
+    }
+    Status scanCalendar(std::vector<CalendarEventRecord>& list) override {
+        list.push_back(CalendarEventRecord{kLive, 0, "Trip"});
+        return finish(Op::Calendar, [&] { list.push_back(CalendarEventRecord{kDeleted}); });
+    }
+    Status scanBookmarks(std::vector<BookmarkRecord>& list) override {
+        list.push_back(BookmarkRecord{kLive, 0, "A", "https://a.example/"});
+        return finish(Op::Bookmarks, [&] { list.push_back(BookmarkRecord{kDeleted}); });
     }
 
 private:
@@ -175,7 +191,8 @@ TEST_F(ScanRunTest, AFullScanCallsEveryOperationInTheFixedOrderAndCountsTheResul
     run->wait();
     EXPECT_EQ(fake->calls, (std::vector<Op>{Op::CameraRoll, Op::Messages, Op::MessageAttachments,
                                             Op::Contacts, Op::CallHistory, Op::Notes, Op::AppFiles,
-                                            Op::WhatsApp, Op::WhatsAppAttachments}));
+                                            Op::WhatsApp, Op::WhatsAppAttachments, Op::Reminders,
+                                            Op::Calendar, Op::Bookmarks}));
     EXPECT_TRUE(run->scanFinished());
     EXPECT_EQ(heard.finished, 1);
     EXPECT_EQ(heard.result, kStatusOk);
@@ -185,15 +202,16 @@ TEST_F(ScanRunTest, AFullScanCallsEveryOperationInTheFixedOrderAndCountsTheResul
         {ItemKind::CameraRoll, 2}, {ItemKind::PhotoStream, 1},        {ItemKind::AppPhotos, 2},
         {ItemKind::AppVideos, 2},  {ItemKind::Messages, 2},           {ItemKind::MessageAttachments, 2},
         {ItemKind::Contacts, 2},   {ItemKind::CallHistory, 2},        {ItemKind::Notes, 2},
-        {ItemKind::WhatsApp, 1},   {ItemKind::WhatsAppAttachments, 1}};
+        {ItemKind::WhatsApp, 1},   {ItemKind::WhatsAppAttachments, 1}, {ItemKind::Reminder, 2},
+        {ItemKind::Calendar, 2},   {ItemKind::SafariBookmark, 2}};
     for (const auto& [kind, count] : counts)
         EXPECT_EQ(run->count(kind), count) << static_cast<int>(kind);
     // .LRV and .snd are videos and sounds, .bin and no extension photos
     EXPECT_EQ(run->results().appVideos.count("cam"), 1u);
     EXPECT_EQ(run->results().appVideos.count("rec"), 1u);
     EXPECT_EQ(run->results().appPhotos.at("misc").size(), 2u);
-    EXPECT_EQ(run->tally().root().total, 19u);
-    EXPECT_EQ(run->tally().root().selected, 19u);
+    EXPECT_EQ(run->tally().root().total, 25u);
+    EXPECT_EQ(run->tally().root().selected, 25u);
     EXPECT_LE(run->lastPercent(), 99);
 }
 
@@ -316,7 +334,10 @@ TEST_F(ScanRunTest, AStopDuringEachOperationKeepsItsPartialResultsAndRunsNothing
         {Op::Notes, ItemKind::Notes},
         {Op::AppFiles, ItemKind::AppVideos},
         {Op::WhatsApp, ItemKind::WhatsApp},
-        {Op::WhatsAppAttachments, ItemKind::WhatsAppAttachments}};
+        {Op::WhatsAppAttachments, ItemKind::WhatsAppAttachments},
+        {Op::Reminders, ItemKind::Reminder},
+        {Op::Calendar, ItemKind::Calendar},
+        {Op::Bookmarks, ItemKind::SafariBookmark}};
     for (const auto& [op, kind] : cases) {
         start(allScanCategories(), [&, op = op](FakeSource& f) {
             f.hookOp = op;

@@ -1,6 +1,7 @@
 #include "support/DemoDatabases.h"
 
 #include "support/DeviceDbAddressBook.h"
+#include "support/DeviceDbCalendar.h"
 #include "support/DeviceDbCalls.h"
 #include "support/DeviceDbNotes.h"
 #include "support/DeviceDbSms.h"
@@ -129,6 +130,63 @@ std::string buildWhatsApp(const std::filesystem::path& path) {
     return contentOf(path);
 }
 
+std::string buildCalendar(const std::filesystem::path& path) {
+    CalendarDb db(path, CalendarLayout::ios15);
+    const auto home = db.addCalendar("Home");
+    const auto work = db.addCalendar("Work");
+    const auto park = db.addLocation("Rock Creek Park", "Washington, DC");
+    const char* titles[] = {"Frisbee at the park", "Dentist", "Cancelled lunch", "Team meeting", "Flight home"};
+    for (int i = 0; i < 5; ++i) {
+        CalendarEvent e;
+        e.title = titles[i];
+        e.start = static_cast<double>(kMay2024 + i * 86400 + 36000);
+        e.end = e.start + 3600;
+        e.zone = "America/New_York";
+        e.calendar = i == 3 ? work : home;
+        e.location = i == 0 ? park : 0;
+        e.notes = i == 1 ? "Bring the insurance card" : "";
+        const auto key = db.addEvent(e);
+        if (i == 3) db.addRecurrence(key, 2, 1, 0);
+    }
+    db.deleteWhere("CalendarItem", "ROWID = 3"); // "Cancelled lunch"
+    db.close();
+    return contentOf(path);
+}
+
+std::string buildReminders(const std::filesystem::path& path) {
+    ReminderStoreDb db(path);
+    const auto groceries = db.addList("Groceries");
+    const auto errands = db.addList("Errands");
+    const char* titles[] = {"Buy milk", "Pick up the dry cleaning", "Forgotten errand", "Renew passport",
+                            "Eggs and bread"};
+    for (int i = 0; i < 5; ++i) {
+        StoreReminder r;
+        r.title = titles[i];
+        r.list = i == 0 || i == 4 ? groceries : errands;
+        if (i == 3) r.due = static_cast<double>(kMay2024 + 7 * 86400);
+        r.completed = i == 1;
+        if (r.completed) r.completedOn = static_cast<double>(kMay2024 + 3600);
+        r.notes = i == 3 ? "Photos first" : "";
+        db.addReminder(r);
+    }
+    db.deleteWhere("ZREMCDREMINDER", "Z_PK = 3"); // "Forgotten errand"
+    db.close();
+    return contentOf(path);
+}
+
+std::string buildBookmarks(const std::filesystem::path& path) {
+    BookmarksDb db(path);
+    const auto recipes = db.addFolder(db.menu(), "Recipes");
+    db.addBookmark(db.bar(), "Apple", "https://www.apple.com/");
+    db.addBookmark(recipes, "Pancakes", "https://recipes.example/pancakes");
+    db.addBookmark(recipes, "Old recipe site", "https://old-recipes.example/");
+    db.addBookmark(db.menu(), "Hiking trails", "https://trails.example/dc");
+    db.addBookmark(db.readingList(), "A long article", "https://news.example/long-article");
+    db.deleteWhere("bookmarks", "title = 'Old recipe site'");
+    db.close();
+    return contentOf(path);
+}
+
 } // namespace
 
 void addDemoDatabases(BackupBuilder& backup) {
@@ -141,6 +199,12 @@ void addDemoDatabases(BackupBuilder& backup) {
     backup.addFile("HomeDomain", "Library/Notes/notes.sqlite", buildNotes(scratch / "notes.sqlite"));
     backup.addFile("AppDomainGroup-group.net.whatsapp.WhatsApp.shared", "ChatStorage.sqlite",
                    buildWhatsApp(scratch / "ChatStorage.sqlite"));
+    backup.addFile("HomeDomain", "Library/Calendar/Calendar.sqlitedb",
+                   buildCalendar(scratch / "Calendar.sqlitedb"));
+    backup.addFile("AppDomainGroup-group.com.apple.reminders",
+                   "Container_v1/Stores/Data-7D3F52A1-6C0B-4E8A-9B2D-1F4E5A6C7D8E.sqlite",
+                   buildReminders(scratch / "Data.sqlite"));
+    backup.addFile("HomeDomain", "Library/Safari/Bookmarks.db", buildBookmarks(scratch / "Bookmarks.db"));
 }
 
 } // namespace orvelle::test

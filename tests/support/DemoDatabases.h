@@ -1,6 +1,7 @@
 #pragma once
 /// The device databases of the demo backup: sms.db, the address book, the
-/// call history, notes and WhatsApp's ChatStorage.sqlite, each with live rows
+/// call history, notes, WhatsApp's ChatStorage.sqlite, the calendar, a
+/// Reminders store and Safari's bookmarks, each with live rows
 /// and rows the device deleted (left in free space), so that every database
 /// category of a scan has live and deleted items. Deterministic.
 ///
@@ -11,6 +12,9 @@
 /// | CallHistory.storedata| 7 calls                              | 1       |
 /// | notes.sqlite         | 4 notes                              | 1 (*)   |
 /// | ChatStorage.sqlite   | 9 messages in 2 chats (one a group)  | 1       |
+/// | Calendar.sqlitedb    | 4 events                             | 1       |
+/// | Reminders Data-*.sqlite | 4 reminders in 2 lists            | 1       |
+/// | Bookmarks.db         | 4 bookmarks (one in the reading list)| 1       |
 ///
 /// (*) the deleted note's row and its body row come back apart: 2 records.
 
@@ -25,9 +29,12 @@ struct DemoDatabaseFigures {
     int liveCalls = 7, deletedCalls = 1;
     int liveNotes = 4, deletedNotes = 2;
     int whatsAppChats = 2, liveWhatsAppMessages = 9, deletedWhatsAppMessages = 1;
+    int liveEvents = 4, deletedEvents = 1;
+    int liveReminders = 4, deletedReminders = 1;
+    int liveBookmarks = 4, deletedBookmarks = 1;
 };
 
-/// Adds the five databases to `backup` under their device paths (the files
+/// Adds the databases to `backup` under their device paths (the files
 /// are built in a temporary folder and read back).
 void addDemoDatabases(BackupBuilder& backup);
 

@@ -26,6 +26,9 @@ Status FakeScanSource::scanAppFiles(std::vector<AppFileRecord>&) { return kStatu
 Status FakeScanSource::scanQQ(AccountChatMap&) { return kStatusOk; }
 Status FakeScanSource::scanWeChat(AccountChatMap&) { return kStatusOk; }
 Status FakeScanSource::scanWhatsApp(WhatsAppChatMap&) { return kStatusOk; }
+Status FakeScanSource::scanReminders(std::vector<ReminderRecord>&) { return kStatusOk; }
+Status FakeScanSource::scanCalendar(std::vector<CalendarEventRecord>&) { return kStatusOk; }
+Status FakeScanSource::scanBookmarks(std::vector<BookmarkRecord>&) { return kStatusOk; }
 
 Status FakeScanSource::makePreviewCopy(const std::filesystem::path&, std::filesystem::path&, PreviewProgress,
                                        void*) {

@@ -28,6 +28,9 @@ public:
     Status scanQQ(AccountChatMap& chats) override;
     Status scanWeChat(AccountChatMap& chats) override;
     Status scanWhatsApp(WhatsAppChatMap& chats) override;
+    Status scanReminders(std::vector<ReminderRecord>& reminders) override;
+    Status scanCalendar(std::vector<CalendarEventRecord>& events) override;
+    Status scanBookmarks(std::vector<BookmarkRecord>& bookmarks) override;
     Status makePreviewCopy(const std::filesystem::path& storedPath, std::filesystem::path& previewPath,
                            PreviewProgress function, void* context) override;
     Status copyFile(const std::filesystem::path& source, const std::filesystem::path& destination,

@@ -32,6 +32,9 @@ int scanStep(ItemKind kind) {
     case ItemKind::AppVideos: return 6;
     case ItemKind::WhatsApp: return 7;
     case ItemKind::WhatsAppAttachments: return 8;
+    case ItemKind::Reminder: return 9;
+    case ItemKind::Calendar: return 10;
+    case ItemKind::SafariBookmark: return 11;
     default: return -1;
     }
 }
@@ -107,7 +110,7 @@ bool CategoryTreeModel::refreshCounts() {
         for (std::size_t row = 0; row < nodes.size(); ++row) {
             Node& node = nodes[row];
             const ItemKind kind = kCategories[node.category].kind;
-            if (kind == ItemKind::None) continue; // never filled
+            if (kind == ItemKind::None) continue;
             const std::uint32_t count = m_run->count(kind);
             const bool complete = finished || isComplete(kind) || (countedAtCompletion(kind) && count > 0) ||
                                   scanStep(kind) < furthest;

@@ -53,7 +53,7 @@ public:
 
     /// The row of `kind`, or an invalid index.
     QModelIndex indexOf(ItemKind kind) const;
-    /// The category of a row (ItemKind::None for groups and the never-filled options).
+    /// The category of a row (ItemKind::None for groups).
     ItemKind kindAt(const QModelIndex& index) const;
     /// True for a category row whose category has results, or could not be
     /// read (the row then says so: an empty category is never silent about it).

@@ -92,6 +92,9 @@ void ItemListModel::showCategory(ItemKind kind) {
         case ItemKind::CallHistory: m_container = &r.calls; break;
         case ItemKind::Notes: m_container = &r.notes; break;
         case ItemKind::WhatsApp: m_container = &r.whatsAppSummaries; break;
+        case ItemKind::Reminder: m_container = &r.reminders; break;
+        case ItemKind::Calendar: m_container = &r.events; break;
+        case ItemKind::SafariBookmark: m_container = &r.bookmarks; break;
         case ItemKind::AppPhotos:
         case ItemKind::AppVideos:
             m_level = Level::Apps;
@@ -110,6 +113,9 @@ void ItemListModel::showCategory(ItemKind kind) {
         case ItemKind::CallHistory: m_count = sizeOf<CallRecord>(m_container); break;
         case ItemKind::Notes: m_count = sizeOf<NoteRecord>(m_container); break;
         case ItemKind::WhatsApp: m_count = sizeOf<WhatsAppMessageRecord>(m_container); break;
+        case ItemKind::Reminder: m_count = sizeOf<ReminderRecord>(m_container); break;
+        case ItemKind::Calendar: m_count = sizeOf<CalendarEventRecord>(m_container); break;
+        case ItemKind::SafariBookmark: m_count = sizeOf<BookmarkRecord>(m_container); break;
         case ItemKind::AppPhotos:
         case ItemKind::AppVideos: m_count = static_cast<int>(m_apps.size()); break;
         default: break;
@@ -198,6 +204,14 @@ const std::vector<ItemListModel::Column>& ItemListModel::columns() const {
     static const std::vector<Column> notes{{"ColTitle", "Title", 170}, {"ColDate", "Date", 140}, {"ColNote", "Note", 0}};
     static const std::vector<Column> whatsApp{
         {"ColChats", "Chats", 180}, {"ColName", "Name", 180}, {"ColPhone", "Phone", 0}};
+    static const std::vector<Column> events{{"ColTitle", "Title", 180},       {"ColStart", "Start", 140},
+                                            {"ColEnd", "End", 140},           {"ColLocation", "Location", 150},
+                                            {"ColCalendar", "Calendar", 0}};
+    static const std::vector<Column> reminders{{"ColTitle", "Title", 180},       {"ColDue", "Due", 140},
+                                               {"ColCompleted", "Completed", 140}, {"ColList", "List", 120},
+                                               {"ColNotes", "Notes", 0}};
+    static const std::vector<Column> bookmarks{
+        {"ColTitle", "Title", 200}, {"ColUrl", "URL", 300}, {"ColFolder", "Folder", 0}};
     if (m_level == Level::Apps) return apps;
     if (m_level == Level::AppFiles) return appFiles;
     switch (m_kind) {
@@ -210,6 +224,9 @@ const std::vector<ItemListModel::Column>& ItemListModel::columns() const {
     case ItemKind::CallHistory: return calls;
     case ItemKind::Notes: return notes;
     case ItemKind::WhatsApp: return whatsApp;
+    case ItemKind::Reminder: return reminders;
+    case ItemKind::Calendar: return events;
+    case ItemKind::SafariBookmark: return bookmarks;
     default: return none;
     }
 }
@@ -233,6 +250,9 @@ const void* ItemListModel::recordAtSource(int source) const {
     case ItemKind::CallHistory: return &recordOf<CallRecord>(m_container, source);
     case ItemKind::Notes: return &recordOf<NoteRecord>(m_container, source);
     case ItemKind::WhatsApp: return &recordOf<WhatsAppMessageRecord>(m_container, source);
+    case ItemKind::Reminder: return &recordOf<ReminderRecord>(m_container, source);
+    case ItemKind::Calendar: return &recordOf<CalendarEventRecord>(m_container, source);
+    case ItemKind::SafariBookmark: return &recordOf<BookmarkRecord>(m_container, source);
     default: return nullptr;
     }
 }
@@ -257,6 +277,9 @@ bool ItemListModel::isDeleted(int source) const {
     case ItemKind::CallHistory: return recordOf<CallRecord>(m_container, source).deleted != kLive;
     case ItemKind::Notes: return recordOf<NoteRecord>(m_container, source).deleted != kLive;
     case ItemKind::WhatsApp: return recordOf<WhatsAppMessageRecord>(m_container, source).deleted != kLive;
+    case ItemKind::Reminder: return recordOf<ReminderRecord>(m_container, source).deleted != kLive;
+    case ItemKind::Calendar: return recordOf<CalendarEventRecord>(m_container, source).deleted != kLive;
+    case ItemKind::SafariBookmark: return recordOf<BookmarkRecord>(m_container, source).deleted != kLive;
     default: return false;
     }
 }
@@ -337,6 +360,38 @@ std::string_view ItemListModel::cell(int source, int column, std::string& scratc
         case 0: return chat.chatTitle;
         case 1: return chat.chatNames.empty() ? chat.senderName : chat.chatNames;
         default: return chat.chatIds.empty() ? chat.senderId : chat.chatIds;
+        }
+    }
+    case ItemKind::Calendar: {
+        const auto& event = recordOf<CalendarEventRecord>(m_container, source);
+        switch (column) {
+        case 0: return event.title;
+        case 1: return event.start;
+        case 2: return event.end;
+        case 3: return event.location;
+        default: return event.calendar;
+        }
+    }
+    case ItemKind::Reminder: {
+        const auto& reminder = recordOf<ReminderRecord>(m_container, source);
+        switch (column) {
+        case 0: return reminder.title;
+        case 1: return reminder.due;
+        case 2:
+            // The completion date when it is known, else the language's "Yes".
+            if (!reminder.completed) return {};
+            return reminder.completedDate.empty() ? std::string_view(m_words[Yes])
+                                                  : std::string_view(reminder.completedDate);
+        case 3: return reminder.list;
+        default: return reminder.notes;
+        }
+    }
+    case ItemKind::SafariBookmark: {
+        const auto& bookmark = recordOf<BookmarkRecord>(m_container, source);
+        switch (column) {
+        case 0: return bookmark.title;
+        case 1: return bookmark.url;
+        default: return bookmark.folder;
         }
     }
     default: return {};
@@ -464,7 +519,8 @@ void ItemListModel::applyTexts() {
                                       {"TextOutgoing", "Outgoing"}, {"TextMissed", "Missed"},
                                       {"TextCanceled", "Canceled"}, {"TextDeleted", "Deleted"},
                                       {"TextNormal", "Normal"},     {"TextHours", "%d Hour %d Min"},
-                                      {"TextMinutes", "%d Min %d Sec"}, {"TextSeconds", "%d Sec"}};
+                                      {"TextMinutes", "%d Min %d Sec"}, {"TextSeconds", "%d Sec"},
+                                      {"TextYes", "Yes"}};
     for (int word = 0; word < WordCount; ++word)
         m_words[static_cast<std::size_t>(word)] = pageText(keys[word][0], keys[word][1]).toStdString();
     const int columnsShown = columnCount();

@@ -102,7 +102,7 @@ private:
         const char* fallback; ///< English text
         int width;            ///< 0: the rest
     };
-    enum Word { Folder, Incoming, Outgoing, Missed, Canceled, Deleted, Normal, HoursFormat, MinutesFormat, SecondsFormat, WordCount };
+    enum Word { Folder, Incoming, Outgoing, Missed, Canceled, Deleted, Normal, HoursFormat, MinutesFormat, SecondsFormat, Yes, WordCount };
 
     const std::vector<Column>& columns() const;
     /// Shows nothing of `kind` yet: no list, no filters (call inside a reset).

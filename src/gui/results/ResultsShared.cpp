@@ -30,7 +30,10 @@ bool hasDeletedFlag(ItemKind kind) {
     case ItemKind::Contacts:
     case ItemKind::CallHistory:
     case ItemKind::Notes:
-    case ItemKind::WhatsApp: return true;
+    case ItemKind::WhatsApp:
+    case ItemKind::Reminder:
+    case ItemKind::Calendar:
+    case ItemKind::SafariBookmark: return true;
     default: return false;
     }
 }

@@ -303,7 +303,10 @@ void ResultsView::showCategory(ItemKind kind) {
     case ItemKind::AppPhotos:
     case ItemKind::AppVideos:
     case ItemKind::Contacts: // shown when a contact is selected
-    case ItemKind::CallHistory: setPreviewShown(false); break;
+    case ItemKind::CallHistory:
+    case ItemKind::Reminder: // every field stands in the list
+    case ItemKind::Calendar:
+    case ItemKind::SafariBookmark: setPreviewShown(false); break;
     default: setPreviewShown(true); break;
     }
     refreshStatistics();
@@ -410,7 +413,7 @@ void ResultsView::previewRow(int row) {
         setPreviewShown(true);
         pane.showNote(*static_cast<const NoteRecord*>(record));
         break;
-    default: break; // calls have nothing to preview
+    default: break; // calls, reminders, events and bookmarks have nothing to preview
     }
 }
 

@@ -29,7 +29,7 @@ namespace {
 /// ticked category, after the update that follows open). It is the run's
 /// fixed operation order, with the two halves of Camera Roll / Photo Stream
 /// and of App Photos / App Videos next to each other.
-constexpr std::array<ItemKind, 11> kAnnounceOrder{ItemKind::CameraRoll,
+constexpr std::array<ItemKind, 14> kAnnounceOrder{ItemKind::CameraRoll,
                                                   ItemKind::PhotoStream,
                                                   ItemKind::Messages,
                                                   ItemKind::MessageAttachments,
@@ -39,7 +39,10 @@ constexpr std::array<ItemKind, 11> kAnnounceOrder{ItemKind::CameraRoll,
                                                   ItemKind::AppPhotos,
                                                   ItemKind::AppVideos,
                                                   ItemKind::WhatsApp,
-                                                  ItemKind::WhatsAppAttachments};
+                                                  ItemKind::WhatsAppAttachments,
+                                                  ItemKind::Reminder,
+                                                  ItemKind::Calendar,
+                                                  ItemKind::SafariBookmark};
 
 /// How often a stopping worker is looked at.
 constexpr int kStopPollMilliseconds = 20;

@@ -88,6 +88,15 @@ const ShotRegistrar notes("results-notes", [](ShotContext& c) {
 const ShotRegistrar whatsApp("results-whatsapp", [](ShotContext& c) {
     shoot(c, ItemKind::WhatsApp, QStringLiteral("results-whatsapp"));
 });
+const ShotRegistrar reminders("results-reminder", [](ShotContext& c) {
+    shoot(c, ItemKind::Reminder, QStringLiteral("results-reminder"));
+});
+const ShotRegistrar calendar("results-calendar", [](ShotContext& c) {
+    shoot(c, ItemKind::Calendar, QStringLiteral("results-calendar"));
+});
+const ShotRegistrar bookmarks("results-safari-bookmark", [](ShotContext& c) {
+    shoot(c, ItemKind::SafariBookmark, QStringLiteral("results-safari-bookmark"));
+});
 const ShotRegistrar appPhotos("results-app-photos", [](ShotContext& c) {
     shoot(c, ItemKind::AppPhotos, QStringLiteral("results-app-photos"));
 });

@@ -1,6 +1,7 @@
 // End to end: `orvelle sqlite decode` on loose device databases.
 
 #include "support/DeviceDbAddressBook.h"
+#include "support/DeviceDbCalendar.h"
 #include "support/DeviceDbCalls.h"
 #include "support/DeviceDbNotes.h"
 #include "support/DeviceDbSms.h"
@@ -126,6 +127,53 @@ TEST_F(SqliteDecodeCommandTest, UsageAndFailures) {
     EXPECT_EQ(run.out, "");
     run = orvelle(m_temp, {"sqlite", "decode", "notes", path("x.db"), "--address-book", path("x.db")});
     EXPECT_EQ(run.exitCode, 2);
+}
+
+TEST_F(SqliteDecodeCommandTest, CalendarRemindersAndBookmarks) {
+    {
+        test::CalendarDb calendar(m_temp / "Calendar.sqlitedb");
+        const auto home = calendar.addCalendar("Home");
+        test::CalendarEvent dentist;
+        dentist.calendar = home;
+        calendar.addEvent(dentist);
+        test::CalendarReminder bank;
+        bank.list = home;
+        calendar.addReminder(bank);
+        calendar.close();
+        test::ReminderStoreDb store(m_temp / "Data-1.sqlite");
+        test::StoreReminder milk;
+        milk.list = store.addList("Groceries");
+        milk.completed = true;
+        store.addReminder(milk);
+        store.close();
+        test::BookmarksDb bookmarks(m_temp / "Bookmarks.db");
+        bookmarks.addBookmark(bookmarks.readingList(), "Later", "https://later.example/");
+        bookmarks.close();
+    }
+    const struct {
+        std::vector<std::string> args;
+        std::string output;
+    } cases[] = {
+        {{"calendar", path("Calendar.sqlitedb"), "--json"},
+         "[{\"deleted\":0,\"allDay\":0,\"title\":\"Dentist\",\"start\":\"2024-05-02 08:00:00\",\"end\":"
+         "\"2024-05-02 09:00:00\",\"location\":\"\",\"notes\":\"\",\"calendar\":\"Home\",\"recurrence\":\"\"}]\n"},
+        {{"reminder", path("Calendar.sqlitedb"), "--json"},
+         "[{\"deleted\":0,\"completed\":0,\"priority\":0,\"title\":\"Call the bank\",\"due\":\"\",\"completedDate\":"
+         "\"\",\"list\":\"Home\",\"notes\":\"\"}]\n"},
+        {{"reminder", path("Data-1.sqlite")},
+         "due\tstate\tcompleted\ttitle\tlist\tnotes\n\tNormal\tYes\tBuy milk\tGroceries\t\n"
+         "1 reminders (1 live, 0 deleted)\n"},
+        {{"bookmarks", path("Bookmarks.db")},
+         "title\tstate\turl\tfolder\nLater\tNormal\thttps://later.example/\tReading List\n"
+         "1 bookmarks (1 live, 0 deleted)\n"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args{"sqlite", "decode"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const CliRun run = orvelle(m_temp, args);
+        ASSERT_EQ(run.exitCode, 0) << c.args[0] << ": " << run.err;
+        EXPECT_EQ(run.out, c.output) << c.args[0];
+    }
 }
 
 } // namespace
