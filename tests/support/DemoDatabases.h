@@ -12,7 +12,8 @@
 /// | notes.sqlite         | 4 notes                              | 1 (*)   |
 /// | ChatStorage.sqlite   | 9 messages in 2 chats (one a group)  | 1       |
 ///
-/// (*) the deleted note's row and its body row come back apart: 2 records.
+/// (*) the deleted note's row and its body row are both carved (their row ids
+/// lost) and are joined again into one note.
 
 #include "support/BackupBuilder.h"
 
@@ -23,7 +24,7 @@ struct DemoDatabaseFigures {
     int messageChats = 2, liveMessages = 11, deletedMessages = 1;
     int liveContacts = 5, deletedContacts = 1;
     int liveCalls = 7, deletedCalls = 1;
-    int liveNotes = 4, deletedNotes = 2;
+    int liveNotes = 4, deletedNotes = 1;
     int whatsAppChats = 2, liveWhatsAppMessages = 9, deletedWhatsAppMessages = 1;
 };
 
