@@ -25,6 +25,7 @@ constexpr std::string_view kContactsTemplate = "contacts.html";
 constexpr std::string_view kSmsTemplate = "Sms.html";
 constexpr std::string_view kWhatsAppTemplate = "WhatsApp.html";
 constexpr std::string_view kPrintTemplate = "Print.html";
+constexpr std::string_view kIndexTemplate = "Index.html";
 
 /// A template split at its content placeholder.
 struct HtmlTemplate {
@@ -39,6 +40,7 @@ struct ExportTemplates {
     HtmlTemplate contacts;
     HtmlTemplate sms;
     HtmlTemplate whatsApp;
+    HtmlTemplate index; ///< the export's index page; empty (a bare page) when its template is missing
 };
 
 /// The "template" folder beside the running program.
@@ -48,7 +50,8 @@ std::filesystem::path templateFolder();
 bool splitTemplate(std::string_view text, HtmlTemplate& out);
 
 /// Reads the five document templates from `folder` and replaces the title
-/// placeholder in each head with the document's title and `backupName`.
+/// placeholder in each head with the document's title and `backupName`;
+/// the index page's template is read too, but may be missing.
 /// Fails (kStatusInvalid when a template has no content placeholder, else
 /// the system's error code) naming the template in `failedFile`.
 Status loadExportTemplates(const std::filesystem::path& folder, std::string_view backupName,

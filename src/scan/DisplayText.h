@@ -22,4 +22,8 @@ std::string callDirectionText(const CallRecord& call);
 /// incoming and "Canceled" when outgoing.
 std::string callStatusText(const CallRecord& call);
 
+/// The state of a call alone: "Answered" when it lasted, else "Missed"
+/// (incoming) or "Canceled" (outgoing).
+std::string callStateText(const CallRecord& call);
+
 } // namespace orvelle

@@ -94,6 +94,9 @@ public:
     ScanRun(const ScanRun&) = delete;
     ScanRun& operator=(const ScanRun&) = delete;
 
+    /// The store whose current backup the scan reads.
+    const BackupStore& store() const { return m_store; }
+
     /// Clears every result, makes the request's backup current, creates the
     /// source and starts the worker. 1 (nothing started) for a source type
     /// other than 1 or when the factory gives no source; 0 otherwise. A
