@@ -133,7 +133,8 @@ void run(const ExportOptions& options) {
     }
 
     ScanSourceExport source(*run.source());
-    ExportJob job(run.results(), run.tally(), source, templates, {destination, {}});
+    ExportJob job(run.results(), run.tally(), source, templates,
+                  {destination, {}, request.backup.displayName, request.backup.lastBackupDate, run.outcomeTexts()});
     ExportBar bar(job.control());
     job.setObserver(&bar);
     const ExportSummary summary = job.run();

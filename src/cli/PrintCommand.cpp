@@ -55,7 +55,8 @@ void run(const PrintOptions& options) {
     const int unreadable = scan.reportUnreadableCategories(kinds);
     WorkerControl control;
     const Status status = buildPrintPage(category->kind, options.deletedOnly, run.results(), run.tally(),
-                                         loadPrintTemplate(templateFolder()), page, control);
+                                         loadPrintTemplate(templateFolder()), page, control,
+                                         PrintHeading{request.backup.displayName, {}});
     if (status != kStatusOk) {
         std::cerr << "orvelle print: cannot write " << options.out << ": "
                   << std::error_code(status, std::system_category()).message() << '\n';

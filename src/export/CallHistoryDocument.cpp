@@ -6,8 +6,9 @@
 namespace orvelle {
 
 std::string callHistoryRow(const CallRecord& call) {
-    return tableRow(
-        {call.contactName, call.number, call.date, callDirectionText(call), callStatusText(call)});
+    return tableRow({call.contactName, call.number, call.date, callDirectionText(call), callStateText(call),
+                     durationText(call.duration)},
+                    call.deleted != kLive);
 }
 
 } // namespace orvelle

@@ -1,6 +1,6 @@
 #pragma once
-/// The call-history document: one table row of five cells per call (name,
-/// number, date, direction, state or duration).
+/// The call-history document: one table row of six cells per call (name,
+/// number, date, direction, state, duration); a deleted call is marked.
 
 #include "core/ItemRecords.h"
 
@@ -8,7 +8,7 @@
 
 namespace orvelle {
 
-/// "\t<tr>" + five "<td>...</td>" cells + "</tr>\r\n", values escaped.
+/// "\t<tr>" + six "<td>...</td>" cells + "</tr>\r\n", values escaped (TableRow.h).
 std::string callHistoryRow(const CallRecord& call);
 
 } // namespace orvelle

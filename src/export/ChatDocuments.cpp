@@ -1,6 +1,7 @@
 #include "export/ChatDocuments.h"
 
 #include "export/HtmlText.h"
+#include "export/RelativeLink.h"
 #include "export/SafeFileName.h"
 #include "platform/OutputFile.h"
 
@@ -26,6 +27,18 @@ void appendLabelled(std::string& out, std::string_view label, std::string_view v
     out += '\n';
 }
 
+/// The attachment part of a bubble.
+std::string attachmentHtml(const ChatLine& line) {
+    if (line.attachmentName.empty()) return {};
+    const std::string name = htmlEscape(line.attachmentName);
+    if (line.attachmentLink.empty()) return "<span class=\"attachment missing\">Attachment: " + name + "</span>";
+    const std::string link = htmlEscape(line.attachmentLink);
+    if (isBrowserPicture(line.attachmentLink))
+        return "<a class=\"attachment\" href=\"" + link + "\"><img src=\"" + link + "\" alt=\"" + name +
+               "\" loading=\"lazy\"></a>";
+    return "<a class=\"attachment\" href=\"" + link + "\">" + name + "</a>";
+}
+
 } // namespace
 
 std::string chatBlockHtml(const ChatLine& line) {
@@ -38,6 +51,10 @@ std::string chatBlockHtml(const ChatLine& line) {
     block += line.fromMe ? "send_msg" : "recv_msg";
     block += "\">";
     block += htmlEscape(line.text);
+    if (!line.attachmentName.empty()) {
+        if (!line.text.empty()) block += "<br>";
+        block += attachmentHtml(line);
+    }
     block += "</div>\r\n";
     return block;
 }
@@ -67,6 +84,11 @@ Status writeChatHtml(const std::filesystem::path& wanted, std::string_view head,
     return stopped ? kStatusStopped : status;
 }
 
+std::string attachmentFileName(std::string_view devicePath) {
+    const auto slash = devicePath.rfind('/');
+    return std::string(slash == std::string_view::npos ? devicePath : devicePath.substr(slash + 1));
+}
+
 std::string withCrLf(std::string_view text) {
     std::string out;
     out.reserve(text.size() + text.size() / 16);
@@ -91,8 +113,10 @@ Status writeChatText(const std::filesystem::path& wanted, const std::vector<Chat
     std::string text;
     for (const ChatLine& line : lines) {
         appendLabelled(text, line.fromMe ? "To" : "From", line.sender);
-        appendLabelled(text, "Data", line.date);
+        appendLabelled(text, "Date", line.date);
         appendLabelled(text, "Content", line.text);
+        if (!line.attachmentName.empty()) appendLabelled(text, "Attachment", line.attachmentName);
+        if (line.deleted) appendLabelled(text, "Status", "Deleted");
         text += '\n';
     }
     return writeNewDocument(wanted, std::string(kUtf8Bom) + withCrLf(text), written);

@@ -20,10 +20,15 @@ struct ChatLine {
     std::string date;
     std::string sender; ///< page: who sent a received message; text file: the other party
     std::string_view text;
+    std::string attachmentName; ///< the file the message carries; empty when none
+    std::string attachmentLink; ///< relative link from the page to the exported copy; empty when not exported
 };
 
 /// The HTML block of one message: a "date" line, then the text in a
-/// "send_msg", "recv_msg", "del_send_msg" or "del_recv_msg" bubble.
+/// "send_msg", "recv_msg", "del_send_msg" or "del_recv_msg" bubble. An
+/// attachment follows the text inside the bubble: a picture browsers show
+/// inline (lazy-loaded), any other exported file as a link, and a file that
+/// was not exported by its name.
 std::string chatBlockHtml(const ChatLine& line);
 
 /// Writes a chat page under `wanted` (or its first free numbered name):
@@ -38,10 +43,14 @@ Status writeChatHtml(const std::filesystem::path& wanted, std::string_view head,
 
 /// Writes a chat text file under `wanted` (or its first free numbered name),
 /// UTF-8 with a byte-order mark and CR LF line ends: per message
-/// "        To: party" (or "From"), "      Data: date", "   Content: text"
-/// and an empty line. Failures are not reported (the page carries the chat).
+/// "        To: party" (or "From"), "      Date: date", "   Content: text",
+/// "Attachment: name" when the message carries a file, "    Status: Deleted"
+/// for a deleted message, and an empty line. Failures are not reported (the page carries the chat).
 Status writeChatText(const std::filesystem::path& wanted, const std::vector<ChatLine>& lines,
                      std::filesystem::path* written = nullptr);
+
+/// The file name of an attachment's device path (the text after its last "/").
+std::string attachmentFileName(std::string_view devicePath);
 
 /// The UTF-8 byte-order mark that starts the text and CSV files.
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";

@@ -26,7 +26,8 @@ std::string phoneCell(std::string_view phones) {
 std::string contactRow(const ContactRecord& contact) {
     return tableRowOfHtml({htmlEscape(contact.name), phoneCell(contact.phones), htmlEscape(contact.email),
                            htmlEscape(contact.address), htmlEscape(contact.url), htmlEscape(contact.social),
-                           htmlEscape(contact.company)});
+                           htmlEscape(contact.company)},
+                          contact.deleted != kLive);
 }
 
 } // namespace orvelle

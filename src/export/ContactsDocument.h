@@ -1,6 +1,7 @@
 #pragma once
 /// The contacts document: one table row of seven cells per contact (name,
-/// phones, e-mail, address, home page, social profile, company).
+/// phones, e-mail, address, home page, social profile, company); a deleted
+/// contact is marked (TableRow.h).
 
 #include "core/ItemRecords.h"
 

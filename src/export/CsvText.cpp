@@ -15,6 +15,10 @@ std::string csvField(std::string_view value) {
     return out;
 }
 
+std::string_view deletedText(std::uint32_t deleted) {
+    return deleted != 0 ? "yes" : "no";
+}
+
 std::string csvLine(std::initializer_list<std::string_view> fields) {
     std::string line;
     bool first = true;

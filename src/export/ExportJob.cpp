@@ -6,6 +6,7 @@
 #include "export/ListDocuments.h"
 #include "export/MessageChatDocuments.h"
 #include "export/NotesDocument.h"
+#include "export/ReadableCsv.h"
 #include "export/SafeFileName.h"
 #include "export/StatusText.h"
 #include "export/WhatsAppChatDocuments.h"
@@ -14,9 +15,11 @@
 #include "platform/LocalTime.h"
 #include "platform/OutputFile.h"
 #include "platform/PathText.h"
+#include "scan/FileTypes.h"
 #include "scan/SelectionTally.h"
 #include "scan/ScanResults.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 
@@ -28,6 +31,7 @@ constexpr std::string_view kCameraRollFolder = "Camera Roll";
 constexpr std::string_view kPhotoStreamFolder = "Photo Stream";
 constexpr std::string_view kAppPhotosFolder = "App Photos";
 constexpr std::string_view kAppVideosFolder = "App Video";
+constexpr std::string_view kAppAudioFolder = "App Audio";
 constexpr std::string_view kMessagesFolder = "Message";
 constexpr std::string_view kMessageAttachmentsFolder = "Message Attachments";
 constexpr std::string_view kContactsFolder = "Contacts";
@@ -39,6 +43,40 @@ constexpr std::string_view kMessageDumpFile = "sms.csv";
 constexpr std::string_view kRemindersFolder = "Reminder";
 constexpr std::string_view kCalendarFolder = "Calendar";
 constexpr std::string_view kBookmarksFolder = "Safari Bookmark";
+
+constexpr std::string_view kMessagesCsvFile = "Messages.csv";
+constexpr std::string_view kWhatsAppCsvFile = "WhatsApp.csv";
+constexpr std::string_view kContactsCsvFile = "Contact list.csv";
+
+/// The folder an app file is copied to, by the kind of its content: the
+/// name's extension is the one detection gave it from the file's signature.
+std::string_view appFolderOf(std::string_view name) {
+    const std::string ext = lowerExtension(name);
+    if (isVideoExtension(ext)) return kAppVideosFolder;
+    if (isAudioExtension(ext)) return kAppAudioFolder;
+    return kAppPhotosFolder;
+}
+
+/// Attachments are copied before the chats that show them; otherwise
+/// categories keep their order.
+int walkRank(ItemKind kind) {
+    const int rank = 2 * static_cast<int>(kind);
+    if (kind == ItemKind::MessageAttachments) return 2 * static_cast<int>(ItemKind::Messages) - 1;
+    if (kind == ItemKind::WhatsAppAttachments) return 2 * static_cast<int>(ItemKind::WhatsApp) - 1;
+    return rank;
+}
+
+std::string_view labelOf(ItemKind kind) {
+    for (const CategoryInfo& info : kCategories)
+        if (info.kind == kind) return info.treeLabel;
+    return {};
+}
+
+bool isRecordCategory(ItemKind kind) {
+    return kind == ItemKind::Messages || kind == ItemKind::Contacts || kind == ItemKind::CallHistory ||
+           kind == ItemKind::Notes || kind == ItemKind::WhatsApp || kind == ItemKind::Reminder ||
+           kind == ItemKind::Calendar || kind == ItemKind::SafariBookmark;
+}
 
 std::filesystem::path safePath(std::string_view name) {
     return platform::utf8Path(safeFileName(name));
@@ -59,18 +97,40 @@ std::string currentStamp() {
     return buf;
 }
 
+std::string stampDateText(std::string_view stamp) {
+    if (stamp.size() != 14 || stamp.find_first_not_of("0123456789") != std::string_view::npos)
+        return std::string(stamp);
+    std::string text(stamp.substr(0, 4));
+    text += '-';
+    text += stamp.substr(4, 2);
+    text += '-';
+    text += stamp.substr(6, 2);
+    text += ' ';
+    text += stamp.substr(8, 2);
+    text += ':';
+    text += stamp.substr(10, 2);
+    text += ':';
+    text += stamp.substr(12, 2);
+    return text;
+}
+
 /// Rows of one table document (contacts, calls or notes) gathered during the
 /// walk. The file is created at the first row, so that every row can name it.
 struct ExportJob::TableDocument {
-    TableDocument(const HtmlTemplate& html, std::filesystem::path wanted)
-        : html(html), wanted(std::move(wanted)) {}
+    TableDocument(ItemKind kind, const HtmlTemplate& html, std::filesystem::path wanted,
+                  std::filesystem::path csvWanted, std::string csvHeader)
+        : kind(kind), html(html), wanted(std::move(wanted)), csvWanted(std::move(csvWanted)),
+          csvHeader(std::move(csvHeader)) {}
+    ItemKind kind;
     const HtmlTemplate& html;
     std::filesystem::path wanted;
+    std::filesystem::path csvWanted; ///< the readable CSV file beside the document
+    std::string csvHeader;
     std::filesystem::path path;
     bool created = false;
     Status createStatus = kStatusOk;
     std::string rows;
-    std::string csvLines; ///< the CSV document's lines, for the documents that have one
+    std::string csvLines;
 };
 
 ExportJob::ExportJob(const ScanResults& results, const SelectionTally& tally, ExportSource& source,
@@ -113,33 +173,58 @@ ExportSummary ExportJob::run() {
     m_summary.expected = m_tally.selectedVisibleCount();
     m_messagesWritten = false;
     m_copyFolder.clear();
+    m_copies = ExportedFiles{};
+    m_index.clear();
+    m_messagesCsv.clear();
+    m_whatsAppCsv.clear();
 
     const std::filesystem::path& dest = m_settings.destination;
     const std::string& stamp = m_summary.stamp;
-    TableDocument calls{m_templates.callHistory,
-                        dest / kCallHistoryFolder / pathOf("CallHistory_" + stamp + ".html")};
-    TableDocument notes{m_templates.notes, dest / kNotesFolder / pathOf("Notes_" + stamp + ".html")};
-    TableDocument contacts{m_templates.contacts, dest / kContactsFolder / pathOf(stamp) / "Contacts.html"};
-    TableDocument reminders{m_templates.reminders,
-                            dest / kRemindersFolder / pathOf("Reminders_" + stamp + ".html")};
-    TableDocument events{m_templates.calendar, dest / kCalendarFolder / pathOf("Calendar_" + stamp + ".html")};
-    TableDocument bookmarks{m_templates.bookmarks,
-                            dest / kBookmarksFolder / pathOf("Bookmarks_" + stamp + ".html")};
+    const std::filesystem::path callsFolder = dest / kCallHistoryFolder;
+    const std::filesystem::path notesFolder = dest / kNotesFolder;
+    const std::filesystem::path contactsFolder = dest / kContactsFolder / pathOf(stamp);
+    TableDocument calls{ItemKind::CallHistory, m_templates.callHistory,
+                        callsFolder / pathOf("CallHistory_" + stamp + ".html"),
+                        callsFolder / pathOf("CallHistory_" + stamp + ".csv"), callsCsvHeader()};
+    TableDocument notes{ItemKind::Notes, m_templates.notes, notesFolder / pathOf("Notes_" + stamp + ".html"),
+                        notesFolder / pathOf("Notes_" + stamp + ".csv"), notesCsvHeader()};
+    TableDocument contacts{ItemKind::Contacts, m_templates.contacts, contactsFolder / "Contacts.html",
+                           contactsFolder / pathOf(kContactsCsvFile), contactsCsvHeader()};
+    const std::filesystem::path remindersFolder = dest / kRemindersFolder;
+    const std::filesystem::path eventsFolder = dest / kCalendarFolder;
+    const std::filesystem::path bookmarksFolder = dest / kBookmarksFolder;
+    TableDocument reminders{ItemKind::Reminder, m_templates.reminders,
+                            remindersFolder / pathOf("Reminders_" + stamp + ".html"),
+                            remindersFolder / pathOf("Reminders_" + stamp + ".csv"), std::string(kReminderCsvHeader)};
+    TableDocument events{ItemKind::Calendar, m_templates.calendar, eventsFolder / pathOf("Calendar_" + stamp + ".html"),
+                         eventsFolder / pathOf("Calendar_" + stamp + ".csv"), std::string(kCalendarCsvHeader)};
+    TableDocument bookmarks{ItemKind::SafariBookmark, m_templates.bookmarks,
+                            bookmarksFolder / pathOf("Bookmarks_" + stamp + ".html"),
+                            bookmarksFolder / pathOf("Bookmarks_" + stamp + ".csv"), std::string(kBookmarkCsvHeader)};
 
-    for (const TallyNode* node : m_tally.root().children) {
+    std::vector<ItemKind> kinds;
+    for (const TallyNode* node : m_tally.root().children)
+        kinds.push_back(node->kind);
+    std::stable_sort(kinds.begin(), kinds.end(),
+                     [](ItemKind a, ItemKind b) { return walkRank(a) < walkRank(b); });
+    for (const ItemKind kind : kinds) {
         if (stopping()) break;
-        switch (node->kind) {
+        if (kind != ItemKind::None) indexOf(kind);
+        switch (kind) {
         case ItemKind::Contacts:
             for (const ContactRecord& r : m_results.contacts)
-                if (!stopping() && m_tally.isTickedAndVisible(&r)) addRow(contacts, contactRow(r));
+                if (!stopping() && m_tally.isTickedAndVisible(&r))
+                    addRecord(contacts, r, contactRow(r), contactCsvLine(r));
             break;
         case ItemKind::CallHistory:
             for (const CallRecord& r : m_results.calls)
-                if (!stopping() && m_tally.isTickedAndVisible(&r)) addRow(calls, callHistoryRow(r));
+                if (!stopping() && m_tally.isTickedAndVisible(&r))
+                    addRecord(calls, r, callHistoryRow(r), callCsvLine(r));
             break;
         case ItemKind::Notes:
             for (const NoteRecord& r : m_results.notes)
-                if (!stopping() && m_tally.isTickedAndVisible(&r)) addRow(notes, noteRow(r));
+                if (!stopping() && m_tally.isTickedAndVisible(&r))
+                    addRecord(notes, r, noteRow(r), noteCsvLine(r));
             break;
         case ItemKind::Reminder:
             addListRows(reminders, m_results.reminders, reminderRow, reminderCsvLine);
@@ -151,23 +236,34 @@ ExportSummary ExportJob::run() {
             addListRows(bookmarks, m_results.bookmarks, bookmarkRow, bookmarkCsvLine);
             break;
         default:
-            exportCategory(node->kind);
+            exportCategory(kind);
             break;
         }
     }
 
     // The documents gathered so far are written even after a stop.
-    if (m_messagesWritten) writeDump(dest / kMessagesFolder / kMessageDumpFile, true);
+    if (m_messagesWritten) {
+        writeReadableCsv(dest / kMessagesFolder / kMessagesCsvFile, ItemKind::Messages, m_messagesCsv,
+                         messagesCsvHeader());
+        const std::filesystem::path dump = dest / kMessagesFolder / kMessageDumpFile;
+        writeDump(dump, true);
+        addLink(ItemKind::Messages, "Message rows (sms.csv)", dump);
+    }
+    if (!m_whatsAppCsv.empty())
+        writeReadableCsv(dest / kWhatsAppFolder / kWhatsAppCsvFile, ItemKind::WhatsApp, m_whatsAppCsv,
+                         whatsAppCsvHeader());
     writeDocument(calls);
     writeDocument(notes);
-    if (!contacts.rows.empty()) writeDump(contacts.wanted.parent_path() / "Contacts.csv", false);
+    if (!contacts.rows.empty()) {
+        const std::filesystem::path dump = contactsFolder / "Contacts.csv";
+        writeDump(dump, false);
+        addLink(ItemKind::Contacts, "Address book rows (Contacts.csv)", dump);
+    }
     writeDocument(contacts);
-    writeCsvDocument(reminders, kReminderCsvHeader);
     writeDocument(reminders);
-    writeCsvDocument(events, kCalendarCsvHeader);
     writeDocument(events);
-    writeCsvDocument(bookmarks, kBookmarkCsvHeader);
     writeDocument(bookmarks);
+    writeIndex();
 
     m_summary.stopped = stopping();
     m_control.end();
@@ -177,22 +273,22 @@ ExportSummary ExportJob::run() {
 void ExportJob::exportCategory(ItemKind kind) {
     switch (kind) {
     case ItemKind::CameraRoll:
-        copyList(m_results.cameraRoll, kCameraRollFolder);
+        copyList(m_results.cameraRoll, kind, kCameraRollFolder);
         break;
     case ItemKind::PhotoStream:
-        copyList(m_results.photoStream, kPhotoStreamFolder);
+        copyList(m_results.photoStream, kind, kPhotoStreamFolder);
         break;
     case ItemKind::AppPhotos:
-        copyApps(m_results.appPhotos, kAppPhotosFolder);
+        copyApps(m_results.appPhotos, kind);
         break;
     case ItemKind::AppVideos:
-        copyApps(m_results.appVideos, kAppVideosFolder);
+        copyApps(m_results.appVideos, kind);
         break;
     case ItemKind::MessageAttachments:
-        copyList(m_results.messageAttachments, kMessageAttachmentsFolder);
+        copyList(m_results.messageAttachments, kind, kMessageAttachmentsFolder);
         break;
     case ItemKind::WhatsAppAttachments:
-        copyList(m_results.whatsAppAttachments, kWhatsAppAttachmentsFolder);
+        copyList(m_results.whatsAppAttachments, kind, kWhatsAppAttachmentsFolder);
         break;
     case ItemKind::Messages:
         for (const MessageRecord& summary : m_results.messageSummaries)
@@ -208,21 +304,22 @@ void ExportJob::exportCategory(ItemKind kind) {
 }
 
 template <typename Record>
-void ExportJob::copyList(const std::vector<Record>& list, std::string_view folder) {
+void ExportJob::copyList(const std::vector<Record>& list, ItemKind kind, std::string_view folder) {
     const std::filesystem::path target = m_settings.destination / folder;
     for (const Record& r : list)
-        if (!stopping() && m_tally.isTickedAndVisible(&r)) copyOut(r.storedPath, target, r.name);
+        if (!stopping() && m_tally.isTickedAndVisible(&r)) copyOut(kind, r.storedPath, target, r.name);
 }
 
-void ExportJob::copyApps(const AppFileMap& apps, std::string_view folder) {
+void ExportJob::copyApps(const AppFileMap& apps, ItemKind kind) {
     for (const auto& [appName, files] : apps) {
-        const std::filesystem::path target = m_settings.destination / folder / safePath(appName);
+        const std::filesystem::path app = safePath(appName);
         for (const AppFileRecord& r : files)
-            if (!stopping() && m_tally.isTickedAndVisible(&r)) copyOut(r.storedPath, target, r.name);
+            if (!stopping() && m_tally.isTickedAndVisible(&r))
+                copyOut(kind, r.storedPath, m_settings.destination / appFolderOf(r.name) / app, r.name);
     }
 }
 
-void ExportJob::copyOut(const std::string& storedPath, const std::filesystem::path& folder,
+void ExportJob::copyOut(ItemKind kind, const std::string& storedPath, const std::filesystem::path& folder,
                         const std::string& name) {
     if (folder != m_copyFolder) {
         platform::createFolders(folder);
@@ -240,6 +337,14 @@ void ExportJob::copyOut(const std::string& storedPath, const std::filesystem::pa
     if (status == kStatusOk) {
         // An empty file is copied without a report; it still counts as done.
         if (!m_fileFinishedReported) report(100, kStatusOk, target);
+        m_copies.add(kind, storedPath, name, target);
+        IndexCategory& index = indexOf(kind);
+        ++index.items;
+        const std::filesystem::path top =
+            m_settings.destination / *folder.lexically_relative(m_settings.destination).begin();
+        if (std::none_of(index.links.begin(), index.links.end(),
+                         [&](const IndexLink& link) { return link.target == top; }))
+            addLink(kind, platform::pathText(top.filename()) + "/", top);
         return;
     }
     // A partial copy is of no use to anyone: remove the file this export
@@ -260,8 +365,16 @@ void ExportJob::exportMessageChat(const MessageRecord& summary) {
     const auto it = m_results.messageChats.find(summary.handleId);
     const auto& messages = it != m_results.messageChats.end() ? it->second : kNoMessages;
     writeChatText(folder / pathOf(file + ".txt"), messageTextLines(messages));
-    writeMessageChatHtml(folder / pathOf(file + ".html"), m_templates.sms, summary, messages, sink());
+    std::filesystem::path page;
+    writeMessageChatHtml(folder / pathOf(file + ".html"), m_templates.sms, summary, messages, sink(), &m_copies,
+                         &page);
     m_messagesWritten = true;
+    const std::string chat = messageChatFileName(summary);
+    addLink(ItemKind::Messages, chat, page);
+    for (const MessageRecord& m : messages) {
+        countRecord(ItemKind::Messages, m.deleted);
+        m_messagesCsv += messageCsvLine(chat, m);
+    }
 }
 
 void ExportJob::exportWhatsAppChat(const WhatsAppMessageRecord& summary) {
@@ -274,16 +387,29 @@ void ExportJob::exportWhatsAppChat(const WhatsAppMessageRecord& summary) {
     const auto& messages = it != m_results.whatsAppChats.end() ? it->second : kNoMessages;
     writeChatText(folder / pathOf(name + ".txt"), whatsAppTextLines(messages));
     writeNewDocument(folder / pathOf(name + ".csv"), whatsAppChatCsv(messages));
-    writeWhatsAppChatHtml(folder / pathOf(name + ".html"), m_templates.whatsApp, summary, messages, sink());
+    std::filesystem::path page;
+    writeWhatsAppChatHtml(folder / pathOf(name + ".html"), m_templates.whatsApp, summary, messages, sink(),
+                          &m_copies, &page);
+    const std::string chat = whatsAppChatName(summary);
+    addLink(ItemKind::WhatsApp, chat, page);
+    for (const WhatsAppMessageRecord& m : messages) {
+        countRecord(ItemKind::WhatsApp, m.deleted);
+        m_whatsAppCsv += whatsAppCsvLine(chat, m);
+    }
 }
 
-void ExportJob::addRow(TableDocument& document, std::string row) {
+template <typename Record>
+void ExportJob::addRecord(TableDocument& document, const Record& record, std::string row, std::string csvLine) {
     if (!document.created) {
         document.created = true;
         platform::createFolders(document.wanted.parent_path());
         document.createStatus = createUniqueFile(document.wanted, document.path);
     }
-    if (document.createStatus == kStatusOk) document.rows += row;
+    if (document.createStatus == kStatusOk) {
+        document.rows += row;
+        document.csvLines += csvLine;
+        countRecord(document.kind, record.deleted);
+    }
     report(100, document.createStatus, document.path);
 }
 
@@ -295,30 +421,69 @@ void ExportJob::writeDocument(TableDocument& document) {
     std::error_code ec;
     if (!platform::writeWholeFile(document.path, text, ec))
         documentFailed(document.path, ec ? static_cast<Status>(ec.value()) : kStatusInvalid);
+    addLink(document.kind, platform::pathText(document.path.filename()), document.path);
+    writeReadableCsv(document.csvWanted, document.kind, document.csvLines, document.csvHeader);
+}
+
+void ExportJob::writeReadableCsv(const std::filesystem::path& wanted, ItemKind kind, const std::string& lines,
+                                 const std::string& header) {
+    std::filesystem::path path;
+    platform::createFolders(wanted.parent_path());
+    const Status status = writeNewDocument(wanted, header + lines, &path);
+    if (status != kStatusOk) {
+        documentFailed(path, status);
+        return;
+    }
+    addLink(kind, platform::pathText(path.filename()), path);
+}
+
+IndexCategory& ExportJob::indexOf(ItemKind kind) {
+    auto [it, added] = m_index.try_emplace(kind);
+    if (added) {
+        it->second.kind = kind;
+        it->second.label = std::string(labelOf(kind));
+        it->second.records = isRecordCategory(kind);
+    }
+    return it->second;
+}
+
+void ExportJob::addLink(ItemKind kind, std::string label, const std::filesystem::path& target) {
+    indexOf(kind).links.push_back({std::move(label), target});
+}
+
+void ExportJob::countRecord(ItemKind kind, std::uint32_t deleted) {
+    IndexCategory& index = indexOf(kind);
+    ++index.items;
+    if (deleted != kLive) ++index.deleted;
+}
+
+void ExportJob::writeIndex() {
+    ExportIndex index;
+    index.deviceName = m_settings.backupName;
+    index.backupDate = m_settings.backupDate;
+    index.exportedAt = stampDateText(m_summary.stamp);
+    for (const CategoryInfo& info : kCategories) {
+        const auto it = m_index.find(info.kind);
+        if (it == m_index.end()) continue;
+        IndexCategory category = it->second;
+        category.media = m_copies.of(info.kind);
+        // The one place where the scan's verdict on a category reaches the page.
+        if (const auto status = m_settings.categoryStatus.find(info.kind);
+            status != m_settings.categoryStatus.end())
+            category.status = status->second;
+        index.categories.push_back(std::move(category));
+    }
+    const std::filesystem::path& dest = m_settings.destination;
+    std::filesystem::path path;
+    const Status status =
+        writeNewDocument(dest / pathOf(kIndexFile), exportIndexHtml(index, dest, m_templates.index), &path);
+    if (status != kStatusOk) documentFailed(path, status);
 }
 
 template <typename Record, typename Row, typename Line>
 void ExportJob::addListRows(TableDocument& document, const std::vector<Record>& records, Row row, Line line) {
-    for (const Record& r : records) {
-        if (stopping() || !m_tally.isTickedAndVisible(&r)) continue;
-        addRow(document, row(r));
-        if (document.createStatus == kStatusOk) document.csvLines += line(r);
-    }
-}
-
-void ExportJob::writeCsvDocument(const TableDocument& document, std::string_view header) {
-    if (document.csvLines.empty()) return;
-    // Beside the HTML document, under the same name (which may carry a "(n)").
-    std::filesystem::path wanted = document.path;
-    wanted.replace_extension(".csv");
-    std::filesystem::path path;
-    Status status = createUniqueFile(wanted, path);
-    if (status == kStatusOk) {
-        std::error_code ec;
-        if (!platform::writeWholeFile(path, std::string(header) + document.csvLines, ec))
-            status = ec ? static_cast<Status>(ec.value()) : kStatusInvalid;
-    }
-    if (status != kStatusOk) documentFailed(path.empty() ? wanted : path, status);
+    for (const Record& r : records)
+        if (!stopping() && m_tally.isTickedAndVisible(&r)) addRecord(document, r, row(r), line(r));
 }
 
 void ExportJob::writeDump(const std::filesystem::path& wanted, bool messages) {

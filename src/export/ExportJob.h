@@ -7,17 +7,26 @@
 /// document each;
 /// at the end come the dumps of the message and address-book rows.
 ///
+///   <destination>/index.html                       the page that leads to all of it
 ///   <destination>/Camera Roll/<name>              copies (also "Photo Stream",
 ///   <destination>/App Photos/<app>/<name>          "Message Attachments",
 ///   <destination>/App Video/<app>/<name>           "WhatsApp Attachments")
-///   <destination>/Message/<chat>-<stamp>/<chat file>.txt|.html,  Message/sms.csv
-///   <destination>/WhatsApp Message/<chat>-<stamp>/<chat>.txt|.csv|.html
-///   <destination>/Contacts/<stamp>/Contacts.html|.csv
-///   <destination>/CallHistory/CallHistory_<stamp>.html
-///   <destination>/Notes/Notes_<stamp>.html
+///   <destination>/App Audio/<app>/<name>
+///   <destination>/Message/<chat>-<stamp>/<chat file>.txt|.html,  Message/sms.csv, Message/Messages.csv
+///   <destination>/WhatsApp Message/<chat>-<stamp>/<chat>.txt|.csv|.html,  WhatsApp Message/WhatsApp.csv
+///   <destination>/Contacts/<stamp>/Contacts.html|.csv, Contacts/<stamp>/Contact list.csv
+///   <destination>/CallHistory/CallHistory_<stamp>.html|.csv
+///   <destination>/Notes/Notes_<stamp>.html|.csv
 ///   <destination>/Reminder/Reminders_<stamp>.html|.csv
 ///   <destination>/Calendar/Calendar_<stamp>.html|.csv
 ///   <destination>/Safari Bookmark/Bookmarks_<stamp>.html|.csv
+///
+/// App files go where their content says: pictures under "App Photos",
+/// videos under "App Video", sounds under "App Audio". The attachments are
+/// copied before the chats are written, so that a chat page can show a
+/// picture it carries inline and link any other file (relative links: the
+/// export folder can be moved). The readable CSV files are described in
+/// ReadableCsv.h, the index page in ExportIndex.h.
 ///
 /// Every name taken from the backup is made safe (SafeFileName.h) and every
 /// file is created under a name not yet taken: "N.JPG", then "N(1).JPG".
@@ -31,12 +40,15 @@
 
 #include "export/ExportObserver.h"
 #include "export/ExportSource.h"
+#include "export/ExportIndex.h"
 #include "export/ExportTemplates.h"
+#include "export/ExportedFiles.h"
 #include "scan/ScanResults.h"
 #include "scan/WorkerControl.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -46,7 +58,11 @@ class SelectionTally;
 
 struct ExportSettings {
     std::filesystem::path destination;
-    std::string stamp; ///< 14 digits naming the documents; empty: the local time when run() starts
+    std::string stamp;      ///< 14 digits naming the documents; empty: the local time when run() starts
+    std::string backupName; ///< the device's display name, named by the index page
+    std::string backupDate; ///< the backup's date, named by the index page
+    /// How the scan fared per category, shown on the index page when given.
+    std::map<ItemKind, std::string> categoryStatus;
 };
 
 struct ExportFailure {
@@ -66,6 +82,9 @@ struct ExportSummary {
 
 /// The local time now as "YYYYMMDDhhmmss".
 std::string currentStamp();
+
+/// A stamp as date text, "YYYY-MM-DD hh:mm:ss"; other text is returned as it is.
+std::string stampDateText(std::string_view stamp);
 
 class ExportJob {
 public:
@@ -94,17 +113,25 @@ private:
     void documentFailed(const std::filesystem::path& file, Status status);
 
     void exportCategory(ItemKind kind);
-    template <typename Record> void copyList(const std::vector<Record>& list, std::string_view folder);
-    void copyApps(const AppFileMap& apps, std::string_view folder);
-    void copyOut(const std::string& storedPath, const std::filesystem::path& folder, const std::string& name);
+    template <typename Record>
+    void copyList(const std::vector<Record>& list, ItemKind kind, std::string_view folder);
+    void copyApps(const AppFileMap& apps, ItemKind kind);
+    void copyOut(ItemKind kind, const std::string& storedPath, const std::filesystem::path& folder,
+                 const std::string& name);
     void exportMessageChat(const MessageRecord& summary);
     void exportWhatsAppChat(const WhatsAppMessageRecord& summary);
-    void addRow(TableDocument& document, std::string row);
+    template <typename Record>
+    void addRecord(TableDocument& document, const Record& record, std::string row, std::string csvLine);
     void writeDocument(TableDocument& document);
-    void writeCsvDocument(const TableDocument& document, std::string_view header);
     template <typename Record, typename Row, typename Line>
     void addListRows(TableDocument& document, const std::vector<Record>& records, Row row, Line line);
     void writeDump(const std::filesystem::path& wanted, bool messages);
+    void writeReadableCsv(const std::filesystem::path& wanted, ItemKind kind, const std::string& lines,
+                          const std::string& header);
+    IndexCategory& indexOf(ItemKind kind);
+    void addLink(ItemKind kind, std::string label, const std::filesystem::path& target);
+    void countRecord(ItemKind kind, std::uint32_t deleted);
+    void writeIndex();
 
     const ScanResults& m_results;
     const SelectionTally& m_tally;
@@ -118,6 +145,10 @@ private:
     bool m_messagesWritten = false;
     bool m_fileFinishedReported = false;
     std::filesystem::path m_copyFolder; ///< the folder of the last copy, created already
+    ExportedFiles m_copies;
+    std::map<ItemKind, IndexCategory> m_index;
+    std::string m_messagesCsv; ///< lines of the readable CSV files of the chats
+    std::string m_whatsAppCsv;
 };
 
 } // namespace orvelle

@@ -59,6 +59,7 @@ Status loadExportTemplates(const std::filesystem::path& folder, std::string_view
             return status;
         }
     }
+    if (loadOne(folder / kIndexTemplate, "Export of ", backupName, out.index) != kStatusOk) out.index = {};
     return kStatusOk;
 }
 

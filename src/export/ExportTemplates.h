@@ -28,6 +28,7 @@ constexpr std::string_view kPrintTemplate = "Print.html";
 constexpr std::string_view kRemindersTemplate = "Reminders.html";
 constexpr std::string_view kCalendarTemplate = "Calendar.html";
 constexpr std::string_view kBookmarksTemplate = "Bookmarks.html";
+constexpr std::string_view kIndexTemplate = "Index.html";
 
 /// A template split at its content placeholder.
 struct HtmlTemplate {
@@ -45,6 +46,7 @@ struct ExportTemplates {
     HtmlTemplate reminders;
     HtmlTemplate calendar;
     HtmlTemplate bookmarks;
+    HtmlTemplate index; ///< the export's index page; empty (a bare page) when its template is missing
 };
 
 /// The "template" folder beside the running program.
@@ -54,7 +56,8 @@ std::filesystem::path templateFolder();
 bool splitTemplate(std::string_view text, HtmlTemplate& out);
 
 /// Reads the document templates from `folder` and replaces the title
-/// placeholder in each head with the document's title and `backupName`.
+/// placeholder in each head with the document's title and `backupName`;
+/// the index page's template is read too, but may be missing.
 /// Fails (kStatusInvalid when a template has no content placeholder, else
 /// the system's error code) naming the template in `failedFile`.
 Status loadExportTemplates(const std::filesystem::path& folder, std::string_view backupName,

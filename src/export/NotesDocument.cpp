@@ -5,7 +5,7 @@
 namespace orvelle {
 
 std::string noteRow(const NoteRecord& note) {
-    return tableRow({note.title, note.date, note.body});
+    return tableRow({note.title, note.date, note.body}, note.deleted != kLive);
 }
 
 } // namespace orvelle

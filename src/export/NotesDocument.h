@@ -1,5 +1,6 @@
 #pragma once
-/// The notes document: one table row of three cells per note (title, date, body).
+/// The notes document: one table row of three cells per note (title, date,
+/// body); a deleted note is marked.
 
 #include "core/ItemRecords.h"
 

@@ -1,5 +1,6 @@
 #include "export/PrintPage.h"
 
+#include "core/AppleTime.h"
 #include "export/ChatNames.h"
 #include "export/HtmlText.h"
 #include "platform/File.h"
@@ -9,6 +10,8 @@
 #include "scan/DisplayText.h"
 #include "scan/ScanResults.h"
 #include "scan/WorkerControl.h"
+
+#include <ctime>
 
 namespace orvelle {
 
@@ -22,6 +25,25 @@ void field(std::string& out, std::string_view label, std::string_view value) {
     out += htmlEscape(value);
     out += "</p>\r\n";
 }
+
+/// Opens the block of one item; a deleted one is marked by its class and by
+/// the word "Deleted" as text, which a black-and-white print keeps.
+void openBlock(std::string& out, std::uint32_t deleted) {
+    if (deleted == kLive) {
+        out += "<div>\r\n";
+        return;
+    }
+    out += "<div class=\"deleted\">\r\n<p class=\"deleted_label\">Deleted</p>\r\n";
+}
+
+/// Opens the section of one conversation with its name as heading.
+void openChat(std::string& out, std::string_view name) {
+    out += "<section class=\"chat\">\r\n<h2>";
+    out += htmlEscape(name);
+    out += "</h2>\r\n";
+}
+
+constexpr std::string_view kCloseChat = "</section>\r\n";
 
 class PrintBuilder {
 public:
@@ -72,20 +94,23 @@ private:
     Status messages(const MessageRecord& summary) {
         const auto it = m_results.messageChats.find(summary.handleId);
         if (it == m_results.messageChats.end()) return kStatusOk;
+        openChat(m_out, messageChatFileName(summary));
         for (const MessageRecord& m : it->second) {
             if (!goOn()) return kStatusStopped;
-            m_out += "<div>\r\n";
+            openBlock(m_out, m.deleted);
             field(m_out, m.fromMe != 0 ? "To:" : "From:", messageParty(m));
             field(m_out, "Date:", m.date);
             field(m_out, "Content:", m.text);
+            if (!m.attachmentName.empty()) field(m_out, "Attachment:", m.attachmentName);
             m_out += "</div>\r\n";
         }
+        m_out += kCloseChat;
         return kStatusOk;
     }
 
     Status contact(const ContactRecord& c) {
         if (!goOn()) return kStatusStopped;
-        m_out += "<div>\r\n";
+        openBlock(m_out, c.deleted);
         field(m_out, "Name:", c.name);
         field(m_out, "Phone Number:", c.phones);
         field(m_out, "Company:", c.company);
@@ -97,19 +122,20 @@ private:
 
     Status call(const CallRecord& c) {
         if (!goOn()) return kStatusStopped;
-        m_out += "<div>\r\n";
+        openBlock(m_out, c.deleted);
         field(m_out, "Name:", c.contactName);
         field(m_out, "Phone Number:", c.number);
         field(m_out, "Date:", c.date);
         field(m_out, "Type:", callDirectionText(c));
-        field(m_out, "Duration:", callStatusText(c));
+        field(m_out, "State:", callStateText(c));
+        field(m_out, "Duration:", durationText(c.duration));
         m_out += "</div>\r\n";
         return kStatusOk;
     }
 
     Status note(const NoteRecord& n) {
         if (!goOn()) return kStatusStopped;
-        m_out += "<div>\r\n";
+        openBlock(m_out, n.deleted);
         field(m_out, "Title:", n.title);
         field(m_out, "Date:", n.date);
         field(m_out, "Notes:", n.body);
@@ -152,22 +178,24 @@ private:
     Status whatsApp(const WhatsAppMessageRecord& summary) {
         const auto it = m_results.whatsAppChats.find(summary.chatKey);
         if (it == m_results.whatsAppChats.end()) return kStatusOk;
-        m_out += "<div>\r\n";
+        openChat(m_out, summary.chatTitle.empty() ? whatsAppChatName(summary) : summary.chatTitle);
         field(m_out, "Chats:", summary.chatTitle);
         field(m_out, "Name:", summary.chatNames.empty() ? summary.senderName : summary.chatNames);
         field(m_out, "Phone Number:", summary.chatIds.empty() ? summary.senderId : summary.chatIds);
         m_out += "<p><span>Content:</span></p>\r\n";
         for (const WhatsAppMessageRecord& m : it->second) {
             if (!goOn()) return kStatusStopped;
-            m_out += "<p>";
-            m_out += m.fromMe != 0 ? std::string("Me") : htmlEscape(m.senderName);
+            m_out += m.deleted != kLive ? "<p class=\"deleted\"><span class=\"deleted_label\">Deleted</span> "
+                                        : "<p>";
+            m_out += m.fromMe != 0 ? std::string("Me") : htmlEscape(whatsAppSender(m));
             m_out += " (";
             m_out += htmlEscape(m.date);
             m_out += "): ";
             m_out += htmlEscape(m.text);
             m_out += "</p>";
         }
-        m_out += "</div>\r\n";
+        m_out += "\r\n";
+        m_out += kCloseChat;
         return kStatusOk;
     }
 
@@ -179,6 +207,25 @@ private:
 };
 
 } // namespace
+
+std::string printHeadingHtml(ItemKind kind, bool deletedOnly, const PrintHeading& heading) {
+    std::string_view category = "Items";
+    for (const CategoryInfo& info : kCategories)
+        if (info.kind == kind && kind != ItemKind::None) category = info.treeLabel;
+    std::string html = "<header class=\"print_heading\">\r\n<h1>";
+    html += htmlEscape(category);
+    if (deletedOnly) html += " (deleted only)";
+    html += "</h1>\r\n<p class=\"print_meta\">";
+    if (!heading.deviceName.empty()) {
+        html += "Device: ";
+        html += htmlEscape(heading.deviceName);
+        html += " &middot; ";
+    }
+    html += "Printed: ";
+    html += htmlEscape(heading.printedAt.empty() ? unixTimeText(static_cast<std::int64_t>(std::time(nullptr))) : heading.printedAt);
+    html += "</p>\r\n</header>\r\n";
+    return html;
+}
 
 std::filesystem::path defaultPrintPagePath() {
     const std::filesystem::path program = platform::executableFolder();
@@ -192,9 +239,11 @@ Status buildPrintContent(ItemKind kind, bool deletedOnly, const ScanResults& res
 
 Status buildPrintPage(ItemKind kind, bool deletedOnly, const ScanResults& results,
                       const SelectionTally& tally, const HtmlTemplate& printTemplate,
-                      const std::filesystem::path& pagePath, WorkerControl& control) {
+                      const std::filesystem::path& pagePath, WorkerControl& control,
+                      const PrintHeading& heading) {
     control.begin();
     std::string page = printTemplate.head;
+    page += printHeadingHtml(kind, deletedOnly, heading);
     Status status = buildPrintContent(kind, deletedOnly, results, tally, control, page);
     if (status == kStatusOk) {
         page += printTemplate.tail;

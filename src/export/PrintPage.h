@@ -4,11 +4,14 @@
 /// printing once a browser has loaded the page.
 ///
 /// Messages, Contacts, Call History, Notes, WhatsApp, Reminder, Calendar and
-/// Safari Bookmark give one block per item (for chats: per message); the
-/// media categories leave the template
-/// alone. With the deleted-only filter on, only deleted records are taken
+/// Safari Bookmark give one block per item (for chats: per message, each
+/// conversation in a section under its own heading); any other category gives
+/// the heading alone. The page opens with a heading naming the category, the
+/// device and when it was printed. A deleted record is marked by the class
+/// "deleted" and the word "Deleted" as text. With the deleted-only filter on,
+/// only deleted records are taken
 /// (a chat counts as deleted when it holds a deleted message, and then all
-/// of its messages are printed). Values are escaped.
+/// of its messages are printed, the deleted ones marked). Values are escaped.
 
 #include "core/Categories.h"
 #include "core/Status.h"
@@ -27,6 +30,15 @@ class WorkerControl;
 /// template alone).
 bool hasPrintPage(ItemKind kind);
 
+/// What the heading of a page names besides the category.
+struct PrintHeading {
+    std::string deviceName; ///< the backup's display name; left out when empty
+    std::string printedAt;  ///< "YYYY-MM-DD hh:mm:ss"; empty: the local time when the page is built
+};
+
+/// The heading of a page: the category (and "(deleted only)"), the device and the time printed.
+std::string printHeadingHtml(ItemKind kind, bool deletedOnly, const PrintHeading& heading);
+
 /// Where the page is written by default: "Print/page.html" beside the program.
 std::filesystem::path defaultPrintPagePath();
 
@@ -35,12 +47,13 @@ std::filesystem::path defaultPrintPagePath();
 Status buildPrintContent(ItemKind kind, bool deletedOnly, const ScanResults& results,
                          const SelectionTally& tally, WorkerControl& control, std::string& content);
 
-/// Builds the content and writes head, content and tail to `pagePath` (its
+/// Builds the content and writes head, heading, content and tail to `pagePath` (its
 /// folder created when missing; the page file is the program's own and is
 /// replaced). kStatusStopped (nothing written) after a stop; the system's
 /// error code when the page cannot be written.
 Status buildPrintPage(ItemKind kind, bool deletedOnly, const ScanResults& results,
                       const SelectionTally& tally, const HtmlTemplate& printTemplate,
-                      const std::filesystem::path& pagePath, WorkerControl& control);
+                      const std::filesystem::path& pagePath, WorkerControl& control,
+                      const PrintHeading& heading = {});
 
 } // namespace orvelle

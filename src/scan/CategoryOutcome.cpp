@@ -71,6 +71,17 @@ std::string_view categorySourceName(ItemKind kind) {
     }
 }
 
+std::string outcomeText(const CategoryOutcome& outcome) {
+    switch (outcome.state) {
+    case CategoryState::missing:
+        return "not in this backup";
+    case CategoryState::unreadable:
+        return "could not be read: " + outcome.reason;
+    default:
+        return std::string(stateName(outcome.state));
+    }
+}
+
 std::string_view stateName(CategoryState state) {
     switch (state) {
     case CategoryState::found:

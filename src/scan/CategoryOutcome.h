@@ -34,6 +34,10 @@ bool readThroughManifest(ItemKind kind);
 /// The file a category is read from, as the user knows it ("sms.db", "the manifest").
 std::string_view categorySourceName(ItemKind kind);
 
+/// The outcome as a reader of an export is told it: "found", "not in this
+/// backup", "stopped", or "could not be read: <reason>".
+std::string outcomeText(const CategoryOutcome& outcome);
+
 /// "found", "missing", "unreadable", "stopped" or "not scanned".
 std::string_view stateName(CategoryState state);
 

@@ -41,13 +41,18 @@ std::string callDirectionText(const CallRecord& call) {
 }
 
 std::string callStatusText(const CallRecord& call) {
-    if (call.duration == 0) return call.incoming != 0 ? "Missed" : "Canceled";
+    if (call.duration == 0) return callStateText(call);
     return durationText(call.duration);
 }
 
 std::string reminderCompletedText(const ReminderRecord& reminder) {
     if (!reminder.completed) return {};
     return reminder.completedDate.empty() ? std::string("Yes") : reminder.completedDate;
+}
+
+std::string callStateText(const CallRecord& call) {
+    if (call.duration != 0) return "Answered";
+    return call.incoming != 0 ? "Missed" : "Canceled";
 }
 
 } // namespace orvelle

@@ -26,4 +26,8 @@ std::string callStatusText(const CallRecord& call);
 /// completed without one, empty when open.
 std::string reminderCompletedText(const ReminderRecord& reminder);
 
+/// The state of a call alone: "Answered" when it lasted, else "Missed"
+/// (incoming) or "Canceled" (outgoing).
+std::string callStateText(const CallRecord& call);
+
 } // namespace orvelle

@@ -81,6 +81,15 @@ CategoryOutcome ScanRun::outcome(ItemKind kind) const {
     return m_outcomes[index];
 }
 
+std::map<ItemKind, std::string> ScanRun::outcomeTexts() const {
+    std::map<ItemKind, std::string> texts;
+    std::lock_guard<std::mutex> guard(m_stateLock);
+    for (std::size_t i = 0; i < m_outcomes.size(); ++i)
+        if (m_outcomes[i].state != CategoryState::notScanned)
+            texts.emplace(static_cast<ItemKind>(i), outcomeText(m_outcomes[i]));
+    return texts;
+}
+
 void ScanRun::recordOutcome(ItemKind kind, Status result) {
     const auto index = static_cast<std::size_t>(kind);
     if (kind == ItemKind::None || index >= m_outcomes.size()) return;

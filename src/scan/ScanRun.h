@@ -38,6 +38,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -95,6 +96,9 @@ public:
     ScanRun(const ScanRun&) = delete;
     ScanRun& operator=(const ScanRun&) = delete;
 
+    /// The store whose current backup the scan reads.
+    const BackupStore& store() const { return m_store; }
+
     /// Clears every result, makes the request's backup current, creates the
     /// source and starts the worker. 1 (nothing started) for a source type
     /// other than 1 or when the factory gives no source; 0 otherwise. A
@@ -136,6 +140,8 @@ public:
     ItemKind firstResultCategory() const;
     /// How the scan of a category ended (notScanned until its operation returned).
     CategoryOutcome outcome(ItemKind kind) const;
+    /// outcomeText() of every category that was scanned, for an export's index page.
+    std::map<ItemKind, std::string> outcomeTexts() const;
 
     /// Held exclusively by the worker while it completes a category (builds
     /// summaries, adds the category to the tally); see the note on threads.

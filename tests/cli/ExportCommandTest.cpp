@@ -4,8 +4,10 @@
 
 #include "backup/BackupCatalogue.h"
 #include "backup/BackupStore.h"
+#include "export/ChatDocuments.h"
 #include "export/ChatNames.h"
 #include "export/SafeFileName.h"
+#include "scan/FileTypes.h"
 #include "scan/ScanRun.h"
 #include "support/Browser.h"
 #include "support/CliRun.h"
@@ -13,6 +15,7 @@
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
+#include <type_traits>
 
 namespace orvelle {
 namespace {
@@ -52,6 +55,11 @@ fs::path onlyFile(const fs::path& folder, const std::string& prefix, const std::
         }
     EXPECT_EQ(found.size(), 1u) << prefix << "*" << suffix << " below " << folder;
     return found.empty() ? fs::path() : found.front();
+}
+
+/// Table rows of a document, live and deleted.
+std::size_t rowsIn(const std::string& page) {
+    return test::occurrences(page, "\t<tr><td>") + test::occurrences(page, "\t<tr class=\"deleted\"><td>");
 }
 
 template <typename Record> std::size_t deletedIn(const std::vector<Record>& records) {
@@ -111,21 +119,31 @@ TEST_F(ExportCommand, ExportsEveryCategoryAndNeverReplacesAFile) {
     for (const auto& media : results().cameraRoll)
         EXPECT_EQ(test::readFile(dest / "Camera Roll" / media.name), test::readFile(media.storedPath))
             << media.name;
+    // App files lie where their content puts them: sounds apart from videos.
     for (const auto& [app, files] : results().appVideos)
-        for (const auto& file : files)
-            EXPECT_EQ(test::readFile(dest / "App Video" / app / file.name), test::readFile(file.storedPath));
+        for (const auto& file : files) {
+            const char* folder = isAudioExtension(lowerExtension(file.name)) ? "App Audio" : "App Video";
+            EXPECT_EQ(test::readFile(dest / folder / app / file.name), test::readFile(file.storedPath));
+        }
+    EXPECT_TRUE(fs::exists(dest / "App Audio" / "example.recorder" / "memo.MP3"));
+    EXPECT_FALSE(fs::exists(dest / "App Video" / "example.recorder" / "memo.MP3"));
+    EXPECT_TRUE(fs::exists(dest / "index.html"));
     for (const auto& summary : results().messageSummaries)
         EXPECT_FALSE(chatPage(dest, summary).empty());
     EXPECT_TRUE(fs::exists(dest / "Message" / "sms.csv"));
     EXPECT_EQ(subfolders(dest / "WhatsApp Message").size(), results().whatsAppSummaries.size());
 
+    // One row per record, the deleted ones marked.
     const std::string contacts = test::readFile(onlyFile(dest / "Contacts", "Contacts", ".html"));
-    EXPECT_EQ(test::occurrences(contacts, "\t<tr><td>"), results().contacts.size());
+    EXPECT_EQ(rowsIn(contacts), results().contacts.size());
+    EXPECT_EQ(test::occurrences(contacts, "\t<tr class=\"deleted\">"), deletedIn(results().contacts));
     EXPECT_FALSE(onlyFile(dest / "Contacts", "Contacts", ".csv").empty());
     const std::string calls = test::readFile(onlyFile(dest / "CallHistory", "CallHistory_", ".html"));
-    EXPECT_EQ(test::occurrences(calls, "\t<tr><td>"), results().calls.size());
+    EXPECT_EQ(rowsIn(calls), results().calls.size());
+    EXPECT_EQ(test::occurrences(calls, "\t<tr class=\"deleted\">"), deletedIn(results().calls));
     const std::string notes = test::readFile(onlyFile(dest / "Notes", "Notes_", ".html"));
-    EXPECT_EQ(test::occurrences(notes, "\t<tr><td>"), results().notes.size());
+    EXPECT_EQ(rowsIn(notes), results().notes.size());
+    EXPECT_EQ(test::occurrences(notes, "\t<tr class=\"deleted\">"), deletedIn(results().notes));
     for (const ListDocument& d : {ListDocument{"Reminder", "Reminders_", results().reminders.size()},
                                   ListDocument{"Calendar", "Calendar_", results().events.size()},
                                   ListDocument{"Safari Bookmark", "Bookmarks_", results().bookmarks.size()}}) {
@@ -162,9 +180,11 @@ TEST_F(ExportCommand, DeletedOnlyLeavesTheLiveRowsOut) {
     ASSERT_LT(deletedChats, results().messageSummaries.size());
     EXPECT_EQ(subfolders(dest / "Message").size(), deletedChats);
     const std::string contacts = test::readFile(onlyFile(dest / "Contacts", "Contacts", ".html"));
-    EXPECT_EQ(test::occurrences(contacts, "\t<tr><td>"), deletedIn(results().contacts));
+    EXPECT_EQ(test::occurrences(contacts, "\t<tr class=\"deleted\"><td>"), deletedIn(results().contacts));
+    EXPECT_EQ(test::occurrences(contacts, "\t<tr><td>"), 0u);
     const std::string calls = test::readFile(onlyFile(dest / "CallHistory", "CallHistory_", ".html"));
-    EXPECT_EQ(test::occurrences(calls, "\t<tr><td>"), deletedIn(results().calls));
+    EXPECT_EQ(test::occurrences(calls, "\t<tr class=\"deleted\"><td>"), deletedIn(results().calls));
+    EXPECT_EQ(test::occurrences(calls, "\t<tr><td>"), 0u);
     for (const ListDocument& d : {ListDocument{"Reminder", "Reminders_", deletedIn(results().reminders)},
                                   ListDocument{"Calendar", "Calendar_", deletedIn(results().events)},
                                   ListDocument{"Safari Bookmark", "Bookmarks_", deletedIn(results().bookmarks)}}) {
@@ -266,14 +286,23 @@ TEST_F(ExportCommand, ExportedPagesShowEveryTextInABrowser) {
                test::arg(backup()), test::arg(dest)});
     ASSERT_EQ(run.exitCode, 0) << run.err;
 
-    // Every bubble of a chat page shows its message's text, in order.
-    auto expectBubbles = [](const fs::path& page, const auto& chat) {
+    // Every bubble of a chat page shows its message's text, in order, and
+    // names an attachment that was not exported (none was asked for here).
+    const auto shownText = [](const auto& message) {
+        std::string text = message.text;
+        if constexpr (std::is_same_v<std::decay_t<decltype(message)>, MessageRecord>)
+            if (!message.attachmentName.empty())
+                text += (text.empty() ? "" : "\n") + std::string("Attachment: ") +
+                        attachmentFileName(message.attachmentName);
+        return text;
+    };
+    auto expectBubbles = [&](const fs::path& page, const auto& chat) {
         const auto rendered = test::renderPage(page, ".send_msg, .recv_msg, .del_send_msg, .del_recv_msg");
         ASSERT_TRUE(rendered) << "chromium did not render " << page;
         ASSERT_EQ(rendered->elements.size(), chat.size()) << page;
         for (std::size_t i = 0; i < chat.size(); ++i) {
             EXPECT_TRUE(rendered->elements[i].visible) << page << " " << i;
-            EXPECT_EQ(rendered->elements[i].text, chat[i].text) << page << " " << i;
+            EXPECT_EQ(rendered->elements[i].text, shownText(chat[i])) << page << " " << i;
         }
         EXPECT_EQ(rendered->images + rendered->scripts + rendered->eventAttributes, 0u) << page;
     };
@@ -289,8 +318,9 @@ TEST_F(ExportCommand, ExportedPagesShowEveryTextInABrowser) {
     ASSERT_TRUE(rendered) << "chromium did not render " << contacts;
     ASSERT_EQ(rendered->elements.size(), results().contacts.size());
     for (std::size_t i = 0; i < results().contacts.size(); ++i) {
+        const ContactRecord& contact = results().contacts[i];
         EXPECT_TRUE(rendered->elements[i].visible) << i;
-        EXPECT_EQ(rendered->elements[i].text, results().contacts[i].name) << i;
+        EXPECT_EQ(rendered->elements[i].text, (contact.deleted ? "Deleted " : "") + contact.name) << i;
     }
 
     // The reminder, calendar and bookmark tables show every title as text.

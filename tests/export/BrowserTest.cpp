@@ -6,9 +6,15 @@
 
 #include "export/ExportJob.h"
 #include "scan/SelectionTally.h"
+#include "support/CliRun.h"
+#include "support/DemoBackup.h"
 #include "support/TempFolder.h"
 
+#include <cstdlib>
 #include <gtest/gtest.h>
+#include <map>
+#include <regex>
+#include <set>
 
 namespace orvelle {
 namespace {
@@ -157,6 +163,102 @@ TEST_F(BrowserTest, ContactsPageShowsEveryValueAsText) {
     for (std::size_t i = 0; i < cells.size(); ++i) {
         EXPECT_TRUE(page->elements[i].visible) << i;
         EXPECT_EQ(page->elements[i].text, cells[i]) << i;
+    }
+}
+
+/// The targets of the links of a page's DOM, entities and percent escapes undone.
+std::vector<std::string> linkTargets(const std::string& dom) {
+    std::vector<std::string> out;
+    const std::regex href("href=\"([^\"]*)\"");
+    for (auto it = std::sregex_iterator(dom.begin(), dom.end(), href); it != std::sregex_iterator(); ++it) {
+        std::string link = (*it)[1];
+        for (std::size_t at; (at = link.find("&amp;")) != std::string::npos;)
+            link.replace(at, 5, "&");
+        std::string decoded;
+        for (std::size_t i = 0; i < link.size(); ++i) {
+            if (link[i] == '%' && i + 2 < link.size()) {
+                decoded += static_cast<char>(std::stoi(link.substr(i + 1, 2), nullptr, 16));
+                i += 2;
+            } else {
+                decoded += link[i];
+            }
+        }
+        out.push_back(decoded);
+    }
+    return out;
+}
+
+/// Where the screenshots go: docs/export/ of the source tree when
+/// ORVELLE_UPDATE_SCREENSHOTS is set (README shows them), else a scratch folder.
+fs::path screenshotFolder(const fs::path& scratch) {
+    if (std::getenv("ORVELLE_UPDATE_SCREENSHOTS")) return fs::path(ORVELLE_SOURCE_DIR) / "docs" / "export";
+    return scratch;
+}
+
+TEST_F(BrowserTest, DemoExportBrowsesFromItsIndexToEveryDocumentWithPicturesAndDeletedRowsMarked) {
+    test::TempFolder temp{"orvelle-browser-demo"};
+    test::makeDemoBackups(temp / "root");
+    const fs::path out = temp / "demo export";
+    const test::CliRun run =
+        test::orvelle(temp, {"export", test::arg(temp / "root" / std::string(test::kDemoRecentFolder)),
+                             test::arg(out)});
+    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+    const fs::path index = out / "index.html";
+    const auto dom = test::dumpDom(index);
+    ASSERT_TRUE(dom) << "chromium did not load " << index;
+
+    // Every link leads to something the export wrote, and every page it wrote is linked.
+    std::set<fs::path> linkedPages;
+    for (const std::string& target : linkTargets(*dom)) {
+        const fs::path path = (out / fs::u8path(target)).lexically_normal();
+        EXPECT_TRUE(fs::exists(path)) << target;
+        EXPECT_EQ(path.lexically_relative(out).string().rfind("..", 0), std::string::npos) << target;
+        if (path.extension() == ".html") linkedPages.insert(path);
+    }
+    std::set<fs::path> writtenPages;
+    for (const auto& e : fs::recursive_directory_iterator(out))
+        if (e.path().extension() == ".html" && e.path() != index) writtenPages.insert(e.path().lexically_normal());
+    EXPECT_EQ(linkedPages, writtenPages);
+    EXPECT_GE(writtenPages.size(), 7u) << "2 + 2 chats, contacts, calls, notes";
+
+    const auto start = test::renderPage(index, ".thumb img");
+    ASSERT_TRUE(start);
+    EXPECT_GE(start->loadedImages, 1u) << "the camera roll's photo as a thumbnail";
+    EXPECT_NE(start->bodyText.find("Export of "), std::string::npos);
+
+    // Every page renders; the chat with the photo shows it; deleted rows are marked in words.
+    std::size_t chatPictures = 0;
+    std::map<std::string, fs::path> shots;
+    for (const fs::path& page : linkedPages) {
+        const auto deleted = test::renderPage(page, "tr.deleted, .del_send_msg, .del_recv_msg");
+        ASSERT_TRUE(deleted) << "chromium did not render " << page;
+        EXPECT_FALSE(deleted->bodyText.empty()) << page;
+        const std::string name = page.filename().string();
+        const auto expectMarked = [&](const char* what, std::size_t rows) {
+            EXPECT_EQ(deleted->elements.size(), rows) << what;
+            for (const auto& row : deleted->elements) {
+                EXPECT_TRUE(row.visible) << what;
+                EXPECT_EQ(row.text.rfind("Deleted", 0), 0u) << what << ": " << row.text;
+            }
+            shots[what] = page;
+        };
+        if (name == "Contacts.html") expectMarked("contacts", 1);
+        if (name.rfind("CallHistory_", 0) == 0) expectMarked("calls", 1);
+        if (name.rfind("Notes_", 0) == 0) expectMarked("notes", 1);
+        if (deleted->loadedImages > 0 && page.parent_path().parent_path().filename() == "Message") {
+            ++chatPictures;
+            shots["chat"] = page;
+        }
+    }
+    EXPECT_EQ(chatPictures, 1u) << "the chat whose message carries a photo shows it inline";
+    ASSERT_EQ(shots.size(), 4u);
+
+    const fs::path folder = screenshotFolder(temp / "shots");
+    fs::create_directories(folder);
+    shots["index"] = index;
+    for (const auto& [what, page] : shots) {
+        const fs::path png = folder / ("export-" + what + ".png");
+        EXPECT_TRUE(test::screenshot(page, png, 900, 620)) << png;
     }
 }
 

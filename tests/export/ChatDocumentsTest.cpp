@@ -67,6 +67,38 @@ TEST(ChatDocumentsTest, BlocksForSentReceivedAndDeletedMessages) {
     }
 }
 
+TEST(ChatDocumentsTest, AttachmentsShowInTheBubblePicturesInlineOthersLinkedMissingByName) {
+    test::TempFolder out;
+    ExportedFiles copies;
+    copies.add(ItemKind::MessageAttachments, "/b/1", "IMG_1.JPG", out / "Message Attachments" / "IMG_1.JPG");
+    copies.add(ItemKind::MessageAttachments, "/b/2", "clip.MOV", out / "Message Attachments" / "clip.MOV");
+    const struct {
+        const char* device;
+        const char* text;
+        const char* bubble;
+    } cases[] = {
+        {"~/Library/SMS/Attachments/4a/10/IMG_1.HEIC", "ï¿¼",
+         "ï¿¼<br><a class=\"attachment\" href=\"../../Message%20Attachments/IMG_1.JPG\"><img "
+         "src=\"../../Message%20Attachments/IMG_1.JPG\" alt=\"IMG_1.HEIC\" loading=\"lazy\"></a>"},
+        {"~/Library/SMS/Attachments/7c/clip.mov", "",
+         "<a class=\"attachment\" href=\"../../Message%20Attachments/clip.MOV\">clip.mov</a>"},
+        {"~/Library/SMS/Attachments/0e/<Voice>.caf", "listen",
+         "listen<br><span class=\"attachment missing\">Attachment: &lt;Voice&gt;.caf</span>"},
+    };
+    for (const auto& c : cases) {
+        MessageRecord m = message(0, kLive, c.text);
+        m.attachmentName = c.device;
+        const std::string block = chatBlockHtml(messagePageLines({m}, &copies, out / "Message" / "Ann-1")[0]);
+        EXPECT_NE(block.find(std::string("<div class=\"recv_msg\">") + c.bubble + "</div>\r\n"), std::string::npos)
+            << block;
+    }
+    // Without copies (the print page, the text file) only the name is known.
+    MessageRecord m = message(1, kDeleted, "see");
+    m.attachmentName = "~/Library/SMS/Attachments/4a/10/IMG_1.HEIC";
+    EXPECT_EQ(messageTextLines({m})[0].attachmentName, "IMG_1.HEIC");
+    EXPECT_TRUE(messageTextLines({m})[0].attachmentLink.empty());
+}
+
 TEST(ChatDocumentsTest, HostileTextIsEscapedInTheBlock) {
     MessageRecord m = message(0, kLive, "<img src=x onerror=alert(1)>\nline two");
     m.contactName = "<b>Eve</b>";
@@ -114,20 +146,23 @@ TEST(ChatDocumentsTest, APageThatCannotBeCreatedIsReportedAsFailed) {
     EXPECT_NE(recorder.reports[0].status, kStatusOk);
 }
 
-TEST(ChatDocumentsTest, TextFileHasThreeLabelledLinesPerMessage) {
+TEST(ChatDocumentsTest, TextFileHasThreeLabelledLinesPerMessageAndMarksAttachmentsAndDeleted) {
     test::TempFolder folder;
-    MessageRecord unknown = message(0, kLive, "two\nlines");
+    MessageRecord unknown = message(0, kDeleted, "two\nlines");
     unknown.contactName = "Unknown";
+    unknown.attachmentName = "~/Library/SMS/Attachments/4a/10/IMG_1.HEIC";
     const std::vector<MessageRecord> chat = {message(1, kLive, "hi"), unknown};
     ASSERT_EQ(writeChatText(folder / "c.txt", messageTextLines(chat)), kStatusOk);
     EXPECT_EQ(test::readFile(folder / "c.txt"), "\xEF\xBB\xBF"
                                                 "        To: Ann(+15550100)\r\n"
-                                                "      Data: 2020-01-02 03:04:05\r\n"
+                                                "      Date: 2020-01-02 03:04:05\r\n"
                                                 "   Content: hi\r\n"
                                                 "\r\n"
                                                 "      From: +15550100\r\n"
-                                                "      Data: 2020-01-02 03:04:05\r\n"
+                                                "      Date: 2020-01-02 03:04:05\r\n"
                                                 "   Content: two\r\nlines\r\n"
+                                                "Attachment: IMG_1.HEIC\r\n"
+                                                "    Status: Deleted\r\n"
                                                 "\r\n");
 }
 
@@ -142,13 +177,30 @@ WhatsAppMessageRecord whatsApp(int fromMe, const char* senderName, const char* s
 }
 
 TEST(WhatsAppChatDocumentsTest, CsvKeepsHeaderAndColumnsAndQuotesWhatNeedsIt) {
-    const std::vector<WhatsAppMessageRecord> chat = {whatsApp(1, "Me", "", "hello, world"),
-                                                     whatsApp(0, "Bo \"B\"", "4917", "line\nbreak")};
+    std::vector<WhatsAppMessageRecord> chat = {whatsApp(1, "Me", "", "hello, world"),
+                                               whatsApp(0, "Bo \"B\"", "4917", "line\nbreak")};
+    chat[1].deleted = kDeleted;
     EXPECT_EQ(whatsAppChatCsv(chat),
               "\xEF\xBB\xBF"
-              "Chats,Name/Phone,Date,Type,Content\r\n"
-              "Me,,2021-05-06 07:08:09,Send,\"hello, world\"\r\n"
-              "\"Bo \"\"B\"\"\",4917,2021-05-06 07:08:09,Received,\"line\nbreak\"\r\n");
+              "Chats,Name/Phone,Date,Type,Content,Deleted\r\n"
+              "Me,,2021-05-06 07:08:09,Send,\"hello, world\",no\r\n"
+              "\"Bo \"\"B\"\"\",4917,2021-05-06 07:08:09,Received,\"line\nbreak\",yes\r\n");
+}
+
+TEST(WhatsAppChatDocumentsTest, AMediaItemIsShownAsItsAttachmentNotAsItsPath) {
+    test::TempFolder out;
+    ExportedFiles copies;
+    copies.add(ItemKind::WhatsAppAttachments, "/b/1", "4a1f0c2e-photo.JPG",
+               out / "WhatsApp Attachments" / "4a1f0c2e-photo.JPG");
+    WhatsAppMessageRecord media = whatsApp(0, "Priya", "1415", "Media/1@s.whatsapp.net/4/a/4a1f0c2e-photo.jpg");
+    media.mediaKey = 3;
+    const ChatLine line = whatsAppPageLines({media}, &copies, out / "WhatsApp Message" / "Club-1")[0];
+    EXPECT_TRUE(line.text.empty());
+    EXPECT_EQ(line.attachmentName, "4a1f0c2e-photo.jpg");
+    EXPECT_EQ(line.attachmentLink, "../../WhatsApp%20Attachments/4a1f0c2e-photo.JPG");
+    EXPECT_EQ(whatsAppTextLines({media})[0].text, media.text) << "the text file keeps the path";
+    WhatsAppMessageRecord plain = whatsApp(0, "Priya", "1415", "a/b is no path without a media item");
+    EXPECT_TRUE(whatsAppPageLines({plain}, &copies, out.path())[0].attachmentName.empty());
 }
 
 TEST(WhatsAppChatDocumentsTest, PartiesAndSenders) {

@@ -1,5 +1,6 @@
 #include "export/ExportJob.h"
 
+#include "export/ReadableCsv.h"
 #include "scan/SelectionTally.h"
 #include "support/TempFolder.h"
 
@@ -170,7 +171,7 @@ TEST_F(ExportJobTest, TwoUnknownChatsShareAFolderAndNumberTheirFiles) {
     const std::string folder = std::string("Message/Unknown-") + kStamp + "/";
     EXPECT_EQ(files(), (std::set<std::string>{folder + "Unknown.txt", folder + "Unknown.html",
                                               folder + "Unknown(1).txt", folder + "Unknown(1).html",
-                                              "Message/sms.csv"}));
+                                              "Message/sms.csv", "Message/Messages.csv", "index.html"}));
     EXPECT_EQ(read(folder + "Unknown.html"),
               "<sms>Name: Unknown, Phone: \n<div class=\"date\">Date:  :</div>\r\n<div "
               "class=\"recv_msg\">first chat</div>\r\n</sms>");
@@ -191,7 +192,9 @@ TEST_F(ExportJobTest, ANonAsciiChatNameInAPathLongerThan260CharactersIsWritten) 
     exportAll();
     bool longPathWritten = false;
     for (const auto& entry : fs::recursive_directory_iterator(dest.path())) {
-        if (!entry.is_regular_file() || entry.path().extension() != ".html") continue;
+        if (!entry.is_regular_file() || entry.path().extension() != ".html" ||
+            entry.path().filename() == "index.html")
+            continue;
         EXPECT_GT(entry.path().native().size(), 260u);
         EXPECT_NE(test::readFile(entry.path()).find("héllo"), std::string::npos);
         EXPECT_NE(entry.path().filename().u8string().find(u8"张伟"), std::u8string::npos);
@@ -218,7 +221,7 @@ TEST_F(ExportJobTest, OnlyPhotosTickedWritesNoDocumentsAndNoDump) {
     tally.select(&results.notes, false);
     tally.select(&results.whatsAppSummaries, false);
     const ExportSummary summary = run();
-    EXPECT_EQ(files(), (std::set<std::string>{"Camera Roll/a.jpg"}));
+    EXPECT_EQ(files(), (std::set<std::string>{"Camera Roll/a.jpg", "index.html"}));
     EXPECT_EQ(summary.expected, 1u);
     EXPECT_EQ(source.messageDumps + source.contactDumps, 0);
 }
@@ -241,7 +244,8 @@ TEST_F(ExportJobTest, TableDocumentsGatherOneRowPerItemAndNameTheDocument) {
               "<td></td></tr>\r\n</contacts>");
     EXPECT_EQ(read(std::string("Contacts/") + kStamp + "/Contacts.csv"), "contact rows\r\n");
     EXPECT_EQ(read(std::string("CallHistory/CallHistory_") + kStamp + ".html"),
-              "<calls>\t<tr><td></td><td></td><td></td><td>Incoming</td><td>Missed</td></tr>\r\n</calls>");
+              "<calls>\t<tr><td></td><td></td><td></td><td>Incoming</td><td>Missed</td><td>0 Sec</td></tr>\r\n"
+              "</calls>");
     EXPECT_EQ(read(std::string("Notes/Notes_") + kStamp + ".html"),
               "<notes>\t<tr><td>T</td><td></td><td></td></tr>\r\n</notes>");
     ASSERT_EQ(observer.rows.size(), 4u);
@@ -262,7 +266,8 @@ TEST_F(ExportJobTest, AStoppedExportStillWritesTheGatheredDocuments) {
     EXPECT_EQ(summary.expected, 7u);
     const std::string calls = read(std::string("CallHistory/CallHistory_") + kStamp + ".html");
     EXPECT_EQ(calls,
-              "<calls>\t<tr><td></td><td></td><td></td><td>Outgoing</td><td>Canceled</td></tr>\r\n</calls>");
+              "<calls>\t<tr><td></td><td></td><td></td><td>Outgoing</td><td>Canceled</td><td>0 Sec</td></tr>\r\n"
+              "</calls>");
     EXPECT_TRUE(fs::exists(dest / "Contacts" / kStamp / "Contacts.html"));
     EXPECT_TRUE(fs::exists(dest / "Contacts" / kStamp / "Contacts.csv"));
     EXPECT_FALSE(fs::exists(dest / "Notes")) << "nothing was gathered for notes";
@@ -285,7 +290,7 @@ TEST_F(ExportJobTest, AStopDuringACopyRemovesThePartialFileAndStartsNothingElse)
     const ExportSummary summary = job.run();
     EXPECT_TRUE(summary.stopped);
     EXPECT_EQ(summary.done, 0u);
-    EXPECT_TRUE(files().empty());
+    EXPECT_EQ(files(), (std::set<std::string>{"index.html"})) << "only the index of what was written";
     EXPECT_TRUE(job.control().finished());
 }
 
@@ -298,7 +303,96 @@ TEST_F(ExportJobTest, FailedCopiesAreReportedWithTheirMessageAndLeaveNoFile) {
     ASSERT_EQ(summary.failures.size(), 1u);
     EXPECT_EQ(summary.failures[0].text, "The parameter is incorrect.");
     EXPECT_EQ(observer.rows[0].text, "The parameter is incorrect.");
-    EXPECT_EQ(files(), (std::set<std::string>{"Camera Roll/ok.jpg"}));
+    EXPECT_EQ(files(), (std::set<std::string>{"Camera Roll/ok.jpg", "index.html"}));
+}
+
+TEST_F(ExportJobTest, AppFilesGoWhereTheirContentSaysPicturesVideosAndSounds) {
+    results.appFiles = {{1, "recorder", "memo.MP3", stored("a", "1").storedPath},
+                        {1, "recorder", "take.MOV", stored("b", "2").storedPath},
+                        {1, "recorder", "cover.JPG", stored("c", "3").storedPath},
+                        {1, "synth", "tune.MID", stored("d", "4").storedPath}};
+    const ExportSummary summary = exportAll();
+    EXPECT_EQ(summary.done, 4u);
+    const auto written = files();
+    for (const char* file : {"App Audio/recorder/memo.MP3", "App Video/recorder/take.MOV",
+                             "App Photos/recorder/cover.JPG", "App Audio/synth/tune.MID"})
+        EXPECT_EQ(written.count(file), 1u) << file;
+    EXPECT_EQ(written.count("App Video/recorder/memo.MP3"), 0u);
+}
+
+TEST_F(ExportJobTest, ChatPagesLinkTheAttachmentsThisExportCopied) {
+    const MediaFileRecord picture = stored("IMG_1.JPG", "jpeg");
+    results.messageAttachments = {{4, "IMG_1.JPG", picture.storedPath}};
+    MessageRecord m;
+    m.handleId = 2;
+    m.contactName = "Ann";
+    m.address = "+1";
+    m.text = "look";
+    m.attachmentName = "~/Library/SMS/Attachments/4a/10/IMG_1.HEIC";
+    MessageRecord gone = m;
+    gone.deleted = kDeleted;
+    gone.attachmentName = "~/Library/SMS/Attachments/0e/voice.caf";
+    results.messageChats[2] = {m, gone};
+    exportAll();
+    const std::string page = read(std::string("Message/Ann-") + kStamp + "/Ann(+1).html");
+    EXPECT_NE(page.find("<img src=\"../../Message%20Attachments/IMG_1.JPG\""), std::string::npos) << page;
+    EXPECT_NE(page.find("Attachment: voice.caf"), std::string::npos) << "not exported: named";
+    EXPECT_EQ(read("Message Attachments/IMG_1.JPG"), "jpeg");
+    // The readable CSV beside the row dump.
+    EXPECT_EQ(read("Message/Messages.csv"), messagesCsvHeader() + messageCsvLine("Ann(+1)", m) +
+                                                messageCsvLine("Ann(+1)", gone));
+    EXPECT_EQ(read("Message/sms.csv"), "message rows\r\n");
+}
+
+TEST_F(ExportJobTest, TheIndexPageLeadsToEveryDocumentFolderAndCopy) {
+    results.cameraRoll = {stored("IMG_1.JPG", "A")};
+    results.calls.resize(2);
+    results.calls[1].deleted = kDeleted;
+    results.notes.resize(1);
+    results.notes[0].title = "T";
+    results.contacts.resize(1);
+    WhatsAppMessageRecord w;
+    w.chatKey = 3;
+    w.chatNames = "Bo";
+    w.chatIds = "4917";
+    w.deleted = kDeleted;
+    results.whatsAppChats[3] = {w};
+    templates.index = {"<index>", "</index>"};
+    ExportJob job(results, tally, source, templates,
+                  {dest.path(), kStamp, "Ann's iPhone", "2024-05-01 10:00:00", {{ItemKind::Notes, "found"}}});
+    for (const auto& c : kCategories) {
+        if (c.kind == ItemKind::None) continue;
+        results.prepare(c.kind);
+        tally.addCategory(c.kind, results);
+    }
+    job.run();
+    const std::string index = read("index.html");
+    EXPECT_EQ(index.rfind("<index>", 0), 0u);
+    EXPECT_NE(index.find("<td>Ann&#39;s iPhone</td>"), std::string::npos);
+    EXPECT_NE(index.find("<td>2024-05-01 10:00:00</td>"), std::string::npos);
+    EXPECT_NE(index.find("<td>2024-01-02 03:04:05</td>"), std::string::npos) << "exported at the stamp";
+    EXPECT_NE(index.find("<td>Call History</td><td>2</td><td>1</td>"), std::string::npos) << index;
+    EXPECT_NE(index.find("<td>WhatsApp</td><td>1</td><td>1</td>"), std::string::npos);
+    EXPECT_NE(index.find("<td>found</td>"), std::string::npos) << "the category's status has its place";
+    EXPECT_NE(index.find("<img src=\"Camera%20Roll/IMG_1.JPG\""), std::string::npos);
+    // Every document written is linked, relative to the root.
+    for (const std::string& file : files()) {
+        if (file == "index.html" || file.rfind("Camera Roll/", 0) == 0 || file.ends_with(".txt") ||
+            (file.ends_with(".csv") && file.find("WhatsApp Message/Bo") == 0))
+            continue;
+        std::string link;
+        for (const char c : file)
+            link += c == ' ' ? std::string("%20") : c == '(' ? std::string("%28")
+                                                   : c == ')' ? std::string("%29")
+                                                              : std::string(1, c);
+        EXPECT_NE(index.find("href=\"" + link + "\""), std::string::npos) << file;
+    }
+    EXPECT_EQ(read(std::string("CallHistory/CallHistory_") + kStamp + ".csv"),
+              callsCsvHeader() + callCsvLine(results.calls[0]) + callCsvLine(results.calls[1]));
+    EXPECT_EQ(read(std::string("Notes/Notes_") + kStamp + ".csv"), notesCsvHeader() + noteCsvLine(results.notes[0]));
+    EXPECT_EQ(read(std::string("Contacts/") + kStamp + "/Contact list.csv"),
+              contactsCsvHeader() + contactCsvLine(results.contacts[0]));
+    EXPECT_EQ(read("WhatsApp Message/WhatsApp.csv"), whatsAppCsvHeader() + whatsAppCsvLine("Bo(4917)", w));
 }
 
 TEST_F(ExportJobTest, HiddenItemsAreNeitherExportedNorExpected) {
@@ -350,7 +444,7 @@ TEST_F(ExportJobTest, HostileNamesStayInsideTheDestinationAndTextsAreEscaped) {
     EXPECT_EQ(page.find("<script>"), std::string::npos);
     EXPECT_NE(page.find("&lt;img src=x onerror=alert(1)&gt;"), std::string::npos);
     const std::string csv = read(std::string("WhatsApp Message/..(_etc)-") + kStamp + "/..(_etc).csv");
-    EXPECT_TRUE(csv.ends_with(",Received,\"a,\"\"b\"\"\nc\"\r\n")) << csv;
+    EXPECT_TRUE(csv.ends_with(",Received,\"a,\"\"b\"\"\nc\",no\r\n")) << csv;
 }
 
 } // namespace

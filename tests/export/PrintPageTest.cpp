@@ -3,6 +3,7 @@
 #include "scan/SelectionTally.h"
 #include "scan/ScanResults.h"
 #include "scan/WorkerControl.h"
+#include "support/CliRun.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -48,7 +49,7 @@ TEST_F(PrintPageTest, CallsAndNotesAndContactsGiveOneBlockPerTickedItem) {
     EXPECT_EQ(content(ItemKind::CallHistory),
               "<div>\r\n<p><span>Name:</span>Ann</p>\r\n<p><span>Phone Number:</span></p>\r\n"
               "<p><span>Date:</span></p>\r\n<p><span>Type:</span>Incoming</p>\r\n"
-              "<p><span>Duration:</span>1 Min 15 Sec</p>\r\n</div>\r\n");
+              "<p><span>State:</span>Answered</p>\r\n<p><span>Duration:</span>1 Min 15 Sec</p>\r\n</div>\r\n");
     EXPECT_EQ(content(ItemKind::Notes),
               "<div>\r\n<p><span>Title:</span>&lt;T&gt;</p>\r\n<p><span>Date:</span></p>\r\n"
               "<p><span>Notes:</span>a<br>b</p>\r\n</div>\r\n");
@@ -125,19 +126,59 @@ TEST_F(PrintPageTest, ChatsPrintEveryMessageAndDeletedOnlyTakesChatsWithADeleted
     addAll();
 
     EXPECT_EQ(content(ItemKind::Messages, true),
-              "<div>\r\n<p><span>From:</span>+1</p>\r\n<p><span>Date:</span></p>\r\n"
+              "<section class=\"chat\">\r\n<h2>Unknown(+1)</h2>\r\n"
+              "<div class=\"deleted\">\r\n<p class=\"deleted_label\">Deleted</p>\r\n"
+              "<p><span>From:</span>+1</p>\r\n<p><span>Date:</span></p>\r\n"
               "<p><span>Content:</span>bye</p>\r\n</div>\r\n"
               "<div>\r\n<p><span>From:</span>+1</p>\r\n<p><span>Date:</span></p>\r\n"
-              "<p><span>Content:</span>again</p>\r\n</div>\r\n");
+              "<p><span>Content:</span>again</p>\r\n</div>\r\n</section>\r\n");
+    // Every conversation has a section of its own, headed by its name.
     const std::string all = content(ItemKind::Messages);
-    EXPECT_NE(all.find("<p><span>To:</span>Ann(+1)</p>"), std::string::npos);
+    EXPECT_NE(all.find("<section class=\"chat\">\r\n<h2>Ann(+1)</h2>\r\n<div>\r\n<p><span>To:</span>Ann(+1)</p>"),
+              std::string::npos)
+        << all;
+    EXPECT_NE(all.find("<section class=\"chat\">\r\n<h2>Unknown(+1)</h2>"), std::string::npos);
+    EXPECT_EQ(test::occurrences(all, "<section class=\"chat\">"), 2u);
+    EXPECT_EQ(test::occurrences(all, "</div>\r\n</section>\r\n"), 2u) << "each section closed after its messages";
+    results.whatsAppChats[5][1].deleted = kDeleted;
+    results.prepare(ItemKind::WhatsApp);
+    tally.addCategory(ItemKind::WhatsApp, results);
     EXPECT_EQ(content(ItemKind::WhatsApp),
-              "<div>\r\n<p><span>Chats:</span>Group</p>\r\n<p><span>Name:</span>Bo</p>\r\n"
+              "<section class=\"chat\">\r\n<h2>Group</h2>\r\n<p><span>Chats:</span>Group</p>\r\n"
+              "<p><span>Name:</span>Bo</p>\r\n"
               "<p><span>Phone Number:</span></p>\r\n<p><span>Content:</span></p>\r\n"
-              "<p>Bo (d): &lt;b&gt;hi&lt;/b&gt;</p><p>Me (d): &lt;b&gt;hi&lt;/b&gt;</p></div>\r\n");
+              "<p>Bo (d): &lt;b&gt;hi&lt;/b&gt;</p><p class=\"deleted\"><span class=\"deleted_label\">Deleted</span> "
+              "Me (d): &lt;b&gt;hi&lt;/b&gt;</p>\r\n</section>\r\n");
     tally.select(&results.whatsAppSummaries[0], false);
     EXPECT_EQ(content(ItemKind::WhatsApp), "") << "an unticked chat adds nothing";
     EXPECT_EQ(content(ItemKind::WhatsApp, true), "");
+}
+
+TEST_F(PrintPageTest, DeletedContactsCallsAndNotesAreMarkedAndTheyAloneStayWithDeletedOnly) {
+    results.calls.resize(2);
+    results.calls[1].deleted = kDeleted;
+    results.calls[1].contactName = "Gone";
+    results.notes.resize(1);
+    results.notes[0].deleted = kDeleted;
+    results.contacts.resize(1);
+    results.contacts[0].deleted = kDeleted;
+    addAll();
+    const std::string mark = "<div class=\"deleted\">\r\n<p class=\"deleted_label\">Deleted</p>\r\n";
+    EXPECT_EQ(content(ItemKind::CallHistory, true).rfind(mark + "<p><span>Name:</span>Gone</p>", 0), 0u);
+    EXPECT_EQ(content(ItemKind::CallHistory).rfind("<div>\r\n<p><span>Name:</span></p>", 0), 0u);
+    EXPECT_EQ(content(ItemKind::Notes).rfind(mark, 0), 0u);
+    EXPECT_EQ(content(ItemKind::Contacts, true).rfind(mark, 0), 0u);
+}
+
+TEST_F(PrintPageTest, HeadingNamesCategoryDeviceAndTimeEscaped) {
+    EXPECT_EQ(printHeadingHtml(ItemKind::CallHistory, false, {"Ann's <b>iPhone</b>", "2026-12-10 09:00:00"}),
+              "<header class=\"print_heading\">\r\n<h1>Call History</h1>\r\n<p class=\"print_meta\">Device: "
+              "Ann&#39;s &lt;b&gt;iPhone&lt;/b&gt; &middot; Printed: 2026-12-10 09:00:00</p>\r\n"
+              "</header>\r\n");
+    const std::string deleted = printHeadingHtml(ItemKind::Messages, true, {});
+    EXPECT_NE(deleted.find("<h1>Messages (deleted only)</h1>"), std::string::npos) << deleted;
+    EXPECT_EQ(deleted.find("Device:"), std::string::npos);
+    EXPECT_NE(deleted.find("Printed: 20"), std::string::npos) << "the time now";
 }
 
 TEST_F(PrintPageTest, PageIsWrittenWithTheTemplateUnlessStopped) {
@@ -146,8 +187,12 @@ TEST_F(PrintPageTest, PageIsWrittenWithTheTemplateUnlessStopped) {
     addAll();
     const HtmlTemplate page{"<head>", "<tail>"};
     const auto path = folder / "Print" / "page.html";
-    ASSERT_EQ(buildPrintPage(ItemKind::CameraRoll, false, results, tally, page, path, control), kStatusOk);
-    EXPECT_EQ(test::readFile(path), "<head><tail>");
+    ASSERT_EQ(buildPrintPage(ItemKind::CameraRoll, false, results, tally, page, path, control,
+                             {"Dev", "2026-12-10 09:00:00"}),
+              kStatusOk);
+    EXPECT_EQ(test::readFile(path),
+              "<head>" + printHeadingHtml(ItemKind::CameraRoll, false, {"Dev", "2026-12-10 09:00:00"}) +
+                  "<tail>");
     EXPECT_TRUE(control.finished());
 
     // A stop before the builder starts: checked before the first item, nothing is written.

@@ -10,17 +10,18 @@
 namespace orvelle {
 namespace {
 
-TEST(TableDocumentsTest, CallRowsShowDirectionAndState) {
+TEST(TableDocumentsTest, CallRowsShowDirectionStateAndDurationInTheirOwnColumns) {
     const struct {
         int incoming;
         int duration;
         const char* direction;
         const char* state;
+        const char* duration_;
     } cases[] = {
-        {1, 0, "Incoming", "Missed"},
-        {0, 0, "Outgoing", "Canceled"},
-        {1, 75, "Incoming", "1 Min 15 Sec"},
-        {0, 3725, "Outgoing", "1 Hour 2 Min"},
+        {1, 0, "Incoming", "Missed", "0 Sec"},
+        {0, 0, "Outgoing", "Canceled", "0 Sec"},
+        {1, 75, "Incoming", "Answered", "1 Min 15 Sec"},
+        {0, 3725, "Outgoing", "Answered", "1 Hour 2 Min"},
     };
     for (const auto& c : cases) {
         CallRecord call;
@@ -31,7 +32,31 @@ TEST(TableDocumentsTest, CallRowsShowDirectionAndState) {
         call.contactName = "Dee & Co";
         EXPECT_EQ(callHistoryRow(call), std::string("\t<tr><td>Dee &amp; Co</td><td>+4930</td><td>2019-09-09 "
                                                     "09:09:09</td><td>") +
-                                            c.direction + "</td><td>" + c.state + "</td></tr>\r\n");
+                                            c.direction + "</td><td>" + c.state + "</td><td>" + c.duration_ +
+                                            "</td></tr>\r\n");
+    }
+}
+
+TEST(TableDocumentsTest, DeletedRowsAreMarkedByClassAndByALabelInTheirFirstCell) {
+    const std::string label = "<span class=\"deleted_label\">Deleted</span> ";
+    CallRecord call;
+    call.deleted = kDeleted;
+    call.contactName = "<Eve>";
+    EXPECT_EQ(callHistoryRow(call).rfind("\t<tr class=\"deleted\"><td>" + label + "&lt;Eve&gt;</td>", 0), 0u)
+        << callHistoryRow(call);
+    NoteRecord note;
+    note.deleted = kDeleted;
+    note.title = "Plan";
+    EXPECT_EQ(noteRow(note), "\t<tr class=\"deleted\"><td>" + label + "Plan</td><td></td><td></td></tr>\r\n");
+    ContactRecord contact;
+    contact.deleted = kDeleted;
+    contact.name = "Ann";
+    EXPECT_EQ(contactRow(contact).rfind("\t<tr class=\"deleted\"><td>" + label + "Ann</td>", 0), 0u);
+    // Live rows carry neither.
+    call.deleted = note.deleted = contact.deleted = kLive;
+    for (const std::string& row : {callHistoryRow(call), noteRow(note), contactRow(contact)}) {
+        EXPECT_EQ(row.find("deleted"), std::string::npos) << row;
+        EXPECT_EQ(row.find("Deleted"), std::string::npos) << row;
     }
 }
 
@@ -120,6 +145,9 @@ TEST(ExportTemplatesTest, ShippedTemplatesLoadWithTitlesAndPlaceholders) {
         EXPECT_EQ(t->tail.find("{|content|}"), std::string::npos);
     }
     EXPECT_NE(templates.sms.head.find("{|person|}"), std::string::npos);
+    for (const HtmlTemplate* t : {&templates.callHistory, &templates.notes, &templates.contacts})
+        for (const char* cls : {"tr.deleted", ".deleted_label"})
+            EXPECT_NE(t->head.find(cls), std::string::npos) << cls;
     for (const char* cls : {".date", ".send_msg", ".recv_msg", ".del_send_msg", ".del_recv_msg"}) {
         EXPECT_NE(templates.sms.head.find(cls), std::string::npos) << cls;
         EXPECT_NE(templates.whatsApp.head.find(cls), std::string::npos) << cls;

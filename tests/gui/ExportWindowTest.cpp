@@ -76,9 +76,11 @@ std::string readAll(const fs::path& path) {
 }
 
 /// Every file below `root` by its path relative to `root`, with the 14-digit
-/// stamp of names and contents replaced, so two exports can be compared.
+/// stamp of names and contents and the index page's export time replaced, so
+/// two exports can be compared.
 std::map<QString, QByteArray> exportedTree(const fs::path& root) {
     static const QRegularExpression stamp(QStringLiteral("\\d{14}"));
+    static const QRegularExpression exportedAt(QStringLiteral("<th>Exported</th><td>[^<]*</td>"));
     std::map<QString, QByteArray> tree;
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
         if (!entry.is_regular_file()) continue;
@@ -86,6 +88,7 @@ std::map<QString, QByteArray> exportedTree(const fs::path& root) {
         name.replace(stamp, QStringLiteral("<stamp>"));
         QString content = QString::fromStdString(readAll(entry.path()));
         content.replace(stamp, QStringLiteral("<stamp>"));
+        content.replace(exportedAt, QStringLiteral("<th>Exported</th><td><time></td>"));
         tree[name] = content.toUtf8();
     }
     return tree;

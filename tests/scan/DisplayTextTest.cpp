@@ -21,12 +21,15 @@ TEST(DisplayTextTest, DurationsAndCallStates) {
     CallRecord call;
     call.incoming = 1;
     EXPECT_EQ(callStatusText(call), "Missed");
+    EXPECT_EQ(callStateText(call), "Missed");
     EXPECT_EQ(callDirectionText(call), "Incoming");
     call.incoming = 0;
     EXPECT_EQ(callStatusText(call), "Canceled");
+    EXPECT_EQ(callStateText(call), "Canceled");
     EXPECT_EQ(callDirectionText(call), "Outgoing");
     call.duration = 75;
     EXPECT_EQ(callStatusText(call), "1 Min 15 Sec");
+    EXPECT_EQ(callStateText(call), "Answered");
 }
 
 } // namespace

@@ -33,14 +33,16 @@ std::string shellQuoted(const std::string& text) {
 }
 #endif
 
-/// Runs the browser on `url` with `extraFlags`; its standard output, or absent
-/// when it failed or ran out of time. Standard error (its log) is dropped.
+/// Runs the browser on `url` with `extraFlags` and `output` (what it is to
+/// produce: the DOM by default); its standard output, or absent when it failed
+/// or ran out of time. Standard error (its log) is dropped.
 std::optional<std::string> runChromium(const std::string& url, const std::string& extraFlags,
-                                       const fs::path& profile, int timeoutSeconds) {
+                                       const fs::path& profile, int timeoutSeconds,
+                                       const std::string& output = "--dump-dom") {
 #ifdef _WIN32
     // The browser is started through a POSIX shell (time limit, separate home):
     // the tests use it on Linux only, and chromiumProgram() finds none here.
-    (void)url, (void)extraFlags, (void)profile, (void)timeoutSeconds;
+    (void)url, (void)extraFlags, (void)profile, (void)timeoutSeconds, (void)output;
     return std::nullopt;
 #else
     const fs::path program = chromiumProgram();
@@ -50,7 +52,7 @@ std::optional<std::string> runChromium(const std::string& url, const std::string
     const std::string command = "HOME=" + home + " XDG_CONFIG_HOME=" + home + " XDG_CACHE_HOME=" + home +
                                 " timeout -k 5 " + std::to_string(timeoutSeconds) + " " +
                                 shellQuoted(program.string()) + " " + kFlags + " " + extraFlags +
-                                " --user-data-dir=" + shellQuoted(profile.string()) + " --dump-dom " +
+                                " --user-data-dir=" + shellQuoted(profile.string()) + " " + output + " " +
                                 shellQuoted(url) + " </dev/null 2>/dev/null";
     FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe) return std::nullopt;
@@ -102,7 +104,10 @@ window.addEventListener('load', function () {
       for (var i = 0; i < e.attributes.length; ++i)
         if (/^on/i.test(e.attributes[i].name)) { ++events; break; }
     });
-    out.push('C ' + d.querySelectorAll('img').length + ' ' + d.querySelectorAll('script').length + ' ' + events);
+    var loaded = 0;
+    d.querySelectorAll('img').forEach(function (i) { if (i.complete && i.naturalWidth > 0) ++loaded; });
+    out.push('C ' + d.querySelectorAll('img').length + ' ' + d.querySelectorAll('script').length + ' ' + events +
+             ' ' + loaded);
   } catch (x) {
     out.push('X ' + encodeURIComponent(String(x)));
   }
@@ -198,14 +203,28 @@ std::optional<RenderedPage> renderPage(const fs::path& page, const std::string& 
             rendered.bodyText = percentDecoded(line.substr(2));
         } else if (line.rfind("C ", 0) == 0) {
             std::istringstream counts(line.substr(2));
-            counted =
-                static_cast<bool>(counts >> rendered.images >> rendered.scripts >> rendered.eventAttributes);
+            counted = static_cast<bool>(counts >> rendered.images >> rendered.scripts >> rendered.eventAttributes >>
+                                        rendered.loadedImages);
         } else if (line == "END") {
             complete = true;
         }
     }
     if (!counted || !complete) return std::nullopt;
     return rendered;
+}
+
+bool screenshot(const fs::path& page, const fs::path& png, int width, int height, int timeoutSeconds) {
+    TempFolder run("orvelle-browser");
+    std::error_code ec;
+    fs::remove(png, ec);
+    const std::string size = "--hide-scrollbars --window-size=" + std::to_string(width) + "," + std::to_string(height);
+#ifdef _WIN32
+    const std::string target = png.string();
+#else
+    const std::string target = shellQuoted(fs::absolute(png).string());
+#endif
+    if (!runChromium(fileUrl(page), size, run / "profile", timeoutSeconds, "--screenshot=" + target)) return false;
+    return fs::is_regular_file(png, ec) && fs::file_size(png, ec) > 0;
 }
 
 } // namespace orvelle::test

@@ -35,6 +35,7 @@ struct RenderedPage {
     std::vector<RenderedElement> elements; ///< the elements matching the selector, in document order
     std::string bodyText;                  ///< the rendered text of the whole body
     std::size_t images = 0;                ///< <img> elements
+    std::size_t loadedImages = 0;          ///< <img> elements whose picture loaded and decoded
     std::size_t scripts = 0;               ///< <script> elements
     std::size_t eventAttributes = 0;       ///< elements with an on... event attribute
 };
@@ -43,5 +44,10 @@ struct RenderedPage {
 /// match the CSS `selector`; absent when the browser failed or ran out of time.
 std::optional<RenderedPage> renderPage(const std::filesystem::path& page, const std::string& selector,
                                        int timeoutSeconds = 15);
+
+/// Takes a `width` x `height` screenshot of `page` into the PNG file `png`;
+/// false when the browser failed or ran out of time.
+bool screenshot(const std::filesystem::path& page, const std::filesystem::path& png, int width, int height,
+                int timeoutSeconds = 20);
 
 } // namespace orvelle::test

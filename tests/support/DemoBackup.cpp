@@ -31,7 +31,7 @@ BackupBuilder demoRecentBackup() {
     b.addDirectory("CameraRollDomain", "Media/DCIM");
     b.addDirectory("CameraRollDomain", "Media/DCIM/100APPLE");
     b.addFile("CameraRollDomain", "Media/DCIM/100APPLE/IMG_0001.HEIC", sample(MediaSample::Heic, 4096));
-    b.addFile("CameraRollDomain", "Media/DCIM/100APPLE/IMG_0002.JPG", sample(MediaSample::JpegExif, 3072));
+    b.addFile("CameraRollDomain", "Media/DCIM/100APPLE/IMG_0002.JPG", photoSample(3072));
     b.addFile("CameraRollDomain", "Media/DCIM/100APPLE/IMG_0003.MOV", sample(MediaSample::QuickTime, 8192));
     b.addFile("CameraRollDomain", "Media/DCIM/100APPLE/IMG_0004.PNG", sample(MediaSample::Png, 2048));
     b.addFile("CameraRollDomain", "Media/DCIM/100APPLE/IMG_0005.HEIC", sample(MediaSample::Heif, 4096));
@@ -46,7 +46,7 @@ BackupBuilder demoRecentBackup() {
 
     // Message attachments: a photo named HEIC that is really a JPEG, a video, a voice note and a GIF.
     b.addFile("MediaDomain", "Library/SMS/Attachments/4a/10/4F0C2E1A-7B3D-4C55-9E21-0A1B2C3D4E5F/IMG_1.HEIC",
-              sample(MediaSample::JpegExif, 3000));
+              photoSample(3000, 1));
     b.addFile("MediaDomain", "Library/SMS/Attachments/7c/12/9D2B7F11-2C3A-4B4C-8D5E-6F708192A3B4/clip.mov",
               sample(MediaSample::QuickTime, 6000));
     b.addFile("MediaDomain",

@@ -16,7 +16,8 @@
 /// | Reminders Data-*.sqlite | 4 reminders in 2 lists            | 1       |
 /// | Bookmarks.db         | 4 bookmarks (one in the reading list)| 1       |
 ///
-/// (*) the deleted note's row and its body row come back apart: 2 records.
+/// (*) the deleted note's row and its body row are both carved (their row ids
+/// lost) and are joined again into one note.
 
 #include "support/BackupBuilder.h"
 
@@ -27,7 +28,7 @@ struct DemoDatabaseFigures {
     int messageChats = 2, liveMessages = 11, deletedMessages = 1;
     int liveContacts = 5, deletedContacts = 1;
     int liveCalls = 7, deletedCalls = 1;
-    int liveNotes = 4, deletedNotes = 2;
+    int liveNotes = 4, deletedNotes = 1;
     int whatsAppChats = 2, liveWhatsAppMessages = 9, deletedWhatsAppMessages = 1;
     int liveEvents = 4, deletedEvents = 1;
     int liveReminders = 4, deletedReminders = 1;

@@ -103,8 +103,38 @@ std::string header(MediaSample kind, std::size_t size) {
 
 } // namespace
 
-std::string mediaSample(MediaSample kind, std::size_t size, std::uint32_t seed) {
-    std::string out = header(kind, size);
+namespace {
+
+/// The photo of photoSample, in hexadecimal (drawn once by a browser's canvas;
+/// its JFIF and colour-profile segments replaced by a minimal Exif one).
+constexpr std::string_view kPhotoHex =
+    "ffd8ffe100164578696600004d4d002a00000008000000000000ffdb0043000e0a0b0d0b090e0d0c0d100f0e111624171614"
+    "14162c20211a24342e3736332e32323a4153463a3d4e3e32324862494e56585d5e5d3845666d655a6c535b5d59ffdb004301"
+    "0f10101613162a17172a593b323b595959595959595959595959595959595959595959595959595959595959595959595959"
+    "5959595959595959595959595959ffc00011080048006003012200021101031101ffc4001a00010100030101000000000000"
+    "0000000000030204050106ffc400291000020201020600060300000000000000000102120304110521314161711322325152"
+    "812343c1ffc4001a010100020301000000000000000000000000020301040506ffc400201100030100020202030000000000"
+    "00000000010211032104310512142251ffda000c03010002110311003f0095454bd454ec69ccc215152f5151a3085454bd45"
+    "468c215152f529a7d2e4d464a635cfbb7d111ab509d53c4654b6f11a95153bb1e0b1afcd99efe2269eaf87e4d37cdbde1f92"
+    "ff004d5e2f90f1f96be935d975f8dc90becd1cea8a97a8a9b9a5185aa2a5ea2a57a4b085454bd45468c215152f5151a30854"
+    "edf0dc4b1e962d759f3672ea74f87e54f17c37f547a7a397f2ca9f07ebfdecdcf0f172766e18ce0b2425092de325b332279b"
+    "22c58dcdfe97dd9e66153a4a7d9d6a6926dfa3e7e58eb271fb3d8c6a5dc5b7bbeac54f749f5d9e79a2d515299250c51b6492"
+    "8af268e5e258e3cb145cfcbe48a2b9663db326d5454e5cf886793e4e31f48c56bb50bfb37fd229fcb831a8eb5454e7e3e279"
+    "17d708c978e46f69f57873eca2eb3fc596473c5f4999d46553d49c5a69b4d7745aa78e3b2ddf245adefb3264b55992db74fd"
+    "a259253c8f79c9b64e7abd3e3eb962df8e645f12d3aed37e91ad33c1c6f6524c9572552c6cbd4548c78869e5d5ca3ed1b38f"
+    "263cabf8e7197a65f3c935e99038397364cd3b6493932601c66f7b640000000000dec5c4f3e3c547b4df694baa35b2e7cb99"
+    "ef926e5e3b12049dd358d8d0002201ea6e2d38b69aee8f0000000000000000000000000000007fffd9";
+
+std::string fromHex(std::string_view hex) {
+    std::string out;
+    out.reserve(hex.size() / 2);
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+        out.push_back(static_cast<char>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16)));
+    return out;
+}
+
+/// `out` followed by deterministic filler up to `size` bytes.
+std::string filled(std::string out, MediaSample kind, std::size_t size, std::uint32_t seed) {
     if (out.size() > size) throw std::invalid_argument("media sample smaller than its header");
     // Filler from a small linear congruential generator: deterministic, and
     // never forms another signature at offset 0.
@@ -115,6 +145,16 @@ std::string mediaSample(MediaSample kind, std::size_t size, std::uint32_t seed) 
                                                 : static_cast<char>(state >> 24));
     }
     return out;
+}
+
+} // namespace
+
+std::string mediaSample(MediaSample kind, std::size_t size, std::uint32_t seed) {
+    return filled(header(kind, size), kind, size, seed);
+}
+
+std::string photoSample(std::size_t size, std::uint32_t seed) {
+    return filled(fromHex(kPhotoHex), MediaSample::JpegExif, size, seed);
 }
 
 std::string_view expectedExtension(MediaSample kind) {

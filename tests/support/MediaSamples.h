@@ -44,6 +44,11 @@ enum class MediaSample {
 /// The sample's bytes: its header, then filler up to `size` bytes.
 std::string mediaSample(MediaSample kind, std::size_t size = 1024, std::uint32_t seed = 0);
 
+/// A photo browsers can show (a 96 x 72 landscape, Exif JPEG, so that it is
+/// detected as a JPEG), then filler up to `size` bytes: pictures of the demo
+/// that documents embed and screenshots show.
+std::string photoSample(std::size_t size = 1024, std::uint32_t seed = 0);
+
 /// The extension detection gives the sample ("jpg", "heic", ...); empty when
 /// the sample must not be recognised.
 std::string_view expectedExtension(MediaSample kind);

@@ -1,5 +1,6 @@
 #include "gui/export/ExportWindow.h"
 
+#include "backup/BackupStore.h"
 #include "export/ExportJob.h"
 #include "export/ExportTemplates.h"
 #include "export/ScanSourceExport.h"
@@ -166,7 +167,9 @@ void ExportWindow::startJob() {
 
     s.source = std::make_unique<ScanSourceExport>(*s.run.source());
     s.job = std::make_unique<ExportJob>(s.run.results(), s.run.tally(), *s.source, s.documentTemplates,
-                                        ExportSettings{s.destination, {}});
+                                        ExportSettings{s.destination, {}, s.backupName.toStdString(),
+                                                       s.run.store().currentBackup().lastBackupDate,
+                                                       s.run.outcomeTexts()});
     s.job->setObserver(s.relay);
     s.expected = s.run.tally().selectedVisibleCount();
     showProgress(0, s.expected, 0, false);

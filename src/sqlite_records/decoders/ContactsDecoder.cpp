@@ -3,6 +3,7 @@
 #include "core/Text.h"
 #include "platform/File.h"
 #include "sqlite_records/SqliteFile.h"
+#include "sqlite_records/TableSchema.h"
 #include "sqlite_records/TableScan.h"
 #include "sqlite_records/decoders/ContactLookup.h"
 #include "sqlite_records/decoders/RowValues.h"
@@ -194,6 +195,10 @@ Status exportContacts(const std::filesystem::path& addressBook, const std::files
     std::ofstream stream(output, std::ios::binary | std::ios::app);
     if (!stream) return kStatusInvalid;
     const TableColumns columns = contactColumns(file);
+    // With the table's statement the dump names its columns (the table keeps no dates).
+    const auto schema = TableSchema::load(file, kContactTable);
+    const std::size_t width = schema && columns.fromStatement() ? schema->columnCount() : 0;
+    if (width > 0) stream << dumpHeaderLine(schema->columns(), {});
     const Status status = scanWithColumns(
         file, kContactTable,
         [&](const Row& row) {
@@ -208,6 +213,8 @@ Status exportContacts(const std::filesystem::path& addressBook, const std::files
             line.addInteger(rowId);
             for (std::size_t i = 1; i < row.values.size(); ++i)
                 line.add(row.values[i]);
+            for (std::size_t i = row.values.size(); i < width; ++i)
+                line.addRaw("NULL");
             stream << line.finish();
             return kStatusOk;
         },

@@ -72,9 +72,10 @@ Status decodeContacts(const std::filesystem::path& addressBook, const DecodeCont
 /// is not looked at.
 std::string rebuildPhones(std::string_view phoneText);
 
-/// Appends every contact row, live and deleted, to `output` as SQL value lines:
-/// the row id (carved rows get maxContactRowId + 1, which is then raised),
-/// then columns 1 onwards.
+/// Appends every contact row, live and deleted, to `output` as SQL value lines
+/// (SqlValueLine.h), after a header line when the table's statement can be
+/// read: the row id (carved rows get maxContactRowId + 1, which is then
+/// raised), then columns 1 onwards.
 Status exportContacts(const std::filesystem::path& addressBook, const std::filesystem::path& output,
                       std::uint64_t& maxContactRowId);
 

@@ -5,6 +5,7 @@
 #include "platform/File.h"
 #include "sqlite_records/SqliteFile.h"
 #include "sqlite_records/TableScan.h"
+#include "sqlite_records/TableSchema.h"
 #include "sqlite_records/decoders/ContactLookup.h"
 #include "sqlite_records/decoders/ContactsDecoder.h"
 #include "sqlite_records/decoders/DateOrder.h"
@@ -15,7 +16,6 @@
 
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <optional>
@@ -67,8 +67,6 @@ constexpr std::int32_t kWideMessageColumns = 51;
 /// Prefix of the guid given to a deleted row put back by the export.
 constexpr std::string_view kRestoredGuidPrefix = "27B99F78-F6F0-475F-8BA1-";
 constexpr std::size_t kGuidLength = 36;
-constexpr std::int64_t kNanosecondDates = 100'000'000'000;
-constexpr std::int64_t kNanosecondsPerSecond = 1'000'000'000;
 
 void noteMessageCell(SqliteFile& file, const Row& row) {
     if (row.mode != RowMode::cell) return;
@@ -339,20 +337,17 @@ Status exportMessageRows(const std::filesystem::path& smsDb, const std::filesyst
     std::ofstream stream(output, std::ios::binary | std::ios::app);
     if (!stream) return kStatusInvalid;
     const TableColumns columns = TableColumns::resolve(file, kMessageTable, kExportFields, 0);
-    const std::int64_t now =
-        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
-            .count() -
-        kAppleEpochOffset;
-    // Recent devices count message dates in nanoseconds; a put-back row uses
-    // the unit its live neighbours use.
-    bool nanoseconds = false;
+    // With the table's statement the dump names its columns and adds the date as the documents show it.
+    const auto schema = TableSchema::load(file, kMessageTable);
+    const std::size_t width = schema && columns.fromStatement() ? schema->columnCount() : 0;
+    if (width > 0) {
+        const std::string dateName = columns.has(kExportDate) ? schema->columns()[columns[kExportDate]] : "date";
+        stream << dumpHeaderLine(schema->columns(), {dateName + " (local time)"});
+    }
     const Status status = scanWithColumns(
         file, kMessageTable,
         [&](const Row& row) {
             noteMessageCell(file, row);
-            if (const RecordValue* date = columnValue(row, columns[kExportDate]);
-                row.deleted == 0 && date && date->isInteger() && date->integer >= kNanosecondDates)
-                nanoseconds = true;
             if (row.rowid > 0 && static_cast<std::uint64_t>(row.rowid) > maxRowId)
                 maxRowId = static_cast<std::uint64_t>(row.rowid);
             std::string text;
@@ -368,6 +363,8 @@ Status exportMessageRows(const std::filesystem::path& smsDb, const std::filesyst
             std::int64_t rowId = row.rowid;
             if (rowId == 0) rowId = static_cast<std::int64_t>(++maxRowId);
             const bool fromMe = isConstantOne(row, columns[kExportFromMe]);
+            // A put-back row keeps the date it was sent or received on; it counts as read then.
+            const RecordValue* ownDate = columnValue(row, columns[kExportDate]);
             SqlValueLine line;
             line.addInteger(rowId);
             for (std::size_t i = 1; i < row.values.size(); ++i) {
@@ -378,10 +375,11 @@ Status exportMessageRows(const std::filesystem::path& smsDb, const std::filesyst
                     line.addText(std::string(kRestoredGuidPrefix) + suffix);
                 } else if (deleted && column == columns[kIsFinished]) {
                     line.addInteger(1);
-                } else if (deleted && column == columns[kExportDate]) {
-                    line.addInteger(nanoseconds ? now * kNanosecondsPerSecond : now);
                 } else if (deleted && column == columns[kDateRead]) {
-                    line.addInteger(fromMe ? 0 : nanoseconds ? now * kNanosecondsPerSecond : now);
+                    if (fromMe || !ownDate || !ownDate->isInteger())
+                        line.addInteger(0);
+                    else
+                        line.add(*ownDate);
                 } else if (deleted && column == columns[kIsRead]) {
                     line.addInteger(fromMe ? 0 : 1);
                 } else if (row.values[i].isLost()) {
@@ -389,6 +387,12 @@ Status exportMessageRows(const std::filesystem::path& smsDb, const std::filesyst
                 } else {
                     line.add(row.values[i]);
                 }
+            }
+            if (width > 0) {
+                for (std::size_t i = row.values.size(); i < width; ++i)
+                    line.addRaw("NULL");
+                const auto seconds = readAppleSeconds(row, columns[kExportDate]);
+                line.addText(seconds ? appleTimeText(*seconds) : std::string());
             }
             stream << line.finish();
             return kStatusOk;

@@ -133,10 +133,12 @@ Status decodeMessages(const std::filesystem::path& smsDb, const std::filesystem:
                       DecodeReport* report = nullptr);
 
 /// Appends every `message` row, live and deleted, to `output` as SQL value
-/// lines. Column 0 is the rowid (carved rows get maxRowId + 1, which is then
-/// raised). A deleted row is made ready to be put back: a fresh guid, today's
-/// date, finished, and read unless it was sent. A deleted row whose
-/// account_guid is not a 36-character GUID text is left out.
+/// lines (SqlValueLine.h), after a header line when the table's statement can
+/// be read, each line then ending with the date as local time. Column 0 is
+/// the rowid (carved rows get maxRowId + 1, which is then raised). A deleted
+/// row is made ready to be put back: a fresh guid, finished, and read (on
+/// its own date) unless it was sent; it keeps its own date. A deleted row
+/// whose account_guid is not a 36-character GUID text is left out.
 Status exportMessageRows(const std::filesystem::path& smsDb, const std::filesystem::path& output,
                          std::uint64_t& maxRowId);
 

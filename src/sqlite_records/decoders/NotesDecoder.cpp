@@ -41,6 +41,59 @@ bool allTextsUsable(const Row& row) {
     return true;
 }
 
+/// A body starts with its first "<div>", which would otherwise open every
+/// note with an empty line.
+std::string withoutLeadingLineBreaks(std::string text) {
+    const std::size_t first = text.find_first_not_of("\r\n");
+    text.erase(0, first == std::string::npos ? text.size() : first);
+    return text;
+}
+
+/// The first line of a note's text: Notes takes a note's title from it.
+std::string firstLine(const std::string& html) {
+    const std::string text = withoutLeadingLineBreaks(noteHtmlToText(html));
+    return text.substr(0, text.find_first_of("\r\n"));
+}
+
+/// A deleted note whose row and body were both carved from free space has
+/// lost both row ids, so neither names the other any more: the note row still
+/// holds its body's key (ZBODY) and the body its note's key (ZOWNER). The two
+/// halves are one note when the note's title is the body's first line, or,
+/// for a note row whose title is lost, when the keys agree (notes and bodies
+/// are numbered together, one body per note). Each half joins once; a joined
+/// note row is marked taken, so that it is not shown as a note of its own.
+void joinDeletedHalves(std::vector<NoteRow>& notes, std::vector<bool>& taken, std::vector<NoteRecord>& items,
+                       const std::vector<std::size_t>& loneBodies, const std::vector<std::int64_t>& loneOwners) {
+    if (loneBodies.empty()) return;
+    std::vector<std::string> firstLines;
+    firstLines.reserve(loneBodies.size());
+    for (const std::size_t at : loneBodies)
+        firstLines.push_back(firstLine(items[at].body));
+    std::vector<bool> joined(loneBodies.size(), false);
+    const auto join = [&](std::size_t note, std::size_t body) {
+        NoteRecord& item = items[loneBodies[body]];
+        item.title = notes[note].record.title;
+        item.date = notes[note].record.date;
+        item.key = notes[note].record.key;
+        taken[note] = true;
+        joined[body] = true;
+    };
+    for (std::size_t i = 0; i < notes.size(); ++i) {
+        const NoteRecord& note = notes[i].record;
+        if (taken[i] || note.deleted == kLive) continue;
+        const std::string title = noteHtmlToText(note.title);
+        for (std::size_t b = 0; b < loneBodies.size(); ++b) {
+            if (joined[b]) continue;
+            const bool sameTitle = !title.empty() && firstLines[b] == title;
+            const bool sameKey = title.empty() && note.key != 0 && loneOwners[b] == note.key;
+            if (sameTitle || sameKey) {
+                join(i, b);
+                break;
+            }
+        }
+    }
+}
+
 } // namespace
 
 TableColumns noteColumns(const SqliteFile& file) {
@@ -123,6 +176,8 @@ std::vector<NoteRecord> pairNotes(std::vector<NoteRow> bodies, std::vector<NoteR
     };
     std::vector<NoteRecord> items;
     items.reserve(bodies.size() + notes.size());
+    std::vector<std::size_t> loneBodies; // deleted bodies no note was found for, by position in items
+    std::vector<std::int64_t> loneOwners;
     for (auto& body : bodies) {
         NoteRow* note = nullptr;
         if (body.rowId != 0) {
@@ -136,9 +191,13 @@ std::vector<NoteRecord> pairNotes(std::vector<NoteRow> bodies, std::vector<NoteR
         if (note) {
             body.record.title = note->record.title;
             body.record.date = note->record.date;
+        } else if (body.record.deleted != kLive) {
+            loneBodies.push_back(items.size());
+            loneOwners.push_back(body.owner);
         }
         items.push_back(std::move(body.record));
     }
+    joinDeletedHalves(notes, taken, items, loneBodies, loneOwners);
     for (std::size_t i = 0; i < notes.size(); ++i)
         if (!taken[i] && (!notes[i].record.title.empty() || !notes[i].record.body.empty()))
             items.push_back(std::move(notes[i].record));
@@ -146,7 +205,7 @@ std::vector<NoteRecord> pairNotes(std::vector<NoteRow> bodies, std::vector<NoteR
     std::vector<NoteRecord> result;
     result.reserve(items.size());
     for (auto& item : items) {
-        item.body = noteHtmlToText(std::move(item.body));
+        item.body = withoutLeadingLineBreaks(noteHtmlToText(std::move(item.body)));
         item.title = noteHtmlToText(std::move(item.title));
         if (item.title.empty() && item.body.empty()) continue;
         result.push_back(std::move(item));

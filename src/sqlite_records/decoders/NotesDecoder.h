@@ -13,7 +13,11 @@
 ///
 /// A body's key is its row id; it pairs with the first note whose ZBODY is
 /// that key. A body carved from free space has lost its row id and pairs with
-/// the note its ZOWNER names instead.
+/// the note its ZOWNER names instead. When the note row was carved too, the
+/// deleted halves are joined by the note's title (the body's first line) or,
+/// without a title, by the keys they still hold: a half is never shown alone
+/// when its other half was found. Bodies start with their first line, not
+/// with the empty line of their opening "<div>".
 
 #include "core/ItemRecords.h"
 #include "core/Status.h"
@@ -42,7 +46,8 @@ Status decodeNoteBodyRows(SqliteFile& file, const TableColumns& columns, std::ve
 
 /// Pairs bodies with notes and cleans the texts: the bodies (with their note's
 /// title and date), then the notes left without a body, minus items whose
-/// title and body are both empty.
+/// title and body are both empty. Deleted halves that lost their row ids are
+/// joined (see above).
 std::vector<NoteRecord> pairNotes(std::vector<NoteRow> bodies, std::vector<NoteRow> notes);
 
 /// The plain text of a note's HTML: the entities &#39; &quot; &lt; &gt; &nbsp;

@@ -62,4 +62,17 @@ void SqlValueLine::add(const RecordValue& value) {
     }
 }
 
+std::string dumpHeaderLine(const std::vector<std::string>& columns, std::initializer_list<std::string> extra) {
+    std::string line;
+    for (const std::string& name : columns) {
+        if (!line.empty()) line += ',';
+        line += name;
+    }
+    for (const std::string& name : extra) {
+        if (!line.empty()) line += ',';
+        line += name;
+    }
+    return line + "\r\n";
+}
+
 } // namespace orvelle

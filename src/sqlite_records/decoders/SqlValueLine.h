@@ -10,11 +10,18 @@
 ///
 /// Values are separated by "," (one field per column, so columns stay aligned
 /// whatever their types) and the line ends with "\r\n".
+///
+/// A dump starts with a header line naming the columns when the table's
+/// statement can be read; its lines then hold every column of the statement
+/// (NULL for the ones a short row lacks) followed by readable copies of its
+/// date columns (local time, the form the documents show).
 
 #include "sqlite_records/Record.h"
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orvelle {
 
@@ -37,5 +44,9 @@ private:
     std::string m_line;
     bool m_first = true;
 };
+
+/// The header line of a dump: the column names and then `extra`, separated
+/// by "," and ended by "\r\n".
+std::string dumpHeaderLine(const std::vector<std::string>& columns, std::initializer_list<std::string> extra);
 
 } // namespace orvelle

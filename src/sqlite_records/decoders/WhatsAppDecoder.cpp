@@ -24,8 +24,6 @@ constexpr std::string_view kMediaTable = "ZWAMEDIAITEM";
 constexpr std::string_view kMessageProbe = "select * from ZWAMESSAGE;";
 /// The older message table; wider ones also link media items.
 constexpr int kNarrowMessageColumns = 28;
-/// Member keys below this are not group members.
-constexpr std::int64_t kFirstMemberKey = 2;
 
 enum MessageField : std::size_t { kFromMe, kChat, kMember, kMedia, kDate, kText };
 constexpr std::array<FieldColumn, 6> kMessageFields{{{"ZISFROMME", 12},
@@ -192,7 +190,9 @@ WhatsAppChatMap joinWhatsAppTables(WhatsAppTables tables) {
         if (message.fromMe == 1) {
             message.senderName = "Me";
             message.senderId.clear();
-        } else if (message.memberKey >= kFirstMemberKey) {
+        } else if (message.memberKey != 0) {
+            // Member rows are numbered from 1 like every Core Data table; 0 (or
+            // no value) is a message of a one-to-one chat or one the group made.
             if (const auto it = memberByKey.find(message.memberKey); it != memberByKey.end()) {
                 message.senderName = it->second->memberName;
                 message.senderId = it->second->memberId;

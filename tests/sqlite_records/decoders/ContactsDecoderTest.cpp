@@ -221,10 +221,13 @@ TEST(ContactsExportTest, EveryRowBecomesALineAndCarvedRowsAreNumberedAfterTheMar
     std::uint64_t mark = 20000;
     ASSERT_EQ(exportContacts(temp / "ab.sqlitedb", temp / "contacts.csv", mark), kStatusOk);
     const std::string text = test::readFile(temp / "contacts.csv");
-    EXPECT_EQ(text.substr(0, 15), "1,\"O''Brien\",\"0");
-    EXPECT_NE(text.find("\r\n20001,\"O''Brien\",\"2\""), std::string::npos);
+    // A header line names the table's columns; the rows follow.
+    EXPECT_EQ(text.substr(0, 23), "docid,c0First,c1Last,c2");
+    const std::string rows = text.substr(text.find("\r\n") + 2);
+    EXPECT_EQ(rows.substr(0, 15), "1,\"O''Brien\",\"0");
+    EXPECT_NE(rows.find("\r\n20001,\"O''Brien\",\"2\""), std::string::npos);
     EXPECT_EQ(mark, 20001u);
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 6);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 7);
 }
 
 TEST(ContactsDecoderFailureTest, MissingAndForeignFiles) {

@@ -406,7 +406,12 @@ TEST_F(MessagesDecoderEdgeTest, ExportWritesEveryRowAndPreparesDeletedOnes) {
     std::vector<std::string> lines;
     for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
         lines.push_back(text.substr(start, end - start));
-    ASSERT_GE(lines.size(), 12u);
+    ASSERT_GE(lines.size(), 13u);
+    // The header names the columns and the readable date added at the end.
+    EXPECT_EQ(lines[0].substr(0, 15), "ROWID,guid,text");
+    EXPECT_EQ(lines[0].substr(lines[0].size() - 18), ",date (local time)");
+    const std::size_t columns = std::count(lines[0].begin(), lines[0].end(), ',');
+    lines.erase(lines.begin());
     EXPECT_EQ(lines[0].substr(0, 2), "1,");
     EXPECT_NE(lines[0].find("\"Message number 000, sent to a friend \"\"quoted\"\" it''s\""),
               std::string::npos);
@@ -417,6 +422,22 @@ TEST_F(MessagesDecoderEdgeTest, ExportWritesEveryRowAndPreparesDeletedOnes) {
     ASSERT_NE(deleted, lines.end());
     EXPECT_EQ(deleted->substr(0, 6), "20001,");
     EXPECT_NE(deleted->find("\"27B99F78-F6F0-475F-8BA1-000000004E21\""), std::string::npos);
+    // It keeps its own date, which ends the line as local time (as the live rows do).
+    const auto fifth = std::find_if(lines.begin(), lines.end(), [](const std::string& l) {
+        return l.find("number 005") != std::string::npos;
+    });
+    ASSERT_NE(fifth, lines.end());
+    const std::string deletedDate = deleted->substr(deleted->rfind(",\"") + 1);
+    EXPECT_EQ(deletedDate.size(), 21u) << *deleted;
+    EXPECT_LE(deletedDate, fifth->substr(fifth->rfind(",\"") + 1)) << "dated before the next message, not today";
+    for (const std::string& line : lines) {
+        std::size_t quoted = 0, commas = 0;
+        for (const char c : line) {
+            if (c == '"') ++quoted;
+            if (c == ',' && quoted % 2 == 0) ++commas;
+        }
+        EXPECT_EQ(commas, columns) << line;
+    }
     EXPECT_EQ(maxRowId, 20000u + (lines.size() - 11));
 }
 

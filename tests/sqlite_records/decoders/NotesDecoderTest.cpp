@@ -46,7 +46,7 @@ TEST_F(NotesDecoderTest, LiveNotesArePairedWithTheirBodies) {
     EXPECT_EQ(out[0].key, static_cast<std::uint32_t>(keys.body));
     EXPECT_EQ(out[0].title, "Shopping");
     EXPECT_EQ(out[0].date, "2020-01-01 00:00:00");
-    EXPECT_EQ(out[0].body, "\nMilk\nBread & butter");
+    EXPECT_EQ(out[0].body, "Milk\nBread & butter") << "no empty line from the opening <div>";
     EXPECT_EQ(out[1].title, "Title only");
     EXPECT_EQ(out[1].body, "");
     EXPECT_EQ(out[1].date, "2020-01-01 00:01:00");
@@ -64,7 +64,7 @@ TEST_F(NotesDecoderTest, ADeletedBodyPairsWithItsLiveNote) {
     db.close();
     const auto out = decode();
     const auto body = std::find_if(out.begin(), out.end(), [](const NoteRecord& n) {
-        return n.body == "\nBody of note 4 with some words to fill the page";
+        return n.body == "Body of note 4 with some words to fill the page";
     });
     ASSERT_NE(body, out.end());
     EXPECT_EQ(body->deleted, kDeleted);
@@ -92,6 +92,32 @@ TEST_F(NotesDecoderTest, DeletedNotesComeBack) {
     EXPECT_EQ(note->date, "2020-01-01 00:00:00");
 }
 
+TEST_F(NotesDecoderTest, ADeletedNoteWhoseRowAndBodyComeBackApartIsOneNote) {
+    // A small store, as a phone with a handful of notes has: both deleted rows
+    // are carved from free space of their pages and lose their row ids.
+    NotesDb db(notes());
+    const char* titles[] = {"Shopping", "Passwords hint", "Trip plan", "Gift ideas", "Books to read"};
+    for (int i = 0; i < 5; ++i) {
+        Note n;
+        n.title = titles[i];
+        n.html = std::string("<div>") + titles[i] + "</div><div>line two of note " + std::to_string(i + 1) + "</div>";
+        n.modifiedAppleSeconds = 599529600 + i * 86400;
+        db.addNote(n);
+    }
+    db.deleteWhere("ZNOTE", "Z_PK = 2");
+    db.deleteWhere("ZNOTEBODY", "Z_PK = 2");
+    db.close();
+    const auto out = decode();
+    ASSERT_EQ(out.size(), 5u);
+    const auto deleted =
+        std::find_if(out.begin(), out.end(), [](const NoteRecord& n) { return n.deleted == kDeleted; });
+    ASSERT_NE(deleted, out.end());
+    EXPECT_EQ(deleted->title, "Passwords hint");
+    EXPECT_EQ(deleted->body, "Passwords hint\nline two of note 2");
+    EXPECT_EQ(deleted->date, "2020-01-02 00:00:00");
+    EXPECT_EQ(std::count_if(out.begin(), out.end(), [](const NoteRecord& n) { return n.deleted == kDeleted; }), 1);
+}
+
 TEST_F(NotesDecoderTest, NotesOfFreedPagesComeBackAndBadTextsAreLeftOut) {
     NotesDb db(notes());
     for (int i = 0; i < 60; ++i) {
@@ -110,7 +136,7 @@ TEST_F(NotesDecoderTest, NotesOfFreedPagesComeBackAndBadTextsAreLeftOut) {
     for (int i = 0; i < 60; ++i)
         recovered += std::any_of(out.begin(), out.end(), [&](const NoteRecord& n) {
             return n.deleted == kDeleted && n.title == "Note " + std::to_string(i) &&
-                   n.body == "\nBody " + std::to_string(i) + std::string(200, '.');
+                   n.body == "Body " + std::to_string(i) + std::string(200, '.');
         });
     EXPECT_GE(recovered, 50);
     EXPECT_FALSE(

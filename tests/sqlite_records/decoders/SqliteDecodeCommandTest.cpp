@@ -97,7 +97,7 @@ TEST_F(SqliteDecodeCommandTest, EveryKindPrintsItsRecordFields) {
          "\"+19192084530\",\"company\":\"\",\"name\":\"Liz\"}]\n"},
         {{"notes", path("notes.sqlite")},
          "[{\"deleted\":0,\"key\":1,\"date\":\"2020-01-01 00:00:00\",\"title\":"
-         "\"Shopping\",\"body\":\"\\nMilk\\nBread & butter\"}]\n"},
+         "\"Shopping\",\"body\":\"Milk\\nBread & butter\"}]\n"},
         {{"calls", path("calls.storedata")},
          "[{\"deleted\":0,\"incoming\":1,\"duration\":75,\"date\":\"2020-01-01 "
          "00:00:00\",\"number\":\"+19198887386\",\"contactName\":\"\"}]\n"},

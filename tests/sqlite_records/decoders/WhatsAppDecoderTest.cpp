@@ -29,7 +29,7 @@ TEST_P(WhatsAppDecoderTest, ChatsGroupsMembersAndMediaDecodeFieldByField) {
     WhatsAppDb db(chats(), GetParam());
     const auto partner = db.addChat("19198887386@s.whatsapp.net", "This Is DFIR Two");
     const auto group = db.addChat("120363023356659014@g.us", "Our Test Group");
-    db.addMember(group, "19195794674@s.whatsapp.net", "Alice");
+    const auto alice = db.addMember(group, "19195794674@s.whatsapp.net", "Alice");
     const auto bob = db.addMember(group, "205690463334636@lid", "Bob");
     db.addMember(group, "19195550000@s.whatsapp.net", "");
     const auto photo = db.addMedia("Media/19198887386@s.whatsapp.net/d/0/photo.jpg");
@@ -57,6 +57,10 @@ TEST_P(WhatsAppDecoderTest, ChatsGroupsMembersAndMediaDecodeFieldByField) {
     g.chat = group;
     g.member = bob;
     g.text = "Hello group";
+    db.addMessage(g);
+    g.member = alice; // the first member row: key 1
+    g.text = "Alice here";
+    g.appleSeconds = 599529602;
     db.addMessage(g);
     g.member = 0;
     g.fromMe = true;
@@ -87,7 +91,8 @@ TEST_P(WhatsAppDecoderTest, ChatsGroupsMembersAndMediaDecodeFieldByField) {
     EXPECT_EQ(direct[3].text, "a link with a preview"); // its media item has no path
 
     const auto& grouped = out.at(static_cast<std::int32_t>(group));
-    ASSERT_EQ(grouped.size(), 2u);
+    ASSERT_EQ(grouped.size(), 3u);
+    EXPECT_EQ(alice, 1);
     EXPECT_EQ(grouped[0].text, "Hello group");
     EXPECT_EQ(grouped[0].senderName, "Bob");
     EXPECT_EQ(grouped[0].senderId, "205690463334636");
@@ -95,6 +100,10 @@ TEST_P(WhatsAppDecoderTest, ChatsGroupsMembersAndMediaDecodeFieldByField) {
     EXPECT_EQ(grouped[0].chatIds, "19195794674,205690463334636,19195550000");
     EXPECT_EQ(grouped[0].chatNames, "Alice,Bob");
     EXPECT_EQ(grouped[1].senderName, "Me");
+    EXPECT_EQ(grouped[2].text, "Alice here");
+    EXPECT_EQ(grouped[2].senderName, "Alice");
+    EXPECT_EQ(grouped[2].senderId, "19195794674");
+    EXPECT_EQ(grouped[2].memberKey, alice);
 }
 
 TEST_P(WhatsAppDecoderTest, DeletedMessagesComeBack) {
