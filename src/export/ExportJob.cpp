@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <set>
 
 namespace orvelle {
 
@@ -203,13 +204,16 @@ ExportSummary ExportJob::run() {
                             bookmarksFolder / pathOf("Bookmarks_" + stamp + ".csv"), std::string(kBookmarkCsvHeader)};
 
     std::vector<ItemKind> kinds;
-    for (const TallyNode* node : m_tally.root().children)
+    std::set<ItemKind> leftOut; // every item unticked: the user left the category out of the export
+    for (const TallyNode* node : m_tally.root().children) {
         kinds.push_back(node->kind);
+        if (node->total > 0 && node->selected == 0) leftOut.insert(node->kind);
+    }
     std::stable_sort(kinds.begin(), kinds.end(),
                      [](ItemKind a, ItemKind b) { return walkRank(a) < walkRank(b); });
     for (const ItemKind kind : kinds) {
         if (stopping()) break;
-        if (kind != ItemKind::None) indexOf(kind);
+        if (kind != ItemKind::None && leftOut.count(kind) == 0) indexOf(kind);
         switch (kind) {
         case ItemKind::Contacts:
             for (const ContactRecord& r : m_results.contacts)
