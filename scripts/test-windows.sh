@@ -343,6 +343,9 @@ phase "wine prefix"
 export WINEPREFIX=$build_dir/wine
 export WINEDEBUG=-all
 export WINEARCH=win64
+# Wine turns Windows file names into Linux ones in the locale's character set:
+# only a UTF-8 locale holds every name the tests write.
+export LC_ALL=C.UTF-8
 wine_started=1
 mkdir -p "$WINEPREFIX" # wineserver will not start for a prefix folder that does not exist yet
 wineserver -p >/dev/null 2>&1

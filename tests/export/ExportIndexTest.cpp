@@ -4,6 +4,7 @@
 #include "export/RelativeLink.h"
 
 #include "backup/FileId.h"
+#include "platform/PathText.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +23,7 @@ TEST(RelativeLinkTest, LinksAreRelativeAndEveryOddByteIsEncoded) {
         {root, root / "Camera Roll" / "IMG_1.JPG", "Camera%20Roll/IMG_1.JPG"},
         {root / "Message" / "Ann-1", root / "Message Attachments" / "a.jpg", "../../Message%20Attachments/a.jpg"},
         {root, root / "x" / "q?#&\"'<>.png", "x/q%3F%23%26%22%27%3C%3E.png"},
-        {root, root / "Gr\xC3\xBC\xC3\x9F" / "%.txt", "Gr%C3%BC%C3%9F/%25.txt"},
+        {root, root / platform::utf8Path("Gr\xC3\xBC\xC3\x9F") / "%.txt", "Gr%C3%BC%C3%9F/%25.txt"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(relativeLink(c.from, c.target), c.link) << c.target;

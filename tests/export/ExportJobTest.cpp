@@ -1,6 +1,7 @@
 #include "export/ExportJob.h"
 
 #include "export/ReadableCsv.h"
+#include "platform/PathText.h"
 #include "scan/SelectionTally.h"
 #include "support/TempFolder.h"
 
@@ -191,7 +192,9 @@ TEST_F(ExportJobTest, ANonAsciiChatNameInAPathLongerThan260CharactersIsWritten) 
     results.messageChats[7] = {message};
     exportAll();
     bool longPathWritten = false;
+    std::string written; // shown when the page is missing
     for (const auto& entry : fs::recursive_directory_iterator(dest.path())) {
+        written += platform::pathText(entry.path()) + "\n";
         if (!entry.is_regular_file() || entry.path().extension() != ".html" ||
             entry.path().filename() == "index.html")
             continue;
@@ -200,7 +203,7 @@ TEST_F(ExportJobTest, ANonAsciiChatNameInAPathLongerThan260CharactersIsWritten) 
         EXPECT_NE(entry.path().filename().u8string().find(u8"张伟"), std::u8string::npos);
         longPathWritten = true;
     }
-    EXPECT_TRUE(longPathWritten);
+    EXPECT_TRUE(longPathWritten) << written;
 }
 
 TEST_F(ExportJobTest, OnlyPhotosTickedWritesNoDocumentsAndNoDump) {
