@@ -1,5 +1,6 @@
 #include "gui/export/PrintWindow.h"
 
+#include "backup/BackupStore.h"
 #include "export/ExportTemplates.h"
 #include "export/PrintPage.h"
 #include "gui/app/LanguageTexts.h"
@@ -142,10 +143,12 @@ void PrintWindow::startBuild() {
     s.started = true;
     s.building = true;
     HtmlTemplate printTemplate = loadPrintTemplate(templateFolder());
-    s.builder = std::thread([this, printTemplate = std::move(printTemplate)] {
+    PrintHeading heading;
+    heading.deviceName = s.run.store().currentBackup().displayName;
+    s.builder = std::thread([this, printTemplate = std::move(printTemplate), heading = std::move(heading)] {
         State& st = *m_state;
         const Status status = buildPrintPage(st.kind, st.deletedOnly, st.run.results(), st.run.tally(),
-                                             printTemplate, st.page, st.control);
+                                             printTemplate, st.page, st.control, heading);
         emit buildEnded(status);
     });
 }
