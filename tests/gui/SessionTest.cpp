@@ -53,9 +53,11 @@ QByteArray runCli(const QStringList& arguments) {
 }
 
 /// Every file below `folder` with its contents, the 14-digit stamps of names
-/// and contents replaced, so two exports made at different times compare.
+/// and contents and the index page's export time replaced, so two exports
+/// made at different times compare.
 std::map<QString, QByteArray> exportedTree(const QString& folder) {
     static const QRegularExpression stamp(QStringLiteral("\\d{14}"));
+    static const QRegularExpression exportedAt(QStringLiteral("<th>Exported</th><td>[^<]*</td>"));
     std::map<QString, QByteArray> tree;
     QDirIterator files(folder, QDir::Files, QDirIterator::Subdirectories);
     while (files.hasNext()) {
@@ -65,7 +67,10 @@ std::map<QString, QByteArray> exportedTree(const QString& folder) {
         QFile file(path);
         file.open(QIODevice::ReadOnly);
         QByteArray contents = file.readAll();
-        tree[name] = QString::fromUtf8(contents).replace(stamp, QStringLiteral("<stamp>")).toUtf8();
+        tree[name] = QString::fromUtf8(contents)
+                         .replace(stamp, QStringLiteral("<stamp>"))
+                         .replace(exportedAt, QStringLiteral("<th>Exported</th><td><time></td>"))
+                         .toUtf8();
     }
     return tree;
 }
