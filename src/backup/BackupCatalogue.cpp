@@ -9,13 +9,43 @@
 #include "platform/Folder.h"
 #include "platform/PathText.h"
 
+#include <plist/plist.h>
+
 #include <algorithm>
+#include <memory>
+#include <optional>
 
 namespace orvelle {
 
 namespace {
 constexpr std::string_view kSqliteMagic = "SQLite";
 constexpr std::size_t kEncryptionProbeBytes = 512;
+constexpr std::string_view kManifestPlistName = "Manifest.plist";
+/// A Manifest.plist is a few kilobytes (its keybag the largest part); a file
+/// far larger is not one.
+constexpr std::uint64_t kLargestManifestPlist = 16 * 1024 * 1024;
+
+/// What the backup's Manifest.plist says with IsEncrypted; nothing when the
+/// file is missing, unreadable or does not say.
+std::optional<bool> manifestPlistSaysEncrypted(const std::filesystem::path& folder) {
+    const std::filesystem::path path = folder / std::string(kManifestPlistName);
+    std::error_code ec;
+    platform::InputFile file;
+    if (!platform::isRegularFile(path) || !file.open(path, ec)) return std::nullopt;
+    const std::uint64_t size = file.size(ec);
+    if (ec || size == 0 || size > kLargestManifestPlist) return std::nullopt;
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    if (file.readAt(0, bytes.data(), bytes.size(), ec) != bytes.size()) return std::nullopt;
+    plist_t root = nullptr;
+    plist_from_memory(bytes.data(), static_cast<std::uint32_t>(bytes.size()), &root);
+    const std::unique_ptr<void, void (*)(void*)> owner(root, [](void* node) { plist_free(static_cast<plist_t>(node)); });
+    if (!root || plist_get_node_type(root) != PLIST_DICT) return std::nullopt;
+    plist_t flag = plist_dict_get_item(root, "IsEncrypted");
+    if (!flag || plist_get_node_type(flag) != PLIST_BOOLEAN) return std::nullopt;
+    std::uint8_t value = 0;
+    plist_get_bool_val(flag, &value);
+    return value != 0;
+}
 
 /// The folder as record text, without trailing separators.
 std::string folderText(const std::filesystem::path& folder) {
@@ -56,6 +86,9 @@ std::int32_t readBackupFolder(const std::filesystem::path& folder, BackupInfo& o
 }
 
 bool isEncryptedBackup(const std::filesystem::path& folder) {
+    // The backup's own word decides: an encrypted backup without an address
+    // book is still encrypted.
+    if (const std::optional<bool> said = manifestPlistSaysEncrypted(folder)) return *said;
     const std::string id(kAddressBookFileId);
     const auto path = platform::isRegularFile(folder / std::string(kManifestDbName))
                           ? folder / id.substr(0, 2) / id

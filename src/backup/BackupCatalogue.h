@@ -23,9 +23,10 @@ std::vector<BackupInfo> listBackups(const std::vector<std::filesystem::path>& ca
 /// Reads one chosen folder; kStatusOk, or kStatusInvalid when its Info.plist cannot be opened.
 std::int32_t readBackupFolder(const std::filesystem::path& folder, BackupInfo& out);
 
-/// True when the backup's address book exists (two-level or flat layout,
-/// optionally with ".mddata") and does not start with "SQLite" (any case).
-/// A backup without an address book counts as not encrypted.
+/// True when Manifest.plist says IsEncrypted. Without a Manifest.plist that
+/// says (older or copied backups): true when the backup's address book exists
+/// (two-level or flat layout, optionally with ".mddata") and does not start
+/// with "SQLite" (any case); a backup without either counts as not encrypted.
 bool isEncryptedBackup(const std::filesystem::path& folder);
 
 /// Sorts newest first by lastBackupDate, ignoring case; equal dates keep their order.

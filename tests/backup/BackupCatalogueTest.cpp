@@ -205,5 +205,38 @@ TEST(Catalogue, EncryptionIsJudgedByTheAddressBook) {
     }
 }
 
+// Manifest.plist's IsEncrypted decides when it says; the address book is
+// asked only when it does not.
+TEST(Catalogue, ManifestPlistDecidesWhetherABackupIsEncrypted) {
+    const std::string xmlHead = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>";
+    const std::string plainBook = "SQLite format 3";
+    const std::string cipherBook("\x8f\x12\xa0\x33\x01\x02\x03", 7);
+    const struct {
+        const char* name;
+        std::string plist; ///< empty: no Manifest.plist
+        std::string book;  ///< empty: no address book
+        bool encrypted;
+    } cases[] = {
+        {"encrypted without an address book", xmlHead + "<key>IsEncrypted</key><true/></dict></plist>", "", true},
+        {"encrypted with a readable-looking address book", xmlHead + "<key>IsEncrypted</key><true/></dict></plist>",
+         plainBook, true},
+        {"said plain", xmlHead + "<key>IsEncrypted</key><false/></dict></plist>", cipherBook, false},
+        {"silent plist: the address book decides", xmlHead + "<key>Version</key><string>10.0</string></dict></plist>",
+         cipherBook, true},
+        {"flag of the wrong type", xmlHead + "<key>IsEncrypted</key><string>yes</string></dict></plist>", plainBook,
+         false},
+        {"damaged plist", "<?xml <plist><dict><key>IsEncrypted</key><tru", cipherBook, true},
+        {"no plist", "", plainBook, false},
+    };
+    const std::string id(kAddressBookFileId);
+    for (const auto& c : cases) {
+        TempFolder temp;
+        test::writeFile(temp / "Manifest.db", "");
+        if (!c.plist.empty()) test::writeFile(temp / "Manifest.plist", c.plist);
+        if (!c.book.empty()) test::writeFile(temp / id.substr(0, 2) / id, c.book);
+        EXPECT_EQ(isEncryptedBackup(temp.path()), c.encrypted) << c.name;
+    }
+}
+
 } // namespace
 } // namespace orvelle
