@@ -59,6 +59,25 @@ inline constexpr std::array<CategoryInfo, 14> kCategories{{
     {ItemKind::SafariBookmark, "SafariBookmark", "Safari Bookmark", "safari-bookmark", CategoryGroup::MessagesAndCallLogs},
 }};
 
+/// True for the categories read from databases: their items are records that
+/// may be deleted ones, and they have documents, a print page and the
+/// deleted-only switch. The others are files.
+constexpr bool holdsRecords(ItemKind kind) {
+    switch (kind) {
+    case ItemKind::Messages:
+    case ItemKind::Contacts:
+    case ItemKind::CallHistory:
+    case ItemKind::Notes:
+    case ItemKind::WhatsApp:
+    case ItemKind::Reminder:
+    case ItemKind::Calendar:
+    case ItemKind::SafariBookmark:
+        return true;
+    default:
+        return false;
+    }
+}
+
 /// The category with the given command-line name, if any.
 inline std::optional<CategoryInfo> categoryByCliName(std::string_view name) {
     for (const auto& c : kCategories)

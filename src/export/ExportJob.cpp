@@ -73,12 +73,6 @@ std::string_view labelOf(ItemKind kind) {
     return {};
 }
 
-bool isRecordCategory(ItemKind kind) {
-    return kind == ItemKind::Messages || kind == ItemKind::Contacts || kind == ItemKind::CallHistory ||
-           kind == ItemKind::Notes || kind == ItemKind::WhatsApp || kind == ItemKind::Reminder ||
-           kind == ItemKind::Calendar || kind == ItemKind::SafariBookmark;
-}
-
 std::filesystem::path safePath(std::string_view name) {
     return platform::utf8Path(safeFileName(name));
 }
@@ -446,7 +440,7 @@ IndexCategory& ExportJob::indexOf(ItemKind kind) {
     if (added) {
         it->second.kind = kind;
         it->second.label = std::string(labelOf(kind));
-        it->second.records = isRecordCategory(kind);
+        it->second.records = holdsRecords(kind);
     }
     return it->second;
 }

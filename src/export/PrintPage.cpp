@@ -257,19 +257,7 @@ Status buildPrintPage(ItemKind kind, bool deletedOnly, const ScanResults& result
 }
 
 bool hasPrintPage(ItemKind kind) {
-    switch (kind) {
-    case ItemKind::Messages:
-    case ItemKind::Contacts:
-    case ItemKind::CallHistory:
-    case ItemKind::Notes:
-    case ItemKind::WhatsApp:
-    case ItemKind::Reminder:
-    case ItemKind::Calendar:
-    case ItemKind::SafariBookmark:
-        return true;
-    default:
-        return false;
-    }
+    return holdsRecords(kind);
 }
 
 } // namespace orvelle

@@ -25,17 +25,7 @@ bool tallyReadable(const ScanRun* run) {
 }
 
 bool hasDeletedFlag(ItemKind kind) {
-    switch (kind) {
-    case ItemKind::Messages:
-    case ItemKind::Contacts:
-    case ItemKind::CallHistory:
-    case ItemKind::Notes:
-    case ItemKind::WhatsApp:
-    case ItemKind::Reminder:
-    case ItemKind::Calendar:
-    case ItemKind::SafariBookmark: return true;
-    default: return false;
-    }
+    return holdsRecords(kind);
 }
 
 QColor deletedRowColour() {
