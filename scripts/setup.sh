@@ -20,6 +20,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libgl-dev
   libheif-dev mplayer fonts-noto-cjk fonts-dejavu-core
+  zlib1g-dev libprotobuf-dev protobuf-compiler
 )
 # What only the tests need: the reference tools, the fuzzing compiler and the
 # browser the export documents are checked in.
