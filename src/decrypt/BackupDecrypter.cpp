@@ -40,9 +40,9 @@ bool isWithin(const fs::path& inner, const fs::path& outer) {
 } // namespace
 
 BackupDecrypter::BackupDecrypter(fs::path backupFolder, fs::path outputFolder, std::ostream& progress,
-                                 std::ostream& messages, unsigned threads)
+                                 std::ostream& messages, std::ostream& warnings, unsigned threads)
     : m_backupFolder(std::move(backupFolder)), m_outputFolder(std::move(outputFolder)), m_progress(progress),
-      m_messages(messages), m_threads(threads) {}
+      m_messages(messages), m_warnings(warnings), m_threads(threads) {}
 
 BackupDecrypter::Outcome BackupDecrypter::run(std::string_view password, std::string& error) {
     Outcome outcome = decryptAll(password, error);
@@ -113,24 +113,27 @@ BackupDecrypter::Outcome BackupDecrypter::decryptFiles(const ClassKeyRing& keys,
         groups.push_back({i});
     }
 
-    std::vector<std::string> problems(files.size());
+    std::vector<FileOutcome> outcomes(files.size());
     const OrderedWork pool(m_threads);
     // Each worker reuses its own buffer and cipher context, held here rather
     // than in thread-local storage.
     std::vector<FileDecrypter> decrypters(pool.threads());
     auto work = [&](std::size_t group, unsigned worker) {
         for (std::size_t i : groups[group])
-            problems[i] = decryptOne(decrypters[worker], keys, files[i]);
+            outcomes[i] = decryptOne(decrypters[worker], keys, files[i]);
     };
     ProgressPrinter printer(m_progress);
     std::uint64_t done = 0;
     auto finished = [&](std::size_t group) {
         for (std::size_t i : groups[group]) {
-            if (problems[i].empty()) continue;
+            const std::string name = files[i].fileId.empty() ? "(no file ID)" : files[i].fileId;
+            if (!outcomes[i].warning.empty())
+                m_warnings << "Warning: " << name << ": " << outcomes[i].warning
+                           << '\n'
+                           << std::flush;
+            if (outcomes[i].problem.empty()) continue;
             ++m_skipped;
-            m_messages << "Skipped " << (files[i].fileId.empty() ? "(no file ID)" : files[i].fileId) << ": "
-                       << problems[i] << '\n'
-                       << std::flush;
+            m_messages << "Skipped " << name << ": " << outcomes[i].problem << '\n' << std::flush;
         }
         done += groups[group].size();
         printer.update(done);
@@ -165,10 +168,11 @@ bool BackupDecrypter::listFiles(const ClassKeyRing& keys, const std::string& man
 }
 
 // Runs on a worker thread: touches nothing shared but the written set.
-std::string BackupDecrypter::decryptOne(FileDecrypter& decrypter, const ClassKeyRing& keys,
-                                        const BackupFileEntry& entry) {
-    std::string problem = entry.problem;
-    if (!problem.empty()) return problem;
+BackupDecrypter::FileOutcome BackupDecrypter::decryptOne(FileDecrypter& decrypter, const ClassKeyRing& keys,
+                                                         const BackupFileEntry& entry) {
+    FileOutcome outcome{entry.problem, {}};
+    std::string& problem = outcome.problem;
+    if (!problem.empty()) return outcome;
     try {
         const fs::path destination = m_outputFolder / entry.fileId;
         noteWritten(destination);
@@ -177,12 +181,12 @@ std::string BackupDecrypter::decryptOne(FileDecrypter& decrypter, const ClassKey
         } else {
             std::string key;
             if (keys.unwrapFileKey(entry.protectionClass, entry.wrappedKey, key, problem))
-                decrypter.decrypt(entry.storedPath, destination, key, entry.size, problem);
+                decrypter.decrypt(entry.storedPath, destination, key, entry.size, problem, outcome.warning);
         }
     } catch (const std::exception& e) { // out of memory
         problem = e.what();
     }
-    return problem;
+    return outcome;
 }
 
 void BackupDecrypter::noteWritten(const fs::path& path) {

@@ -28,10 +28,12 @@ class BackupDecrypter {
 public:
     enum class Outcome { Ok, WrongPassword, Failed, Interrupted };
 
-    /// `progress` receives the "Count: N" lines, `messages` the skipped files.
-    /// `threads` is the number of worker threads (1: all on the calling thread).
+    /// `progress` receives the "Count: N" lines, `messages` the skipped files,
+    /// `warnings` the files kept whole although the manifest recorded another
+    /// size. `threads` is the number of worker threads (1: all on the calling
+    /// thread).
     BackupDecrypter(std::filesystem::path backupFolder, std::filesystem::path outputFolder,
-                    std::ostream& progress, std::ostream& messages, unsigned threads);
+                    std::ostream& progress, std::ostream& messages, std::ostream& warnings, unsigned threads);
 
     /// Runs the decryption. On any outcome but Ok, nothing written stays behind
     /// and `error` says why (empty for WrongPassword).
@@ -47,7 +49,13 @@ private:
     bool listFiles(const ClassKeyRing& keys, const std::string& manifestKey,
                    std::vector<BackupFileEntry>& files, std::string& error);
     Outcome decryptFiles(const ClassKeyRing& keys, const std::vector<BackupFileEntry>& files);
-    std::string decryptOne(FileDecrypter& decrypter, const ClassKeyRing& keys, const BackupFileEntry& entry);
+    /// What became of one stored file: `problem` when it was skipped, else
+    /// possibly a `warning` about its recorded size.
+    struct FileOutcome {
+        std::string problem;
+        std::string warning;
+    };
+    FileOutcome decryptOne(FileDecrypter& decrypter, const ClassKeyRing& keys, const BackupFileEntry& entry);
     void noteWritten(const std::filesystem::path& path);
     void removeWritten();
 
@@ -55,6 +63,7 @@ private:
     std::filesystem::path m_outputFolder;
     std::ostream& m_progress;
     std::ostream& m_messages;
+    std::ostream& m_warnings;
     unsigned m_threads;
     std::mutex m_writtenMutex; // guards m_written while workers run
     std::set<std::filesystem::path> m_written;

@@ -63,13 +63,38 @@ private:
 };
 
 // Length of the plain text once a valid PKCS#7 padding is taken off `block`
-// (the last block); the whole block when the padding is not valid.
-std::size_t unpaddedLength(const unsigned char* block) {
+// (the last block); nothing when the padding is not valid.
+std::optional<std::size_t> unpaddedLength(const unsigned char* block) {
     const unsigned pad = block[kAesBlockSize - 1];
-    if (pad == 0 || pad > kAesBlockSize) return kAesBlockSize;
+    if (pad == 0 || pad > kAesBlockSize) return std::nullopt;
     for (std::size_t i = kAesBlockSize - pad; i < kAesBlockSize; ++i)
-        if (block[i] != pad) return kAesBlockSize;
+        if (block[i] != pad) return std::nullopt;
     return kAesBlockSize - pad;
+}
+
+// The length of the decrypted file. Its own padding decides: manifests record
+// sizes that went stale when a database grew or shrank after it was listed,
+// and cutting to such a size loses rows. Without a valid padding the recorded
+// size is taken only where it falls inside the last block (a file stored
+// unpadded); otherwise every decrypted byte is kept. A recorded size that
+// disagrees with the length kept is described in `warning`.
+std::uint64_t plainLength(std::uint64_t cipherSize, const unsigned char* lastBlock,
+                          std::optional<std::uint64_t> recordedSize, std::string& warning) {
+    std::uint64_t length = cipherSize;
+    bool padded = false;
+    if (cipherSize >= kAesBlockSize) {
+        if (const auto tail = unpaddedLength(lastBlock)) {
+            length = cipherSize - kAesBlockSize + *tail;
+            padded = true;
+        } else if (recordedSize && *recordedSize > cipherSize - kAesBlockSize && *recordedSize <= cipherSize) {
+            length = *recordedSize;
+        }
+    }
+    if (recordedSize && *recordedSize != length)
+        warning = "the manifest records " + std::to_string(*recordedSize) + " bytes, the decrypted file has " +
+                  std::to_string(length) + (padded ? "" : " (no valid padding)") + "; all " +
+                  std::to_string(length) + " bytes are kept";
+    return length;
 }
 
 bool openSource(const std::filesystem::path& source, platform::InputFile& in, std::uint64_t& size,
@@ -101,7 +126,9 @@ FileDecrypter::FileDecrypter(FileDecrypter&&) noexcept = default;
 FileDecrypter& FileDecrypter::operator=(FileDecrypter&&) noexcept = default;
 
 bool FileDecrypter::decrypt(const std::filesystem::path& source, const std::filesystem::path& destination,
-                            std::string_view key, std::optional<std::uint64_t> plainSize, std::string& error) {
+                            std::string_view key, std::optional<std::uint64_t> recordedSize, std::string& error,
+                            std::string& warning) {
+    warning.clear();
     if (key.size() != kAes256KeySize) {
         error = "file key has " + std::to_string(key.size()) + " bytes, expected 32";
         return false;
@@ -126,8 +153,8 @@ bool FileDecrypter::decrypt(const std::filesystem::path& source, const std::file
     PendingOutput out(destination);
     std::vector<unsigned char>& buffer = m_buffer;
     std::uint64_t offset = 0;
-    std::uint64_t written = 0;
-    const std::uint64_t limit = plainSize.value_or(UINT64_MAX);
+    std::uint64_t length = cipherSize; // known once the last block is decrypted
+    if (cipherSize == 0) length = plainLength(0, nullptr, recordedSize, warning);
     while (offset < cipherSize) {
         const std::size_t want =
             static_cast<std::size_t>(std::min<std::uint64_t>(kChunkSize, cipherSize - offset));
@@ -137,24 +164,19 @@ bool FileDecrypter::decrypt(const std::filesystem::path& source, const std::file
                 "cannot read " + source.string() + (ec ? ": " + ec.message() : std::string(": file shrank"));
             return false;
         }
-        int plainLength = 0;
-        if (EVP_DecryptUpdate(ctx, buffer.data(), &plainLength, buffer.data(), static_cast<int>(want)) != 1 ||
-            plainLength != static_cast<int>(want)) {
+        int decrypted = 0;
+        if (EVP_DecryptUpdate(ctx, buffer.data(), &decrypted, buffer.data(), static_cast<int>(want)) != 1 ||
+            decrypted != static_cast<int>(want)) {
             error = "AES-256-CBC decryption of " + source.string() + " failed";
             return false;
         }
-        offset += want;
-        std::size_t usable = want;
-        if (offset == cipherSize)
-            usable = want - kAesBlockSize + unpaddedLength(buffer.data() + want - kAesBlockSize);
-        const std::size_t keep = static_cast<std::size_t>(std::min<std::uint64_t>(usable, limit - written));
+        // The chunk size is a multiple of the block size, so the last chunk
+        // holds the whole last block.
+        if (offset + want == cipherSize)
+            length = plainLength(cipherSize, buffer.data() + want - kAesBlockSize, recordedSize, warning);
+        const std::size_t keep = static_cast<std::size_t>(std::min<std::uint64_t>(want, length - offset));
         if (!out.write(buffer.data(), keep, error)) return false;
-        written += keep;
-    }
-    if (plainSize && written < *plainSize) {
-        error = source.string() + " is truncated (" + std::to_string(written) + " of " +
-                std::to_string(*plainSize) + " bytes)";
-        return false;
+        offset += want;
     }
     return out.commit(error);
 }
@@ -180,8 +202,9 @@ bool FileDecrypter::copy(const std::filesystem::path& source, const std::filesys
 }
 
 bool decryptFile(const std::filesystem::path& source, const std::filesystem::path& destination,
-                 std::string_view key, std::optional<std::uint64_t> plainSize, std::string& error) {
-    return FileDecrypter().decrypt(source, destination, key, plainSize, error);
+                 std::string_view key, std::optional<std::uint64_t> recordedSize, std::string& error,
+                 std::string& warning) {
+    return FileDecrypter().decrypt(source, destination, key, recordedSize, error, warning);
 }
 
 bool copyStoredFile(const std::filesystem::path& source, const std::filesystem::path& destination,

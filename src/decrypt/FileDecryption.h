@@ -1,6 +1,7 @@
 #pragma once
 /// Decrypts one stored file: AES-256-CBC with a zero IV, PKCS#7 padding
-/// removed, the result cut to the recorded plain size. Streams through a fixed
+/// removed. The file's own padding gives its length, not the size a manifest
+/// recorded (such sizes go stale); a disagreement is reported. Streams through a fixed
 /// buffer of kDecryptChunkSize, decrypted in place, so file size does not
 /// matter.
 
@@ -37,7 +38,8 @@ public:
 
     /// As decryptFile() below.
     bool decrypt(const std::filesystem::path& source, const std::filesystem::path& destination,
-                 std::string_view key, std::optional<std::uint64_t> plainSize, std::string& error);
+                 std::string_view key, std::optional<std::uint64_t> recordedSize, std::string& error,
+                 std::string& warning);
     /// As copyStoredFile() below.
     bool copy(const std::filesystem::path& source, const std::filesystem::path& destination, std::string& error);
 
@@ -50,12 +52,16 @@ private:
 };
 
 /// Decrypts `source` into `destination` (replaced) with the 32-byte `key`.
-/// When `plainSize` is given the output is cut to it, and a file that yields
-/// fewer bytes is reported as truncated. False with `error` set on failure;
-/// a partly written destination is removed. Safe to call from several threads
+/// The output ends where the last block's PKCS#7 padding says. Without a valid
+/// padding every decrypted byte is kept, unless `recordedSize` falls inside
+/// the last block (a file stored unpadded). `recordedSize` never cuts a file
+/// short nor fails it: when it differs from the length written, `warning`
+/// says so (else it is left empty). False with `error` set on failure; a
+/// partly written destination is removed. Safe to call from several threads
 /// at once (each call sets up its own FileDecrypter).
 bool decryptFile(const std::filesystem::path& source, const std::filesystem::path& destination,
-                 std::string_view key, std::optional<std::uint64_t> plainSize, std::string& error);
+                 std::string_view key, std::optional<std::uint64_t> recordedSize, std::string& error,
+                 std::string& warning);
 
 /// Copies `source` to `destination` (replaced) unchanged, for files stored
 /// without a key. False with `error` set on failure; a partial copy is removed.

@@ -64,7 +64,8 @@ bool decryptManifestDb(const std::filesystem::path& backupFolder, const std::str
         error = "ManifestKey: " + error;
         return false;
     }
-    if (!decryptFile(backupFolder / kManifestDbName, destination, key, std::nullopt, error)) return false;
+    std::string unused; // no size is recorded for the manifest, so no warning
+    if (!decryptFile(backupFolder / kManifestDbName, destination, key, std::nullopt, error, unused)) return false;
     return true;
 }
 

@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
     }
     platform::catchInterrupts();
     decrypt::BackupDecrypter decrypter(platform::utf8Path(arguments[1]), platform::utf8Path(arguments[2]), std::cout,
-                                       std::cout, decrypt::workThreadCount());
+                                       std::cout, std::cerr, decrypt::workThreadCount());
     std::string error;
     switch (decrypter.run(*password, error)) {
     case decrypt::BackupDecrypter::Outcome::Ok:

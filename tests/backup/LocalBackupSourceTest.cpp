@@ -82,6 +82,30 @@ TEST(LocalBackupSource, OpenOfAnEncryptedBackupRisesFrom1To11AndReports11Twice) 
     EXPECT_EQ(contacts.size(), 6u);
 }
 
+// A database that grew after the manifest listed it, and one that shrank:
+// the decrypted copies keep every row.
+TEST(LocalBackupSource, StaleRecordedSizesOfAnEncryptedBackupLoseNoRows) {
+    TempFolder temp;
+    const auto folder = test::makeEncryptedDemoBackup(temp / "root", [](const std::string& domainPath,
+                                                                        std::uint64_t& size) {
+        if (domainPath == "HomeDomain-Library/SMS/sms.db") size /= 2;
+        if (domainPath == "HomeDomain-Library/AddressBook/AddressBook.sqlitedb") size += 8192;
+    });
+    OpenedSource s(folder, temp / "data");
+    ASSERT_EQ(s.source->open(test::kDemoPassword), kStatusOk);
+    const test::DemoDatabaseFigures expected;
+    ConversationMap chats;
+    EXPECT_EQ(s.source->scanMessages(chats), kStatusOk);
+    EXPECT_EQ(chats.size(), static_cast<std::size_t>(expected.messageChats));
+    std::size_t messages = 0;
+    for (const auto& [chat, rows] : chats)
+        messages += rows.size();
+    EXPECT_EQ(messages, static_cast<std::size_t>(expected.liveMessages + expected.deletedMessages));
+    std::vector<ContactRecord> contacts;
+    EXPECT_EQ(s.source->scanContacts(contacts), kStatusOk);
+    EXPECT_EQ(contacts.size(), 6u);
+}
+
 TEST(LocalBackupSource, AWrongPasswordIsAnsweredWithMinus110) {
     TempFolder temp;
     const auto folder = test::makeEncryptedDemoBackup(temp / "root");

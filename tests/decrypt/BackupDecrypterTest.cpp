@@ -47,7 +47,7 @@ struct RunResult {
 
 RunResult decrypt(const fs::path& backup, const fs::path& output, unsigned threads) {
     std::ostringstream progress, messages;
-    BackupDecrypter decrypter(backup, output, progress, messages, threads);
+    BackupDecrypter decrypter(backup, output, progress, messages, messages, threads);
     std::string error;
     const BackupDecrypter::Outcome outcome = decrypter.run("orvelle", error);
     EXPECT_EQ(error, "");

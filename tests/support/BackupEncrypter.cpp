@@ -213,6 +213,11 @@ std::string BackupEncrypter::fileKeyRecord(const std::string& domainPath, std::s
     return record;
 }
 
+std::uint64_t BackupEncrypter::recordedSize(const std::string& domainPath, std::uint64_t size) const {
+    if (m_settings.recordedSizeHook) m_settings.recordedSizeHook(domainPath, size);
+    return size;
+}
+
 void BackupEncrypter::writeManifestPlist(const fs::path& path, const std::string& keyBag,
                                          const std::string& manifestKey) {
     Plist root(plist_new_dict());
@@ -274,8 +279,9 @@ void BackupEncrypter::encryptManifestDbBackup(const fs::path& plain, const fs::p
         std::string key;
         const std::string record = fileKeyRecord(row.domain + "-" + row.relativePath, key);
         writeFile(out / row.fileId.substr(0, 2) / row.fileId, encryptBytes(key, bytes));
-        const std::string blob =
-            archivedFileRecord(row.domain, row.relativePath, bytes.size(), m_settings.fileClass, record);
+        const std::string blob = archivedFileRecord(row.domain, row.relativePath,
+                                                    recordedSize(row.domain + "-" + row.relativePath, bytes.size()),
+                                                    m_settings.fileClass, record);
         sqlite3_bind_blob(stmt, 1, blob.data(), int(blob.size()), SQLITE_TRANSIENT);
         sqlite3_bind_text(stmt, 2, row.fileId.c_str(), -1, SQLITE_TRANSIENT);
         require(sqlite3_step(stmt) == SQLITE_DONE, "update Files");
@@ -342,7 +348,7 @@ void BackupEncrypter::encryptMbdbBackup(const fs::path& plain, const fs::path& o
                 std::string key;
                 keyString = fileKeyRecord(domain + "-" + path, key);
                 writeFile(out / fileId, encryptBytes(key, content));
-                size = content.size();
+                size = recordedSize(domain + "-" + path, content.size());
                 protection = std::uint8_t(m_settings.fileClass);
             }
         }

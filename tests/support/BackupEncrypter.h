@@ -33,6 +33,9 @@ struct EncryptionSettings {
     /// Test hook: may change the key record (4-byte class + wrapped key) of
     /// the file with this domain-relative path before it is stored.
     std::function<void(const std::string& domainPath, std::string& keyRecord)> keyRecordHook;
+    /// Test hook: may change the size the manifest records for the file with
+    /// this domain-relative path (the stored bytes stay as they are).
+    std::function<void(const std::string& domainPath, std::uint64_t& size)> recordedSizeHook;
 };
 
 class BackupEncrypter {
@@ -58,6 +61,7 @@ private:
     std::string randomBytes(std::size_t count);
     void buildKeyBag();
     std::string fileKeyRecord(const std::string& domainPath, std::string& fileKey);
+    std::uint64_t recordedSize(const std::string& domainPath, std::uint64_t size) const;
     void encryptManifestDbBackup(const std::filesystem::path& plain, const std::filesystem::path& out);
     void encryptMbdbBackup(const std::filesystem::path& plain, const std::filesystem::path& out);
 

@@ -50,7 +50,9 @@ void writeEncryptedBackup(const std::filesystem::path& plainFolder,
     BackupEncrypter(settings).encrypt(plainFolder, encryptedFolder);
 }
 
-std::filesystem::path makeEncryptedDemoBackup(const std::filesystem::path& root) {
+std::filesystem::path makeEncryptedDemoBackup(
+    const std::filesystem::path& root,
+    std::function<void(const std::string& domainPath, std::uint64_t& size)> recordedSizeHook) {
     BackupBuilder builder = demoRecentBackup();
     TempFolder plain("orvelle-demo-plain");
     builder.build(plain / "backup");
@@ -58,6 +60,7 @@ std::filesystem::path makeEncryptedDemoBackup(const std::filesystem::path& root)
     settings.password = std::string(kDemoPassword);
     settings.iterations = 10000;
     settings.dpIterations = 10000;
+    settings.recordedSizeHook = std::move(recordedSizeHook);
     const std::filesystem::path folder = root / std::string(kEncryptedDemoFolder);
     BackupEncrypter(settings).encrypt(plain / "backup", folder);
     return folder;

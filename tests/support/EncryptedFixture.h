@@ -7,6 +7,7 @@
 #include "support/BackupEncrypter.h"
 
 #include <filesystem>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -33,6 +34,9 @@ constexpr std::string_view kEncryptedDemoFolder = "5e1c0a9b7d3f42a68b0c1d2e3f405
 constexpr std::string_view kDemoPassword = "orvelle-demo";
 
 /// Writes the encrypted demo backup below `root` (created). Returns its folder.
-std::filesystem::path makeEncryptedDemoBackup(const std::filesystem::path& root);
+/// `recordedSizeHook` may make the manifest record other sizes than the files'.
+std::filesystem::path makeEncryptedDemoBackup(
+    const std::filesystem::path& root,
+    std::function<void(const std::string& domainPath, std::uint64_t& size)> recordedSizeHook = {});
 
 } // namespace orvelle::test
