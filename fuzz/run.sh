@@ -1,47 +1,69 @@
 #!/usr/bin/env bash
-# Fuzzes the SQLite record engine: configures a clang build folder of its own
-# (build-fuzz/), builds the libFuzzer target (with the address and undefined-
-# behaviour sanitizers), replays the regression inputs of tests/data/sqlite/
-# through it (any crash, sanitizer report or hang fails the script, and so does
-# an empty folder), then writes the seed corpus (plus the regression inputs)
-# and runs the target. Inputs it finds land in build-fuzz/fuzz-artifacts/.
+# Fuzzes the readers of untrusted bytes: configures a clang build folder of its
+# own (build-fuzz/), builds the libFuzzer targets (with the address and
+# undefined-behaviour sanitizers), replays each target's regression inputs
+# (tests/data/<folder>/) and seeds through it (any crash, sanitizer report or
+# hang fails the script), then runs each target for SECONDS. Inputs it finds
+# land in build-fuzz/fuzz-artifacts/<target>/.
 #
-#   fuzz/run.sh [SECONDS]     (default 60; 0 only replays the regression inputs)
+#   fuzz/run.sh [SECONDS] [TARGET...]   (default 60 s per target, every target;
+#                                        0 only replays)
+#
+# Targets: sqlite_records (database files), manifest_mbdb, keybag,
+# property_lists (Info.plist and Manifest.plist), typedstream (attributedBody).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 duration="${1:-60}"
+shift || true
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=(sqlite_records manifest_mbdb keybag property_lists typedstream)
 build="${ORVELLE_FUZZ_BUILD_DIR:-build-fuzz}"
 jobs="${ORVELLE_FUZZ_BUILD_JOBS:-2}"
 cc="$(command -v clang-14 || command -v clang)"
 cxx="$(command -v clang++-14 || command -v clang++)"
 
+# Where a target's regression inputs live, and whether it must have some.
+regression_folder() {
+  case "$1" in
+    sqlite_records) echo tests/data/sqlite ;;
+    *) echo "tests/data/$1" ;;
+  esac
+}
+
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER="$cc" -DCMAKE_CXX_COMPILER="$cxx" \
   -DORVELLE_BUILD_FUZZ=ON -DORVELLE_BUILD_TESTS=OFF -DORVELLE_BUILD_BENCH=OFF -DORVELLE_BUILD_GUI=OFF >/dev/null
-cmake --build "$build" -j "$jobs" --target fuzz_sqlite_records fuzz_make_seeds
+build_targets=(fuzz_make_seeds)
+for target in "${targets[@]}"; do build_targets+=("fuzz_$target"); done
+cmake --build "$build" -j "$jobs" --target "${build_targets[@]}"
 
-regressions=()
-for regression in tests/data/sqlite/*; do
-  if [ -f "$regression" ]; then regressions+=("$regression"); fi
+for target in "${targets[@]}"; do
+  program="$build/bin/fuzz_$target"
+  corpus="$build/fuzz-corpus/$target"
+  artifacts="$build/fuzz-artifacts/$target/"
+  mkdir -p "$corpus" "$artifacts"
+  if [ "$target" = sqlite_records ]; then
+    "$build/bin/fuzz_make_seeds" "$corpus" >/dev/null
+  else
+    cp fuzz/seeds/"$target"/* "$corpus/"
+  fi
+  inputs=()
+  for input in "$(regression_folder "$target")"/*; do
+    if [ -f "$input" ]; then inputs+=("$input"); fi
+  done
+  if [ "$target" = sqlite_records ] && [ "${#inputs[@]}" -eq 0 ]; then
+    echo "no regression inputs in $(regression_folder "$target")/" >&2
+    exit 1
+  fi
+  echo "$target: replaying ${#inputs[@]} regression inputs and the seeds under the sanitizers"
+  "$program" -timeout=10 -rss_limit_mb=2048 "${inputs[@]}" "$corpus"/* 2>"$build/replay-$target.log" || {
+    cat "$build/replay-$target.log" >&2
+    exit 1
+  }
+  [ "$duration" -gt 0 ] || continue
+  if [ "${#inputs[@]}" -gt 0 ]; then cp "${inputs[@]}" "$corpus/"; fi
+  echo "$target: fuzzing for ${duration}s"
+  "$program" "$corpus" \
+    -max_total_time="$duration" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
+    -print_final_stats=1 -artifact_prefix="$artifacts"
 done
-if [ "${#regressions[@]}" -eq 0 ]; then
-  echo "no regression inputs in tests/data/sqlite/" >&2
-  exit 1
-fi
-echo "replaying ${#regressions[@]} regression inputs under the sanitizers"
-"$build/bin/fuzz_sqlite_records" -timeout=10 -rss_limit_mb=2048 "${regressions[@]}" 2>"$build/replay.log" || {
-  cat "$build/replay.log" >&2
-  exit 1
-}
-[ "$duration" -gt 0 ] || exit 0
-
-corpus="$build/fuzz-corpus/sqlite_records"
-artifacts="$build/fuzz-artifacts/"
-mkdir -p "$corpus" "$artifacts"
-"$build/bin/fuzz_make_seeds" "$corpus" >/dev/null
-cp "${regressions[@]}" "$corpus/"
-
-echo "fuzzing the SQLite record engine for ${duration}s"
-"$build/bin/fuzz_sqlite_records" "$corpus" \
-  -max_total_time="$duration" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
-  -print_final_stats=1 -artifact_prefix="$artifacts"
