@@ -8,7 +8,7 @@
 #
 # ORVELLE_WINDOWS_DEPS (cache variable, or environment variable of the same
 # name) is the prefix holding the dependencies built for Windows: SQLite,
-# OpenSSL's libcrypto, libplist, GoogleTest and CLI11's headers.
+# OpenSSL's libcrypto, libplist, zlib, protobuf's lite runtime, GoogleTest and CLI11's headers.
 # scripts/test-windows.sh builds it. Programs and tests are linked statically
 # (libgcc, libstdc++, winpthread) so that they run under Wine, or on a
 # Windows PC, without any of the toolchain's DLLs beside them. Test discovery

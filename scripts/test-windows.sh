@@ -3,8 +3,8 @@
 # runs every test under Wine.
 #
 # 1. Installs what is missing: the mingw-w64 cross compiler, Wine, CMake, ...
-# 2. Fetches the Debian source packages of SQLite, OpenSSL, libplist and
-#    GoogleTest (through a temporary deb-src list: the machine's apt sources
+# 2. Fetches the Debian source packages of SQLite, OpenSSL, libplist, zlib,
+#    protobuf and GoogleTest (through a temporary deb-src list: the machine's apt sources
 #    stay untouched) and builds them once, statically, into a dependency
 #    prefix. Each dependency has a stamp file there: a second run reuses it.
 # 3. Configures this tree into build-windows/ with cmake/mingw-w64.cmake,
@@ -112,7 +112,7 @@ packages=(
   wine64 wine
   cmake ninja-build pkg-config make gcc perl tcl
   autoconf automake libtool
-  xz-utils bzip2 libcli11-dev
+  xz-utils bzip2 libcli11-dev protobuf-compiler
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -298,6 +298,61 @@ else
   mark_built libplist "$id"
 fi
 
+# ---------------------------------------------------------------- zlib
+phase "dep zlib"
+fetch_source zlib
+id="$(basename "$tarball") recipe $recipe"
+if is_built zlib "$id"; then
+  echo "   reused ($id)"
+else
+  log=$work/logs/zlib.log; : >"$log"
+  unpack zlib
+  # Debian's source leaves out win32/: the library's sources are compiled
+  # directly, as for SQLite.
+  zlib_sources=(adler32 compress crc32 deflate gzclose gzlib gzread gzwrite
+                infback inffast inflate inftrees trees uncompr zutil)
+  mkdir -p "$src/objects"
+  for name in "${zlib_sources[@]}"; do
+    logged "$log" $triple-gcc-posix -O2 -DNDEBUG -c "$src/$name.c" -o "$src/objects/$name.o"
+  done
+  rm -f "$src/libz.a"
+  logged "$log" $triple-gcc-ar-posix rcs "$src/libz.a" "$src"/objects/*.o
+  install -d "$deps/lib" "$deps/include"
+  install -m 644 "$src/libz.a" "$deps/lib/"
+  install -m 644 "$src/zlib.h" "$src/zconf.h" "$deps/include/"
+  test -f "$deps/lib/libz.a"
+  mark_built zlib "$id"
+fi
+
+# ---------------------------------------------------------------- protobuf
+# The lite runtime only; the generated code comes from the machine's protoc,
+# of the same Debian version as this source.
+phase "dep protobuf"
+fetch_source protobuf
+id="$(basename "$tarball") recipe $recipe"
+if is_built protobuf "$id"; then
+  echo "   reused ($id)"
+else
+  log=$work/logs/protobuf.log; : >"$log"
+  unpack protobuf
+  protobuf_cmake=$src
+  [ -f "$src/CMakeLists.txt" ] || protobuf_cmake=$src/cmake
+  logged "$log" cmake -S "$protobuf_cmake" -B "$src/build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DORVELLE_WINDOWS_DEPS="$deps" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$deps" \
+    -Dprotobuf_BUILD_TESTS=OFF -Dprotobuf_BUILD_PROTOC_BINARIES=OFF -Dprotobuf_BUILD_LIBPROTOC=OFF \
+    -Dprotobuf_BUILD_SHARED_LIBS=OFF -Dprotobuf_WITH_ZLIB=OFF -Dprotobuf_BUILD_EXAMPLES=OFF
+  logged "$log" cmake --build "$src/build" -j "$jobs" --target libprotobuf-lite
+  install -d "$deps/lib"
+  install -m 644 "$src/build/libprotobuf-lite.a" "$deps/lib/"
+  # Headers: every header of the source tree (the lite runtime's include
+  # the others'), kept in their folders.
+  (cd "$src/src" && find google -name '*.h' -o -name '*.inc' | while read -r header; do
+     install -D -m 644 "$header" "$deps/include/$header"
+   done)
+  mark_built protobuf "$id"
+fi
+
 # ---------------------------------------------------------------- GoogleTest
 phase "dep googletest"
 fetch_source googletest
@@ -360,6 +415,9 @@ cmake -S "$root" -B "$build_dir" -G Ninja \
   -DOPENSSL_ROOT_DIR="$deps" -DOPENSSL_USE_STATIC_LIBS=ON \
   -DSQLite3_INCLUDE_DIR="$deps/include" -DSQLite3_LIBRARY="$deps/lib/libsqlite3.a" \
   -DCLI11_DIR="$deps/share/cmake/CLI11" -DGTest_DIR="$deps/lib/cmake/GTest" \
+  -DZLIB_ROOT="$deps" -DProtobuf_INCLUDE_DIR="$deps/include" \
+  -DProtobuf_LIBRARY="$deps/lib/libprotobuf-lite.a" -DProtobuf_LITE_LIBRARY="$deps/lib/libprotobuf-lite.a" \
+  -DProtobuf_PROTOC_EXECUTABLE="$(command -v protoc)" \
   "${cmake_args[@]}" >"$work/logs/configure.log" 2>&1 || {
     cat "$work/logs/configure.log" >&2; exit 1; }
 [ "$stop_after" = configure ] && exit 0
