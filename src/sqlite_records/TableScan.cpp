@@ -8,10 +8,45 @@
 #include "sqlite_records/TableSchema.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
+#include <unordered_set>
 
 namespace orvelle {
 
 namespace {
+
+// A 64-bit fingerprint of a row's values past column 0 (a rowid alias, or lost
+// in a carved row), trailing nulls left out (a record written before columns
+// were added has fewer). Lost values count as nulls.
+std::uint64_t rowFingerprint(const Row& row) {
+    std::uint64_t hash = 1469598103934665603ull;
+    const auto mix = [&hash](const void* data, std::size_t size) {
+        const auto* bytes = static_cast<const std::uint8_t*>(data);
+        for (std::size_t i = 0; i < size; ++i)
+            hash = (hash ^ bytes[i]) * 1099511628211ull;
+    };
+    std::size_t end = row.values.size();
+    while (end > 1 && (row.values[end - 1].isNull() || row.values[end - 1].isLost()))
+        --end;
+    for (std::size_t i = 1; i < end; ++i) {
+        const RecordValue& value = row.values[i];
+        const std::uint8_t kind =
+            value.isLost() ? std::uint8_t(ValueKind::null) : static_cast<std::uint8_t>(value.kind);
+        mix(&kind, 1);
+        if (value.kind == ValueKind::integer) mix(&value.integer, sizeof value.integer);
+        if (value.kind == ValueKind::real) {
+            const auto bits = std::bit_cast<std::uint64_t>(value.real);
+            mix(&bits, sizeof bits);
+        }
+        if (value.kind == ValueKind::text || value.kind == ValueKind::blob) {
+            const std::uint64_t size = value.bytes.size();
+            mix(&size, sizeof size);
+            mix(value.bytes.data(), value.bytes.size());
+        }
+    }
+    return hash;
+}
 
 // One table's walk: the state shared by its live, carved and freelist passes.
 class TableScan {
@@ -26,7 +61,11 @@ public:
               ScanStats& stats)
         : m_file(file), m_sink(sink), m_columns(columnCount), m_valueLimit(valueLimit),
           m_wanted(std::move(wanted)), m_shape(carveShapeFor(file, givenCount, schema)), m_stats(stats),
-          m_liveWalker(file), m_carveWalker(file) {}
+          m_liveWalker(file), m_carveWalker(file) {
+        const WriteAheadLog& log = file.writeAheadLog();
+        m_keepFingerprints = std::any_of(log.frames().begin(), log.frames().end(),
+                                         [&log](const LogFrame& frame) { return log.isSuperseded(frame); });
+    }
 
     // `carveAlong`: the carved rows of the same tree follow (carvedRows), so
     // each leaf's candidates are found while the page is at hand and only the
@@ -105,6 +144,32 @@ public:
         return handCandidates(ByteSpan(m_page).first(m_file.usableSize()), pageIndex);
     }
 
+    // The frames of the log that the database does not use: those that were
+    // leaves of this table (a page of its live tree then, or one whose first
+    // record has its column count) give their rows as deleted rows.
+    Status logFrames() {
+        if (!m_keepFingerprints) return kStatusOk;
+        std::sort(m_databaseRows.begin(), m_databaseRows.end());
+        const WriteAheadLog& log = m_file.writeAheadLog();
+        m_fromLog = true;
+        for (const LogFrame& frame : log.frames()) {
+            // Page 1 holds the schema, never a table's rows.
+            if (!log.isSuperseded(frame) || frame.pageIndex == 0) continue;
+            if (m_file.readLogFrame(frame, m_page) != kStatusOk) continue;
+            const BtreePage leaf(m_page, frame.pageIndex, m_file.usableSize());
+            if (!leaf.isTableLeaf()) continue;
+            ++m_stats.pagesRead;
+            const bool ownPage = m_liveWalker.visited(frame.pageIndex) || m_carveWalker.visited(frame.pageIndex);
+            if (!ownPage && (m_columns == 0 || m_file.countRecordColumns(leaf.bytes(), leaf.index()) !=
+                                                   static_cast<std::int64_t>(m_columns)))
+                continue;
+            if (const Status st = cells(leaf, RowSource::wal, 1); st != kStatusOk) return st;
+            if (const Status st = candidates(leaf); st != kStatusOk) return st;
+        }
+        m_fromLog = false;
+        return kStatusOk;
+    }
+
 private:
     Status cells(const BtreePage& leaf, RowSource source, std::uint32_t deleted) {
         for (std::uint16_t cell : leaf.cellPointers()) {
@@ -147,7 +212,7 @@ private:
             if (!decoded) continue;
             Row row;
             row.mode = RowMode::headerless;
-            row.source = candidate.source;
+            row.source = m_fromLog ? RowSource::wal : candidate.source;
             row.deleted = 1;
             row.page = pageIndex;
             row.offset = candidate.offset;
@@ -166,9 +231,21 @@ private:
     const std::uint8_t* wanted() const { return m_wanted.empty() ? nullptr : m_wanted.data(); }
 
     Status hand(const Row& row) {
+        const std::uint64_t fingerprint = m_keepFingerprints ? rowFingerprint(row) : 0;
+        if (m_fromLog && (std::binary_search(m_databaseRows.begin(), m_databaseRows.end(), fingerprint) ||
+                          m_logRows.count(fingerprint) != 0)) {
+            ++m_stats.duplicatesDropped;
+            return kStatusOk;
+        }
         (row.deleted ? m_stats.deletedRows : m_stats.liveRows)++;
         const Status st = m_sink(row);
-        if (st == kStatusOk) ++m_stats.acceptedRows;
+        if (st == kStatusOk) {
+            ++m_stats.acceptedRows;
+            if (m_fromLog)
+                m_logRows.insert(fingerprint);
+            else if (m_keepFingerprints)
+                m_databaseRows.push_back(fingerprint);
+        }
         return st == kStatusStopped ? kStatusStopped : kStatusOk;
     }
 
@@ -197,6 +274,13 @@ private:
     std::vector<PendingPage> m_pending;
     std::vector<Candidate> m_pendingCandidates;
     bool m_pendingValid = false;
+    // The log's rows are checked against the rows handed over before them:
+    // fingerprints of the database's rows (sorted before the log's pass) and
+    // of the log's rows taken so far.
+    bool m_keepFingerprints = false;
+    bool m_fromLog = false;
+    std::vector<std::uint64_t> m_databaseRows;
+    std::unordered_set<std::uint64_t> m_logRows;
 };
 
 } // namespace
@@ -243,6 +327,8 @@ Status scanTable(SqliteFile& file, std::string_view tableName, const RowSink& ro
         for (std::uint32_t page : file.freelistTrunkPages())
             if (const Status st = scan.freelistTrunk(page); st != kStatusOk) return st;
     }
+    if (options.logRows)
+        if (const Status st = scan.logFrames(); st != kStatusOk) return st;
     return kStatusOk;
 }
 
