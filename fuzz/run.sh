@@ -6,6 +6,9 @@
 # an empty folder), then writes the seed corpus (plus the regression inputs)
 # and runs the target. Inputs it finds land in build-fuzz/fuzz-artifacts/.
 #
+# The write-ahead log target follows, for as long, with its own seeds and the
+# inputs of tests/data/wal/.
+#
 #   fuzz/run.sh [SECONDS]     (default 60; 0 only replays the regression inputs)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -33,6 +36,16 @@ echo "replaying ${#regressions[@]} regression inputs under the sanitizers"
   cat "$build/replay.log" >&2
   exit 1
 }
+# The write-ahead log target (a database and its log from one input): its
+# regression inputs in tests/data/wal/ are replayed the same way.
+cmake --build "$build" -j "$jobs" --target fuzz_write_ahead_log fuzz_make_log_seeds
+log_regressions=(tests/data/wal/*)
+echo "replaying ${#log_regressions[@]} write-ahead log regression inputs under the sanitizers"
+"$build/bin/fuzz_write_ahead_log" -timeout=10 -rss_limit_mb=2048 "${log_regressions[@]}" \
+  2>"$build/replay-wal.log" || {
+  cat "$build/replay-wal.log" >&2
+  exit 1
+}
 [ "$duration" -gt 0 ] || exit 0
 
 corpus="$build/fuzz-corpus/sqlite_records"
@@ -43,5 +56,14 @@ cp "${regressions[@]}" "$corpus/"
 
 echo "fuzzing the SQLite record engine for ${duration}s"
 "$build/bin/fuzz_sqlite_records" "$corpus" \
+  -max_total_time="$duration" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
+  -print_final_stats=1 -artifact_prefix="$artifacts"
+
+log_corpus="$build/fuzz-corpus/write_ahead_log"
+mkdir -p "$log_corpus"
+"$build/bin/fuzz_make_log_seeds" "$log_corpus" >/dev/null
+cp "${log_regressions[@]}" "$log_corpus/"
+echo "fuzzing the write-ahead log reader for ${duration}s"
+"$build/bin/fuzz_write_ahead_log" "$log_corpus" \
   -max_total_time="$duration" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
   -print_final_stats=1 -artifact_prefix="$artifacts"

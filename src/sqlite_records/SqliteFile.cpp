@@ -73,7 +73,7 @@ void SqliteFile::openLog(const std::filesystem::path& database, const LogOptions
     }
     // A missing log is the ordinary case; an unusable one is left out (its
     // problem stays for the caller to show).
-    m_log.open(logPath, m_pageSize);
+    if (m_log.open(logPath, m_pageSize) == kStatusOk) m_log.limitDatabasePages((m_fileSize + m_pageSize - 1) / m_pageSize);
 }
 
 Status SqliteFile::readLogFrame(const LogFrame& frame, std::vector<std::uint8_t>& buffer) const {

@@ -160,6 +160,18 @@ void WriteAheadLog::close() {
     m_problem.clear();
 }
 
+void WriteAheadLog::limitDatabasePages(std::uint64_t filePages) {
+    // Every page past the file's end that the database holds was written to
+    // the log, so the database has at most one page more per committed page.
+    const std::uint64_t reachable = filePages + m_committed.size();
+    if (m_databasePages <= reachable) return;
+    addProblem("the last commit says the database has " + std::to_string(m_databasePages) +
+               " pages, more than the file and the log can hold; " + std::to_string(reachable) + " are read");
+    m_databasePages = static_cast<std::uint32_t>(reachable);
+    for (auto it = m_committed.begin(); it != m_committed.end();)
+        it = it->first >= m_databasePages ? m_committed.erase(it) : std::next(it);
+}
+
 std::uint64_t WriteAheadLog::committedOffset(std::uint32_t pageIndex) const {
     const auto it = m_committed.find(pageIndex);
     return it == m_committed.end() ? 0 : it->second;

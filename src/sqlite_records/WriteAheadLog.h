@@ -121,6 +121,11 @@ public:
     bool hasCommit() const { return m_databasePages != 0; }
     /// The database size in pages after the last valid commit (0: no commit).
     std::uint32_t databasePages() const { return m_databasePages; }
+    /// Cuts the database size to what can hold pages: the database file's
+    /// `filePages` plus one per page the log commits (a commit frame's size is
+    /// only a number; a hostile one would make every page walk allocate for
+    /// pages that are nowhere). Notes a cut as a problem.
+    void limitDatabasePages(std::uint64_t filePages);
     /// Every complete frame of the file, in file order.
     const std::vector<LogFrame>& frames() const { return m_frames; }
     /// True when `frame` is not the version of its page that the page reader
