@@ -12,9 +12,10 @@
 
 namespace {
 
-// One scratch database per process (its log beside it), rewritten for every input.
+// One scratch database per process (its log beside it), rewritten for every
+// input. Never destroyed, so the removal at exit can still name it.
 const std::string& scratchPath() {
-    static const std::string path = [] {
+    static const std::string& path = *new std::string([] {
         const char* dir = std::getenv("TMPDIR");
         std::string p = std::string(dir && *dir ? dir : "/tmp") + "/orvelle-fuzz-log-XXXXXX";
         const int fd = ::mkstemp(p.data());
@@ -25,7 +26,7 @@ const std::string& scratchPath() {
             std::remove((scratchPath() + "-wal").c_str());
         });
         return p;
-    }();
+    }());
     return path;
 }
 

@@ -61,8 +61,13 @@ public:
               ScanStats& stats)
         : m_file(file), m_sink(sink), m_columns(columnCount), m_valueLimit(valueLimit),
           m_wanted(std::move(wanted)), m_shape(carveShapeFor(file, givenCount, schema)), m_stats(stats),
-          m_liveWalker(file), m_carveWalker(file) {
-        const WriteAheadLog& log = file.writeAheadLog();
+          m_liveWalker(file), m_carveWalker(file) {}
+
+    // Called before the first pass when the log's frames are to be carved:
+    // from then on the rows handed over are remembered for the duplicate check
+    // (only when the log has frames the database does not use).
+    void prepareLogFrames() {
+        const WriteAheadLog& log = m_file.writeAheadLog();
         m_keepFingerprints = std::any_of(log.frames().begin(), log.frames().end(),
                                          [&log](const LogFrame& frame) { return log.isSuperseded(frame); });
     }
@@ -313,6 +318,7 @@ Status scanTable(SqliteFile& file, std::string_view tableName, const RowSink& ro
     }
     TableScan scan(file, rowSink, columns, options.columnCount, valueLimit, std::move(wanted),
                    schema ? &*schema : nullptr, stats);
+    if (options.logRows) scan.prepareLogFrames();
     for (const auto& [root, key] : roots) {
         Status st = options.liveRows ? scan.liveRows(root, options.carvedRows) : kStatusOk;
         if (st == kStatusOk && options.carvedRows) st = scan.carvedRows(root);

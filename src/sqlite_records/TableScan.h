@@ -102,7 +102,9 @@ struct ScanStats {
     std::uint64_t deletedRows = 0;  ///< deleted rows handed to the row routine
     std::uint64_t acceptedRows = 0; ///< rows the routine took (answered 0)
     std::uint64_t pagesRead = 0;
-    std::uint64_t duplicatesDropped = 0; ///< candidates found twice at one offset
+    /// Candidates found twice at one offset, and rows of the log's frames
+    /// equal to a row already handed over.
+    std::uint64_t duplicatesDropped = 0;
     /// Pages of the table's live tree that are not b-tree pages (damaged):
     /// the rows below them could not be read.
     std::uint64_t damagedPages = 0;
