@@ -1,7 +1,7 @@
 // Reading a database through its write-ahead log against reading the same
 // database checkpointed: a table of about 200 MB (1,000,000 rows of 8
 // columns, 10% deleted), then 10,000 commits in log mode, each updating one
-// row somewhere in the table, so the log holds 10,000 frames (older versions
+// live row somewhere in the table, so the log holds 10,000 frames (older versions
 // of many pages among them). The same commits checkpointed into the file give
 // the reference. Both sides run scanTable as the decoders do (live rows,
 // carved rows, freelist pages; the log side also opens and checks the log and
@@ -13,7 +13,8 @@
 //
 //   bench_write_ahead_log [ROWS [ROUNDS]]   build (or reuse) the files, compare
 //   bench_write_ahead_log --side DB LOG     one side; LOG "-" for none; prints
-//                                           seconds, processor seconds, rows
+//                                           seconds, processor seconds, rows,
+//                                           peak resident KiB (VmHWM)
 //
 // The files are kept in $TMPDIR/orvelle-bench/ between runs (about 700 MB).
 
@@ -85,7 +86,8 @@ Files buildFiles(int rows) {
     test::startWriteAheadLog(db);
     db.exec("PRAGMA synchronous=OFF"); // the commits need not reach the disk one by one
     for (int commit = 1; commit <= kLargeLogCommits; ++commit) {
-        const int id = static_cast<int>(rng() % static_cast<unsigned>(rows)) + 1;
+        int id = static_cast<int>(rng() % static_cast<unsigned>(rows)) + 1;
+        if (id % 10 == 3) ++id; // a deleted row: its update would write no frame
         db.exec("UPDATE T SET body = '" + text(90 + rng() % 140) + "' WHERE id = " + std::to_string(id));
         if (commit == kSmallLogCommits)
             std::filesystem::copy_file(withSuffix(files.checkpointed, "-wal"), files.smallLog,
@@ -97,7 +99,8 @@ Files buildFiles(int rows) {
     return files;
 }
 
-/// One side, timed in this process: "<seconds> <cpu seconds> <rows>".
+/// One side, timed in this process: "<seconds> <cpu seconds> <rows> <peak KiB>"
+/// (the peak resident memory of this process, VmHWM).
 int runSide(const char* database, const std::string& log) {
     const double cpuBefore = processCpuSeconds();
     const auto start = Clock::now();
@@ -112,8 +115,8 @@ int runSide(const char* database, const std::string& log) {
         return kStatusOk;
     });
     if (st != kStatusOk) return 1;
-    std::printf("%.6f %.6f %llu\n", secondsSince(start), processCpuSeconds() - cpuBefore,
-                static_cast<unsigned long long>(rows));
+    std::printf("%.6f %.6f %llu %ld\n", secondsSince(start), processCpuSeconds() - cpuBefore,
+                static_cast<unsigned long long>(rows), peakResidentKiB());
     return 0;
 }
 
@@ -129,13 +132,14 @@ struct Side {
 void measure(const std::string& self, Side& side) {
     const ChildRun run = runProgram({self, "--side", side.database, side.log});
     double wall = 0, cpu = 0;
-    if (!run.ok || std::sscanf(run.output.c_str(), "%lf %lf %llu", &wall, &cpu, &side.rows) != 3) {
+    long peakKiB = 0;
+    if (!run.ok || std::sscanf(run.output.c_str(), "%lf %lf %llu %ld", &wall, &cpu, &side.rows, &peakKiB) != 4) {
         std::fprintf(stderr, "side %s failed\n", side.label);
         std::exit(1);
     }
     side.wall.push_back(wall);
     side.cpu.push_back(cpu);
-    side.peakKiB = std::max(side.peakKiB, run.peakKiB);
+    side.peakKiB = std::max(side.peakKiB, peakKiB);
 }
 
 } // namespace

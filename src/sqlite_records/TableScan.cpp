@@ -9,8 +9,8 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstring>
-#include <unordered_set>
+#include <functional>
+#include <string_view>
 
 namespace orvelle {
 
@@ -18,35 +18,69 @@ namespace {
 
 // A 64-bit fingerprint of a row's values past column 0 (a rowid alias, or lost
 // in a carved row), trailing nulls left out (a record written before columns
-// were added has fewer). Lost values count as nulls.
+// were added has fewer). Lost values count as nulls. Every row of a table is
+// fingerprinted when a log is carved, so the bytes go through the library's
+// word-wise hash rather than byte by byte.
 std::uint64_t rowFingerprint(const Row& row) {
     std::uint64_t hash = 1469598103934665603ull;
-    const auto mix = [&hash](const void* data, std::size_t size) {
-        const auto* bytes = static_cast<const std::uint8_t*>(data);
-        for (std::size_t i = 0; i < size; ++i)
-            hash = (hash ^ bytes[i]) * 1099511628211ull;
+    const auto mix = [&hash](std::uint64_t value) {
+        hash = (hash ^ value) * 0x9e3779b97f4a7c15ull;
+        hash ^= hash >> 29;
     };
     std::size_t end = row.values.size();
     while (end > 1 && (row.values[end - 1].isNull() || row.values[end - 1].isLost()))
         --end;
     for (std::size_t i = 1; i < end; ++i) {
         const RecordValue& value = row.values[i];
-        const std::uint8_t kind =
-            value.isLost() ? std::uint8_t(ValueKind::null) : static_cast<std::uint8_t>(value.kind);
-        mix(&kind, 1);
-        if (value.kind == ValueKind::integer) mix(&value.integer, sizeof value.integer);
-        if (value.kind == ValueKind::real) {
-            const auto bits = std::bit_cast<std::uint64_t>(value.real);
-            mix(&bits, sizeof bits);
-        }
-        if (value.kind == ValueKind::text || value.kind == ValueKind::blob) {
-            const std::uint64_t size = value.bytes.size();
-            mix(&size, sizeof size);
-            mix(value.bytes.data(), value.bytes.size());
+        const auto kind = value.isLost() ? ValueKind::null : value.kind;
+        mix(static_cast<std::uint64_t>(kind) + 1);
+        if (kind == ValueKind::integer) mix(static_cast<std::uint64_t>(value.integer));
+        if (kind == ValueKind::real) mix(std::bit_cast<std::uint64_t>(value.real));
+        if (kind == ValueKind::text || kind == ValueKind::blob) {
+            mix(value.bytes.size());
+            mix(std::hash<std::string_view>{}(value.bytes));
         }
     }
     return hash;
 }
+
+// A set of fingerprints with open addressing: 8 bytes a slot, at most half
+// full, no node per entry (every row of a large table may be in it).
+class FingerprintSet {
+public:
+    bool contains(std::uint64_t fingerprint) const {
+        if (m_slots.empty()) return false;
+        const std::uint64_t key = fingerprint | 1; // 0 marks an empty slot
+        for (std::size_t i = slotOf(key);; i = (i + 1) & (m_slots.size() - 1)) {
+            if (m_slots[i] == key) return true;
+            if (m_slots[i] == 0) return false;
+        }
+    }
+    void insert(std::uint64_t fingerprint) {
+        if (2 * (m_count + 1) > m_slots.size()) grow();
+        const std::uint64_t key = fingerprint | 1;
+        std::size_t i = slotOf(key);
+        while (m_slots[i] != 0 && m_slots[i] != key)
+            i = (i + 1) & (m_slots.size() - 1);
+        if (m_slots[i] == 0) ++m_count;
+        m_slots[i] = key;
+    }
+
+private:
+    std::size_t slotOf(std::uint64_t key) const {
+        return static_cast<std::size_t>((key * 0x9e3779b97f4a7c15ull) >> 20) & (m_slots.size() - 1);
+    }
+    void grow() {
+        std::vector<std::uint64_t> old = std::move(m_slots);
+        m_slots.assign(old.empty() ? 1024 : old.size() * 2, 0);
+        m_count = 0;
+        for (const std::uint64_t key : old)
+            if (key != 0) insert(key);
+    }
+
+    std::vector<std::uint64_t> m_slots;
+    std::size_t m_count = 0;
+};
 
 // One table's walk: the state shared by its live, carved and freelist passes.
 class TableScan {
@@ -64,12 +98,19 @@ public:
           m_liveWalker(file), m_carveWalker(file) {}
 
     // Called before the first pass when the log's frames are to be carved:
-    // from then on the rows handed over are remembered for the duplicate check
-    // (only when the log has frames the database does not use).
+    // from then on the rows handed over from pages the log holds a version of
+    // are remembered for the duplicate check (only when the log has frames the
+    // database does not use). A row of the log can equal only a row of such a
+    // page: a page the log never wrote did not change while the log was kept,
+    // and a row that moved went to a page the log wrote.
     void prepareLogFrames() {
         const WriteAheadLog& log = m_file.writeAheadLog();
         m_keepFingerprints = std::any_of(log.frames().begin(), log.frames().end(),
                                          [&log](const LogFrame& frame) { return log.isSuperseded(frame); });
+        if (!m_keepFingerprints) return;
+        m_loggedPages.assign(static_cast<std::size_t>(m_file.pageCount()), false);
+        for (const LogFrame& frame : log.frames())
+            if (frame.pageIndex < m_loggedPages.size()) m_loggedPages[frame.pageIndex] = true;
     }
 
     // `carveAlong`: the carved rows of the same tree follow (carvedRows), so
@@ -154,7 +195,6 @@ public:
     // record has its column count) give their rows as deleted rows.
     Status logFrames() {
         if (!m_keepFingerprints) return kStatusOk;
-        std::sort(m_databaseRows.begin(), m_databaseRows.end());
         const WriteAheadLog& log = m_file.writeAheadLog();
         m_fromLog = true;
         for (const LogFrame& frame : log.frames()) {
@@ -236,9 +276,10 @@ private:
     const std::uint8_t* wanted() const { return m_wanted.empty() ? nullptr : m_wanted.data(); }
 
     Status hand(const Row& row) {
-        const std::uint64_t fingerprint = m_keepFingerprints ? rowFingerprint(row) : 0;
-        if (m_fromLog && (std::binary_search(m_databaseRows.begin(), m_databaseRows.end(), fingerprint) ||
-                          m_logRows.count(fingerprint) != 0)) {
+        const bool remembered =
+            m_keepFingerprints && (m_fromLog || (row.page < m_loggedPages.size() && m_loggedPages[row.page]));
+        const std::uint64_t fingerprint = remembered ? rowFingerprint(row) : 0;
+        if (m_fromLog && m_handedRows.contains(fingerprint)) {
             ++m_stats.duplicatesDropped;
             return kStatusOk;
         }
@@ -246,10 +287,7 @@ private:
         const Status st = m_sink(row);
         if (st == kStatusOk) {
             ++m_stats.acceptedRows;
-            if (m_fromLog)
-                m_logRows.insert(fingerprint);
-            else if (m_keepFingerprints)
-                m_databaseRows.push_back(fingerprint);
+            if (remembered) m_handedRows.insert(fingerprint);
         }
         return st == kStatusStopped ? kStatusStopped : kStatusOk;
     }
@@ -279,13 +317,12 @@ private:
     std::vector<PendingPage> m_pending;
     std::vector<Candidate> m_pendingCandidates;
     bool m_pendingValid = false;
-    // The log's rows are checked against the rows handed over before them:
-    // fingerprints of the database's rows (sorted before the log's pass) and
-    // of the log's rows taken so far.
+    // The log's rows are checked against the fingerprints of every row
+    // handed over before them (the database's and the log's own).
     bool m_keepFingerprints = false;
     bool m_fromLog = false;
-    std::vector<std::uint64_t> m_databaseRows;
-    std::unordered_set<std::uint64_t> m_logRows;
+    std::vector<bool> m_loggedPages; // one per page: the log holds a version of it
+    FingerprintSet m_handedRows;
 };
 
 } // namespace

@@ -14,16 +14,16 @@
 /// database does not use (older versions of pages, uncommitted or damaged
 /// frames) and that was a leaf of this table: its cells and carved candidates,
 /// all deleted rows of source wal. A row from the log equal to a row already
-/// handed over (same values past column 0) is dropped, so a live row or one
-/// already carved from the database is not reported twice, nor one that
-/// several versions of a page hold.
+/// handed over from a page the log holds (same values past column 0) is
+/// dropped, so a live row or one already carved from the database is not
+/// reported twice, nor one that several versions of a page hold.
 ///
 /// The driver streams: memory does not grow with the file (one page buffer per
 /// b-tree level, a visited bitmap of one bit per page, and the carving
 /// candidates found during the live walk, a few bytes each and at most a few
 /// megabytes, so that only the pages that have some are read again). With a
-/// log that has frames to carve, 8 bytes per row handed over are kept for the
-/// duplicate check.
+/// log that has frames to carve, a bit per page and 16 bytes per row handed
+/// over from a page the log holds are kept for the duplicate check.
 
 #include "core/Status.h"
 #include "sqlite_records/Record.h"
