@@ -110,7 +110,7 @@ Status scanCallDatabase(BackupStore& store, std::vector<CallRecord>& calls) {
 
 Status scanNoteDatabase(BackupStore& store, std::vector<NoteRecord>& notes) {
     DecoderProgress progress(store);
-    const Status status = decodeNotes(store.storedFilePath(kNotesFileId), notes, progress.context());
+    const Status status = decodeNotes(store.storedFilePath(kNotesFileId), notes, logContext(store));
     return progress.finish(status);
 }
 
