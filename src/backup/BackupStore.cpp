@@ -9,6 +9,8 @@
 #include "platform/Folder.h"
 #include "platform/PathText.h"
 
+#include <algorithm>
+
 namespace orvelle {
 
 BackupStoreOptions defaultBackupStoreOptions() {
@@ -63,6 +65,18 @@ Status BackupStore::loadManifest(const std::filesystem::path& backupFolder,
 
 std::filesystem::path BackupStore::storedFilePath(std::string_view fileId) const {
     return orvelle::storedFilePath(m_backupRoot, fileId, storedLayout(m_current.encrypted, m_twoLevelLayout));
+}
+
+std::filesystem::path BackupStore::writeAheadLogPath(const std::filesystem::path& storedDatabase) const {
+    // Stored files are named by their file ID in every layout.
+    const std::string fileId = platform::pathText(storedDatabase.filename());
+    const auto database = std::find_if(m_manifest.begin(), m_manifest.end(),
+                                       [&fileId](const ManifestEntry& entry) { return entry.fileId == fileId; });
+    if (fileId.empty() || database == m_manifest.end()) return {};
+    const std::string logPath = database->domainPath + "-wal";
+    const auto log = std::find_if(m_manifest.begin(), m_manifest.end(),
+                                  [&logPath](const ManifestEntry& entry) { return entry.domainPath == logPath; });
+    return log == m_manifest.end() ? std::filesystem::path() : storedFilePath(log->fileId);
 }
 
 Status BackupStore::scanCameraRoll(std::vector<MediaFileRecord>& cameraRoll,

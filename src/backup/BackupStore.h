@@ -71,6 +71,10 @@ public:
     void setTwoLevelLayout(bool twoLevel) { m_twoLevelLayout = twoLevel; }
     /// The stored file of `fileId` in the current backup; empty for a malformed ID.
     std::filesystem::path storedFilePath(std::string_view fileId) const;
+    /// The stored file of the write-ahead log that the manifest lists beside
+    /// the database stored at `storedDatabase` (same domain, its relative path
+    /// + "-wal"); empty when the manifest lists none.
+    std::filesystem::path writeAheadLogPath(const std::filesystem::path& storedDatabase) const;
 
     // --- progress ---
     void setCallback(ScanCallback callback, void* userData) { m_progress.setCallback(callback, userData); }

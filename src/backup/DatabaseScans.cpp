@@ -12,11 +12,29 @@
 #include "sqlite_records/decoders/RemindersDecoder.h"
 #include "sqlite_records/decoders/WhatsAppDecoder.h"
 
+#include <functional>
 #include <string>
 
 namespace orvelle {
 
 namespace {
+
+/// The logs of the backup's databases, which the manifest lists beside them.
+std::function<LogOptions(const std::filesystem::path&)> backupLogs(const BackupStore& store) {
+    return [&store](const std::filesystem::path& database) {
+        LogOptions log;
+        log.path = store.writeAheadLogPath(database);
+        log.read = !log.path.empty();
+        return log;
+    };
+}
+
+/// A context that names only the backup's logs.
+DecodeContext logContext(const BackupStore& store) {
+    DecodeContext context;
+    context.logFor = backupLogs(store);
+    return context;
+}
 
 /// Wires a decoder's percent reports to the store's progress and remembers
 /// whether the callback asked for a stop.
@@ -27,6 +45,7 @@ public:
     DecodeContext context() {
         DecodeContext context;
         context.newAddressBookLayout = m_store.currentBackup().majorVersionAbove11;
+        context.logFor = backupLogs(m_store);
         context.progress = [this](int percent) {
             const ScanProgress& progress = m_store.progress();
             const std::int64_t half = progress.step() / 2;
@@ -91,7 +110,7 @@ Status scanCallDatabase(BackupStore& store, std::vector<CallRecord>& calls) {
 
 Status scanNoteDatabase(BackupStore& store, std::vector<NoteRecord>& notes) {
     DecoderProgress progress(store);
-    const Status status = decodeNotes(store.storedFilePath(kNotesFileId), notes);
+    const Status status = decodeNotes(store.storedFilePath(kNotesFileId), notes, logContext(store));
     return progress.finish(status);
 }
 
@@ -165,7 +184,7 @@ Status scanWhatsAppDatabase(BackupStore& store, WhatsAppChatMap& chats) {
             contactsDb = store.storedFilePath(entry.fileId);
         if ((isChats || isContacts) && ++matches == 2) break;
     }
-    Status status = decodeWhatsApp(chatDb, chats);
+    Status status = decodeWhatsApp(chatDb, chats, logContext(store));
     if (status == kStatusStopped) status = kStatusFileMissing; // only the callback may answer a stop
     // The report's answer wins only when it asks for a stop: otherwise the
     // decoder's status tells whether the chats could be read.
@@ -175,7 +194,7 @@ Status scanWhatsAppDatabase(BackupStore& store, WhatsAppChatMap& chats) {
 
 Status exportMessageDatabase(BackupStore& store, const std::filesystem::path& output) {
     std::uint64_t mark = static_cast<std::uint64_t>(std::max<std::int64_t>(store.largestMessageRowId(), 0));
-    const Status status = exportMessageRows(store.storedFilePath(kMessagesFileId), output, mark);
+    const Status status = exportMessageRows(store.storedFilePath(kMessagesFileId), output, mark, logContext(store));
     store.setLargestMessageRowId(markOf(mark));
     return status;
 }
@@ -183,7 +202,7 @@ Status exportMessageDatabase(BackupStore& store, const std::filesystem::path& ou
 Status exportContactDatabase(BackupStore& store, const std::filesystem::path& output) {
     std::uint64_t mark =
         static_cast<std::uint64_t>(std::max<std::int64_t>(store.largestAddressBookRowId(), 0));
-    const Status status = exportContacts(store.storedFilePath(kAddressBookFileId), output, mark);
+    const Status status = exportContacts(store.storedFilePath(kAddressBookFileId), output, mark, logContext(store));
     store.setLargestAddressBookRowId(markOf(mark));
     return status;
 }

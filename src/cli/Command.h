@@ -26,6 +26,11 @@ void setupCommands(CLI::App& app);
 /// (for command groups such as "sqlite").
 CLI::App* subcommandGroup(CLI::App& parent, const std::string& name, const std::string& description);
 
+/// Help of the sqlite commands' --no-wal flag.
+constexpr const char* kNoLogHelp =
+    "Read the database file alone: leave out the write-ahead log (DB-wal) beside it, which is otherwise "
+    "applied as SQLite would (committed pages) and carved for deleted rows (the other page versions)";
+
 /// Exit codes of the command line.
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;

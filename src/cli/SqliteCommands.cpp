@@ -26,16 +26,25 @@ struct CarveOptions {
     bool json = false;
     bool deletedOnly = false;
     bool deviceColumns = false;
+    bool noLog = false;
 };
 
 struct TablesOptions {
     std::string database;
     bool json = false;
+    bool noLog = false;
 };
 
-void openOrFail(SqliteFile& file, const std::string& path, std::string_view command) {
-    const Status st = file.open(path);
-    if (st == kStatusOk) return;
+/// Opens the database with the log beside it (unless `noLog`); a log that
+/// could be used only in part gets a warning.
+void openOrFail(SqliteFile& file, const std::string& path, std::string_view command, bool noLog) {
+    const Status st = file.open(path, LogOptions{!noLog, {}});
+    if (st == kStatusOk) {
+        if (!file.logProblem().empty())
+            std::cerr << "orvelle sqlite " << command << ": warning: " << path << "-wal: " << file.logProblem()
+                      << "\n";
+        return;
+    }
     std::cerr << "orvelle sqlite " << command << ": cannot read " << path << ": "
               << (st == kStatusInvalid       ? "not a SQLite database"
                   : st == kStatusFileMissing ? "no such file"
@@ -139,7 +148,7 @@ void writeTextRow(const Row& row) {
 
 void runCarve(const CarveOptions& options) {
     SqliteFile file;
-    openOrFail(file, options.database, "carve");
+    openOrFail(file, options.database, "carve", options.noLog);
     ChildPageMap roots;
     file.findTableRoots(options.table, roots);
     if (roots.empty()) {
@@ -184,7 +193,7 @@ void runCarve(const CarveOptions& options) {
 
 void runTables(const TablesOptions& options) {
     SqliteFile file;
-    openOrFail(file, options.database, "tables");
+    openOrFail(file, options.database, "tables", options.noLog);
     std::vector<SchemaEntry> schema;
     const Status st = readSchema(file, schema);
     JsonWriter json(std::cout, true);
@@ -219,6 +228,7 @@ void setup(CLI::App& app) {
     auto tablesOptions = std::make_shared<TablesOptions>();
     tables->add_option("DB", tablesOptions->database, "The database file (it is only read)")->required();
     tables->add_flag("--json", tablesOptions->json, "JSON: an array of {name, rootPage, columns}");
+    tables->add_flag("--no-wal", tablesOptions->noLog, kNoLogHelp);
     tables->callback([tablesOptions] { runTables(*tablesOptions); });
 
     CLI::App* carve =
@@ -234,6 +244,7 @@ void setup(CLI::App& app) {
     carve->add_flag("--deleted-only", carveOptions->deletedOnly, "Print only deleted rows");
     carve->add_flag("--json", carveOptions->json,
                     "JSON: one object per line with deleted, mode, source, page, offset, rowid and values");
+    carve->add_flag("--no-wal", carveOptions->noLog, kNoLogHelp);
     carve->callback([carveOptions] { runCarve(*carveOptions); });
 }
 

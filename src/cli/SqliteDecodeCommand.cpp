@@ -35,6 +35,7 @@ struct DecodeOptions {
     std::string database;
     std::string addressBook;
     bool json = false;
+    bool noLog = false;
 };
 
 const std::map<std::string, std::string> kKinds{{"messages", "sms.db"},
@@ -87,6 +88,18 @@ void checkDecoded(const std::string& database, Status status) {
     throw CLI::RuntimeError(kExitFailure);
 }
 
+/// The decoders' context: the log beside each database unless --no-wal, and
+/// a warning for a log that could be used only in part.
+DecodeContext decodeContext(const DecodeOptions& options) {
+    DecodeContext context;
+    const bool readLog = !options.noLog;
+    context.logFor = [readLog](const std::filesystem::path&) { return LogOptions{readLog, {}}; };
+    context.logWarning = [](const std::filesystem::path& database, const std::string& problem) {
+        std::cerr << "orvelle sqlite decode: warning: " << platform::pathText(database) << ": " << problem << '\n';
+    };
+    return context;
+}
+
 void warnAddressBook(const DecodeOptions& options, const DecodeReport& report) {
     if (!options.addressBook.empty() && report.addressBook != kStatusOk)
         std::cerr << "orvelle sqlite decode: warning: the address book " << options.addressBook
@@ -111,7 +124,7 @@ void runMessages(const DecodeOptions& options) {
     ConversationMap conversations;
     std::uint64_t maxRowId = 0;
     DecodeReport report;
-    const Status status = decodeMessages(options.database, options.addressBook, DecodeContext{},
+    const Status status = decodeMessages(options.database, options.addressBook, decodeContext(options),
                                          conversations, maxRowId, &report);
     checkDecoded(options.database, status);
     warnAddressBook(options, report);
@@ -130,7 +143,7 @@ void runMessages(const DecodeOptions& options) {
 
 void runWhatsApp(const DecodeOptions& options) {
     WhatsAppChatMap chats;
-    const Status status = decodeWhatsApp(options.database, chats);
+    const Status status = decodeWhatsApp(options.database, chats, decodeContext(options));
     checkDecoded(options.database, status);
     if (options.json) return writeGrouped(chats);
     std::cout << "date\tstate\trowId\tsenderName\tsenderId\ttext\n";
@@ -151,7 +164,7 @@ void runWhatsApp(const DecodeOptions& options) {
 void runContacts(const DecodeOptions& options) {
     std::vector<ContactRecord> contacts;
     std::uint64_t maxContactRowId = 0;
-    const Status status = decodeContacts(options.database, DecodeContext{}, contacts, maxContactRowId);
+    const Status status = decodeContacts(options.database, decodeContext(options), contacts, maxContactRowId);
     checkDecoded(options.database, status);
     if (options.json) {
         JsonWriter json(std::cout);
@@ -170,7 +183,7 @@ void runContacts(const DecodeOptions& options) {
 void runCalls(const DecodeOptions& options) {
     std::vector<CallRecord> calls;
     DecodeReport report;
-    const Status status = decodeCalls(options.database, options.addressBook, DecodeContext{}, calls, &report);
+    const Status status = decodeCalls(options.database, options.addressBook, decodeContext(options), calls, &report);
     checkDecoded(options.database, status);
     warnAddressBook(options, report);
     if (options.json) {
@@ -188,7 +201,7 @@ void runCalls(const DecodeOptions& options) {
 
 void runNotes(const DecodeOptions& options) {
     std::vector<NoteRecord> notes;
-    const Status status = decodeNotes(options.database, notes);
+    const Status status = decodeNotes(options.database, notes, decodeContext(options));
     checkDecoded(options.database, status);
     if (options.json) {
         JsonWriter json(std::cout);
@@ -226,7 +239,7 @@ void printRecords(const DecodeOptions& options, const std::vector<Record>& recor
 
 void runCalendar(const DecodeOptions& options) {
     CalendarItems items;
-    const Status status = decodeCalendar(options.database, DecodeContext{}, items);
+    const Status status = decodeCalendar(options.database, decodeContext(options), items);
     checkDecoded(options.database, status);
     printRecords(options, items.events, "start\tstate\tend\ttitle\tlocation\tcalendar\trecurrence\tnotes",
                  "events", [](const CalendarEventRecord& e) {
@@ -247,10 +260,10 @@ void runReminders(const DecodeOptions& options) {
     Status status;
     if (isCalendarDatabase(options.database)) {
         CalendarItems items;
-        status = decodeCalendar(options.database, DecodeContext{}, items);
+        status = decodeCalendar(options.database, decodeContext(options), items);
         reminders = std::move(items.reminders);
     } else {
-        status = decodeReminderStore(options.database, DecodeContext{}, reminders);
+        status = decodeReminderStore(options.database, decodeContext(options), reminders);
     }
     checkDecoded(options.database, status);
     printRecords(options, reminders, "due\tstate\tcompleted\ttitle\tlist\tnotes", "reminders",
@@ -263,7 +276,7 @@ void runReminders(const DecodeOptions& options) {
 
 void runBookmarks(const DecodeOptions& options) {
     std::vector<BookmarkRecord> bookmarks;
-    const Status status = decodeBookmarks(options.database, DecodeContext{}, bookmarks);
+    const Status status = decodeBookmarks(options.database, decodeContext(options), bookmarks);
     checkDecoded(options.database, status);
     printRecords(options, bookmarks, "title\tstate\turl\tfolder", "bookmarks", [](const BookmarkRecord& b) {
         std::cout << oneLine(b.title) << '\t' << stateText(b.deleted) << '\t' << b.url << '\t' << b.folder;
@@ -314,6 +327,7 @@ void setup(CLI::App& app) {
     decode->add_flag(
         "--json", options->json,
         "JSON: one object per record; messages and WhatsApp grouped as [{\"key\":K,\"messages\":[...]}]");
+    decode->add_flag("--no-wal", options->noLog, kNoLogHelp);
     decode->callback([options] { run(*options); });
 }
 

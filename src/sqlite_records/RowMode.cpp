@@ -20,6 +20,8 @@ std::string_view rowSourceName(RowSource source) {
         return "stale";
     case RowSource::freelist:
         return "freelist";
+    case RowSource::wal:
+        return "wal";
     }
     return "live";
 }

@@ -24,11 +24,12 @@ enum class RowSource : std::uint8_t {
     gap,       ///< the unallocated gap between the cell pointers and the cells
     stale,     ///< a cell pointer left behind the live ones
     freelist,  ///< a cell of a page on the freelist (deleted flag 1)
+    wal,       ///< a version of a page in the write-ahead log that the database does not use (deleted flag 1)
 };
 
 /// "cell" or "headerless".
 std::string_view rowModeName(RowMode mode);
-/// "live", "freeblock", "tail", "gap", "stale" or "freelist".
+/// "live", "freeblock", "tail", "gap", "stale", "freelist" or "wal".
 std::string_view rowSourceName(RowSource source);
 
 } // namespace orvelle

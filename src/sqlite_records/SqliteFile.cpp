@@ -27,7 +27,7 @@ bool isPowerOfTwo(std::uint32_t v) {
 
 } // namespace
 
-Status SqliteFile::open(const std::filesystem::path& path) {
+Status SqliteFile::open(const std::filesystem::path& path, const LogOptions& log) {
     close();
     std::error_code ec;
     if (!m_file.open(path, ec)) {
@@ -57,12 +57,33 @@ Status SqliteFile::open(const std::filesystem::path& path) {
     }
     m_pageSize = pageSize;
     m_usableSize = pageSize - reserved;
+    openLog(path, log);
+    // The log may hold a newer first page, with another freelist.
+    if (m_log.committedOffset(0) != 0 && readAt(0, header.size(), header.data()) != kStatusOk) m_log.close();
     readFreelist(readBigEndian32(header.data() + kHeaderFreelistTrunkOffset));
     return kStatusOk;
 }
 
+void SqliteFile::openLog(const std::filesystem::path& database, const LogOptions& log) {
+    if (!log.read) return;
+    std::filesystem::path logPath = log.path;
+    if (logPath.empty()) {
+        logPath = database;
+        logPath += "-wal";
+    }
+    // A missing log is the ordinary case; an unusable one is left out (its
+    // problem stays for the caller to show).
+    if (m_log.open(logPath, m_pageSize) == kStatusOk) m_log.limitDatabasePages((m_fileSize + m_pageSize - 1) / m_pageSize);
+}
+
+Status SqliteFile::readLogFrame(const LogFrame& frame, std::vector<std::uint8_t>& buffer) const {
+    buffer.resize(m_pageSize);
+    return m_log.readAt(frame.offset, m_pageSize, buffer.data());
+}
+
 void SqliteFile::close() {
     m_file.close();
+    m_log.close();
     m_fileSize = 0;
     m_pageSize = 0;
     m_usableSize = 0;
@@ -72,12 +93,41 @@ void SqliteFile::close() {
 
 std::uint64_t SqliteFile::pageCount() const {
     if (m_pageSize == 0) return 0;
+    if (m_log.hasCommit()) return m_log.databasePages();
     return (m_fileSize + m_pageSize - 1) / m_pageSize;
 }
 
 Status SqliteFile::readAt(std::uint64_t offset, std::size_t length, void* buffer) const {
     if (!m_file.isOpen()) return kStatusInvalid;
     auto* out = static_cast<std::uint8_t*>(buffer);
+    if (!m_log.hasCommit()) return readFileAt(offset, length, out);
+    // Page by page: a page the log holds comes from its latest committed
+    // frame; runs of the others are read from the file at once.
+    const std::uint64_t end = std::uint64_t(m_log.databasePages()) * m_pageSize;
+    if (offset > end || length > end - offset) return kStatusShortRead;
+    const auto logged = [this](std::uint64_t at) {
+        return m_log.committedOffset(static_cast<std::uint32_t>(at / m_pageSize));
+    };
+    std::size_t done = 0;
+    while (done < length) {
+        const std::uint64_t at = offset + done;
+        const std::size_t inPage = static_cast<std::size_t>(at % m_pageSize);
+        std::size_t take = std::min<std::size_t>(length - done, m_pageSize - inPage);
+        Status st;
+        if (const std::uint64_t frame = logged(at); frame != 0) {
+            st = m_log.readAt(frame + inPage, take, out + done);
+        } else {
+            while (done + take < length && logged(at + take) == 0)
+                take += std::min<std::size_t>(length - done - take, m_pageSize);
+            st = readFileAt(at, take, out + done);
+        }
+        if (st != kStatusOk) return st;
+        done += take;
+    }
+    return kStatusOk;
+}
+
+Status SqliteFile::readFileAt(std::uint64_t offset, std::size_t length, std::uint8_t* out) const {
     std::size_t done = 0;
     while (done < length) {
         const std::size_t piece = std::min(kReadPiece, length - done);

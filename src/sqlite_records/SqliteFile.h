@@ -8,6 +8,12 @@
 /// Page numbers are 0-based inside the program (file page number - 1); page n
 /// starts at byte n * pageSize. File offsets are 64-bit.
 ///
+/// A write-ahead log beside the database (its path + "-wal", or one named
+/// when opening) is applied as SQLite would: every page is read at its latest
+/// committed version in the log, and the database ends where the last valid
+/// commit says. Neither file is ever changed. A log that cannot be used is
+/// left out, and logProblem() says why.
+///
 /// Every walk is bounded: trunk pages hold at most (usableSize - 8) / 4 leaves
 /// and no trunk is read twice; overflow chains, b-tree descents and freelists
 /// never visit a page twice; hostile files give fewer rows, never a hang.
@@ -16,6 +22,7 @@
 #include "platform/File.h"
 #include "sqlite_records/PageMaps.h"
 #include "sqlite_records/SqliteFormat.h"
+#include "sqlite_records/WriteAheadLog.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -61,8 +68,9 @@ public:
     /// Opens `path` read-only, checks the magic string (87 when wrong or the
     /// file is shorter than 16 bytes), reads page size, reserved bytes and the
     /// freelist. May be called again: the previous file is closed first.
-    /// Returns 0, the system error of the open, or 87.
-    Status open(const std::filesystem::path& path);
+    /// Returns 0, the system error of the open, or 87. The log that `log`
+    /// names is applied when it is usable; one that is not never fails the open.
+    Status open(const std::filesystem::path& path, const LogOptions& log = {});
     void close();
     bool isOpen() const { return m_file.isOpen(); }
 
@@ -71,8 +79,16 @@ public:
     /// Page size less the reserved bytes at the end of each page.
     std::uint32_t usableSize() const { return m_usableSize; }
     std::uint64_t fileSize() const { return m_fileSize; }
-    /// Number of pages the file holds (a partial last page counts).
+    /// Number of pages of the database: the size the log's last commit gives,
+    /// else the pages the file holds (a partial last page counts).
     std::uint64_t pageCount() const;
+    /// The write-ahead log applied over the file (not open when there is none).
+    const WriteAheadLog& writeAheadLog() const { return m_log; }
+    /// Empty, or why the log beside the database was left out in whole or in
+    /// part (for a warning).
+    const std::string& logProblem() const { return m_log.problem(); }
+    /// Reads the page held by one frame of the log into `buffer` (resized to pageSize()).
+    Status readLogFrame(const LogFrame& frame, std::vector<std::uint8_t>& buffer) const;
     /// 0-based freelist leaf pages, in the order the trunk pages list them
     /// (trunk pages themselves are not listed; each page at most once).
     const std::vector<std::uint32_t>& freelistPages() const { return m_freelistPages; }
@@ -80,8 +96,9 @@ public:
     /// keep what the page held before it was freed.
     const std::vector<std::uint32_t>& freelistTrunkPages() const { return m_freelistTrunks; }
 
-    /// Reads `length` bytes at `offset`. 87 when no file is open, 30 when fewer
-    /// bytes could be read, else the system error or 0.
+    /// Reads `length` bytes at `offset` of the database (pages the log holds
+    /// come from the log). 87 when no file is open, 30 when fewer bytes could
+    /// be read (also past the log's committed size), else the system error or 0.
     Status readAt(std::uint64_t offset, std::size_t length, void* buffer) const;
     /// Reads page `pageIndex` into `buffer` (resized to pageSize()).
     Status readPage(std::uint32_t pageIndex, std::vector<std::uint8_t>& buffer) const;
@@ -130,8 +147,11 @@ public:
 
 private:
     void readFreelist(std::uint32_t firstTrunk);
+    void openLog(const std::filesystem::path& database, const LogOptions& log);
+    Status readFileAt(std::uint64_t offset, std::size_t length, std::uint8_t* buffer) const;
 
     platform::InputFile m_file;
+    WriteAheadLog m_log;
     std::uint64_t m_fileSize = 0;
     std::uint32_t m_pageSize = 0;
     std::uint32_t m_usableSize = 0;

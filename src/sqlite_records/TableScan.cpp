@@ -8,10 +8,79 @@
 #include "sqlite_records/TableSchema.h"
 
 #include <algorithm>
+#include <bit>
+#include <functional>
+#include <string_view>
 
 namespace orvelle {
 
 namespace {
+
+// A 64-bit fingerprint of a row's values past column 0 (a rowid alias, or lost
+// in a carved row), trailing nulls left out (a record written before columns
+// were added has fewer). Lost values count as nulls. Every row of a table is
+// fingerprinted when a log is carved, so the bytes go through the library's
+// word-wise hash rather than byte by byte.
+std::uint64_t rowFingerprint(const Row& row) {
+    std::uint64_t hash = 1469598103934665603ull;
+    const auto mix = [&hash](std::uint64_t value) {
+        hash = (hash ^ value) * 0x9e3779b97f4a7c15ull;
+        hash ^= hash >> 29;
+    };
+    std::size_t end = row.values.size();
+    while (end > 1 && (row.values[end - 1].isNull() || row.values[end - 1].isLost()))
+        --end;
+    for (std::size_t i = 1; i < end; ++i) {
+        const RecordValue& value = row.values[i];
+        const auto kind = value.isLost() ? ValueKind::null : value.kind;
+        mix(static_cast<std::uint64_t>(kind) + 1);
+        if (kind == ValueKind::integer) mix(static_cast<std::uint64_t>(value.integer));
+        if (kind == ValueKind::real) mix(std::bit_cast<std::uint64_t>(value.real));
+        if (kind == ValueKind::text || kind == ValueKind::blob) {
+            mix(value.bytes.size());
+            mix(std::hash<std::string_view>{}(value.bytes));
+        }
+    }
+    return hash;
+}
+
+// A set of fingerprints with open addressing: 8 bytes a slot, at most half
+// full, no node per entry (every row of a large table may be in it).
+class FingerprintSet {
+public:
+    bool contains(std::uint64_t fingerprint) const {
+        if (m_slots.empty()) return false;
+        const std::uint64_t key = fingerprint | 1; // 0 marks an empty slot
+        for (std::size_t i = slotOf(key);; i = (i + 1) & (m_slots.size() - 1)) {
+            if (m_slots[i] == key) return true;
+            if (m_slots[i] == 0) return false;
+        }
+    }
+    void insert(std::uint64_t fingerprint) {
+        if (2 * (m_count + 1) > m_slots.size()) grow();
+        const std::uint64_t key = fingerprint | 1;
+        std::size_t i = slotOf(key);
+        while (m_slots[i] != 0 && m_slots[i] != key)
+            i = (i + 1) & (m_slots.size() - 1);
+        if (m_slots[i] == 0) ++m_count;
+        m_slots[i] = key;
+    }
+
+private:
+    std::size_t slotOf(std::uint64_t key) const {
+        return static_cast<std::size_t>((key * 0x9e3779b97f4a7c15ull) >> 20) & (m_slots.size() - 1);
+    }
+    void grow() {
+        std::vector<std::uint64_t> old = std::move(m_slots);
+        m_slots.assign(old.empty() ? 1024 : old.size() * 2, 0);
+        m_count = 0;
+        for (const std::uint64_t key : old)
+            if (key != 0) insert(key);
+    }
+
+    std::vector<std::uint64_t> m_slots;
+    std::size_t m_count = 0;
+};
 
 // One table's walk: the state shared by its live, carved and freelist passes.
 class TableScan {
@@ -27,6 +96,22 @@ public:
         : m_file(file), m_sink(sink), m_columns(columnCount), m_valueLimit(valueLimit),
           m_wanted(std::move(wanted)), m_shape(carveShapeFor(file, givenCount, schema)), m_stats(stats),
           m_liveWalker(file), m_carveWalker(file) {}
+
+    // Called before the first pass when the log's frames are to be carved:
+    // from then on the rows handed over from pages the log holds a version of
+    // are remembered for the duplicate check (only when the log has frames the
+    // database does not use). A row of the log can equal only a row of such a
+    // page: a page the log never wrote did not change while the log was kept,
+    // and a row that moved went to a page the log wrote.
+    void prepareLogFrames() {
+        const WriteAheadLog& log = m_file.writeAheadLog();
+        m_keepFingerprints = std::any_of(log.frames().begin(), log.frames().end(),
+                                         [&log](const LogFrame& frame) { return log.isSuperseded(frame); });
+        if (!m_keepFingerprints) return;
+        m_loggedPages.assign(static_cast<std::size_t>(m_file.pageCount()), false);
+        for (const LogFrame& frame : log.frames())
+            if (frame.pageIndex < m_loggedPages.size()) m_loggedPages[frame.pageIndex] = true;
+    }
 
     // `carveAlong`: the carved rows of the same tree follow (carvedRows), so
     // each leaf's candidates are found while the page is at hand and only the
@@ -105,6 +190,31 @@ public:
         return handCandidates(ByteSpan(m_page).first(m_file.usableSize()), pageIndex);
     }
 
+    // The frames of the log that the database does not use: those that were
+    // leaves of this table (a page of its live tree then, or one whose first
+    // record has its column count) give their rows as deleted rows.
+    Status logFrames() {
+        if (!m_keepFingerprints) return kStatusOk;
+        const WriteAheadLog& log = m_file.writeAheadLog();
+        m_fromLog = true;
+        for (const LogFrame& frame : log.frames()) {
+            // Page 1 holds the schema, never a table's rows.
+            if (!log.isSuperseded(frame) || frame.pageIndex == 0) continue;
+            if (m_file.readLogFrame(frame, m_page) != kStatusOk) continue;
+            const BtreePage leaf(m_page, frame.pageIndex, m_file.usableSize());
+            if (!leaf.isTableLeaf()) continue;
+            ++m_stats.pagesRead;
+            const bool ownPage = m_liveWalker.visited(frame.pageIndex) || m_carveWalker.visited(frame.pageIndex);
+            if (!ownPage && (m_columns == 0 || m_file.countRecordColumns(leaf.bytes(), leaf.index()) !=
+                                                   static_cast<std::int64_t>(m_columns)))
+                continue;
+            if (const Status st = cells(leaf, RowSource::wal, 1); st != kStatusOk) return st;
+            if (const Status st = candidates(leaf); st != kStatusOk) return st;
+        }
+        m_fromLog = false;
+        return kStatusOk;
+    }
+
 private:
     Status cells(const BtreePage& leaf, RowSource source, std::uint32_t deleted) {
         for (std::uint16_t cell : leaf.cellPointers()) {
@@ -147,7 +257,7 @@ private:
             if (!decoded) continue;
             Row row;
             row.mode = RowMode::headerless;
-            row.source = candidate.source;
+            row.source = m_fromLog ? RowSource::wal : candidate.source;
             row.deleted = 1;
             row.page = pageIndex;
             row.offset = candidate.offset;
@@ -166,9 +276,19 @@ private:
     const std::uint8_t* wanted() const { return m_wanted.empty() ? nullptr : m_wanted.data(); }
 
     Status hand(const Row& row) {
+        const bool remembered =
+            m_keepFingerprints && (m_fromLog || (row.page < m_loggedPages.size() && m_loggedPages[row.page]));
+        const std::uint64_t fingerprint = remembered ? rowFingerprint(row) : 0;
+        if (m_fromLog && m_handedRows.contains(fingerprint)) {
+            ++m_stats.duplicatesDropped;
+            return kStatusOk;
+        }
         (row.deleted ? m_stats.deletedRows : m_stats.liveRows)++;
         const Status st = m_sink(row);
-        if (st == kStatusOk) ++m_stats.acceptedRows;
+        if (st == kStatusOk) {
+            ++m_stats.acceptedRows;
+            if (remembered) m_handedRows.insert(fingerprint);
+        }
         return st == kStatusStopped ? kStatusStopped : kStatusOk;
     }
 
@@ -197,6 +317,12 @@ private:
     std::vector<PendingPage> m_pending;
     std::vector<Candidate> m_pendingCandidates;
     bool m_pendingValid = false;
+    // The log's rows are checked against the fingerprints of every row
+    // handed over before them (the database's and the log's own).
+    bool m_keepFingerprints = false;
+    bool m_fromLog = false;
+    std::vector<bool> m_loggedPages; // one per page: the log holds a version of it
+    FingerprintSet m_handedRows;
 };
 
 } // namespace
@@ -229,6 +355,7 @@ Status scanTable(SqliteFile& file, std::string_view tableName, const RowSink& ro
     }
     TableScan scan(file, rowSink, columns, options.columnCount, valueLimit, std::move(wanted),
                    schema ? &*schema : nullptr, stats);
+    if (options.logRows) scan.prepareLogFrames();
     for (const auto& [root, key] : roots) {
         Status st = options.liveRows ? scan.liveRows(root, options.carvedRows) : kStatusOk;
         if (st == kStatusOk && options.carvedRows) st = scan.carvedRows(root);
@@ -243,6 +370,8 @@ Status scanTable(SqliteFile& file, std::string_view tableName, const RowSink& ro
         for (std::uint32_t page : file.freelistTrunkPages())
             if (const Status st = scan.freelistTrunk(page); st != kStatusOk) return st;
     }
+    if (options.logRows)
+        if (const Status st = scan.logFrames(); st != kStatusOk) return st;
     return kStatusOk;
 }
 

@@ -9,12 +9,21 @@
 /// sources found them: freeblock, tail, gap, stale); then, for each freelist
 /// page in freelist order that was a leaf of this table (its first record has
 /// the expected column count), its cells and then its carved candidates; last,
-/// the whole cells that still stand on freelist trunk pages past their list.
+/// the whole cells that still stand on freelist trunk pages past their list;
+/// last, when a write-ahead log is applied, every frame of it that the
+/// database does not use (older versions of pages, uncommitted or damaged
+/// frames) and that was a leaf of this table: its cells and carved candidates,
+/// all deleted rows of source wal. A row from the log equal to a row already
+/// handed over from a page the log holds (same values past column 0) is
+/// dropped, so a live row or one already carved from the database is not
+/// reported twice, nor one that several versions of a page hold.
 ///
 /// The driver streams: memory does not grow with the file (one page buffer per
 /// b-tree level, a visited bitmap of one bit per page, and the carving
 /// candidates found during the live walk, a few bytes each and at most a few
-/// megabytes, so that only the pages that have some are read again).
+/// megabytes, so that only the pages that have some are read again). With a
+/// log that has frames to carve, a bit per page and 16 bytes per row handed
+/// over from a page the log holds are kept for the duplicate check.
 
 #include "core/Status.h"
 #include "sqlite_records/Record.h"
@@ -37,7 +46,8 @@ struct Row {
     /// Where it was found: live for live cells; freelist for the cells of
     /// freelist pages (cell mode) and for whole cells found on freelist trunk
     /// pages (headerless); freeblock, tail, gap or stale for carved candidates,
-    /// also those of freelist pages.
+    /// also those of freelist pages; wal for every row of a frame of the
+    /// write-ahead log that the database does not use.
     RowSource source = RowSource::live;
     /// 0 for a live row, 1 for a deleted one (every carved row and every cell
     /// of a freelist page).
@@ -92,7 +102,9 @@ struct ScanStats {
     std::uint64_t deletedRows = 0;  ///< deleted rows handed to the row routine
     std::uint64_t acceptedRows = 0; ///< rows the routine took (answered 0)
     std::uint64_t pagesRead = 0;
-    std::uint64_t duplicatesDropped = 0; ///< candidates found twice at one offset
+    /// Candidates found twice at one offset, and rows of the log's frames
+    /// equal to a row already handed over.
+    std::uint64_t duplicatesDropped = 0;
     /// Pages of the table's live tree that are not b-tree pages (damaged):
     /// the rows below them could not be read.
     std::uint64_t damagedPages = 0;
@@ -106,6 +118,7 @@ struct ScanOptions {
     bool liveRows = true;     ///< hand over the live cells
     bool carvedRows = true;   ///< carve the free space of the table's pages
     bool freelistRows = true; ///< read the freelist pages
+    bool logRows = true;      ///< carve the frames of the write-ahead log the database does not use
     /// Decode the values of the first this many columns only (0: all). A row
     /// routine that reads only some columns names the highest it needs + 1;
     /// the other columns are still checked as before (valid serial types, a

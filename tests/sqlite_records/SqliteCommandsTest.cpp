@@ -4,6 +4,7 @@
 #include "support/SqliteFixture.h"
 #include "support/CliRun.h"
 #include "support/TempFolder.h"
+#include "support/WriteAheadLogFixture.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
@@ -180,6 +181,55 @@ TEST_F(SqliteCommandsTest, CarveJsonLinesEscapeTextAndMarkPartialRows) {
     EXPECT_NE(rows[2].find("\"values\":[null,\"zero\",1e+20,null],\"partial\":true}"),
               std::string::npos)
         << rows[2];
+}
+
+// The log beside a loose database is read unless --no-wal; its rows that the
+// database does not hold come as deleted rows of source wal; a damaged log
+// gets a warning.
+TEST(SqliteCommandsLog, CarveAndDecodeReadTheLogBesideTheDatabaseUnlessToldNot) {
+    test::TempFolder folder;
+    const test::SmsWithLog sms = test::buildSmsWithLog(folder / "sms.db");
+    const auto count = [](const std::string& text, const std::string& part) {
+        std::size_t n = 0;
+        for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+            ++n;
+        return n;
+    };
+    const std::string dbArg = test::arg(sms.database);
+    const CliRun carve = orvelle(folder, {"sqlite", "carve", dbArg, "--table", "message", "--json"});
+    ASSERT_EQ(carve.exitCode, 0) << carve.err;
+    EXPECT_EQ(carve.err, "");
+    for (const std::string& line : lines(carve.out)) {
+        const bool fromLog = line.find("\"source\":\"wal\"") != std::string::npos;
+        const bool special = line.find(sms.deletedInLog) != std::string::npos ||
+                             line.find(sms.uncommitted) != std::string::npos;
+        if (fromLog) EXPECT_EQ(line.rfind("{\"deleted\":1,\"mode\":\"cell\",\"source\":\"wal\",", 0), 0u) << line;
+        EXPECT_EQ(fromLog, special) << line;
+    }
+    EXPECT_EQ(count(carve.out, sms.inLog.front()), 1u) << carve.out;
+    const CliRun alone = orvelle(folder, {"sqlite", "carve", dbArg, "--table", "message", "--json", "--no-wal"});
+    ASSERT_EQ(alone.exitCode, 0) << alone.err;
+    EXPECT_EQ(count(alone.out, sms.inLog.front()) + count(alone.out, "\"wal\""), 0u) << alone.out;
+
+    const CliRun decode = orvelle(folder, {"sqlite", "decode", "messages", dbArg});
+    ASSERT_EQ(decode.exitCode, 0) << decode.err;
+    EXPECT_EQ(count(decode.out, sms.inLog.front()), 1u) << decode.out;
+    EXPECT_EQ(count(decode.out, sms.uncommitted), 1u) << decode.out;
+    const CliRun decodeAlone = orvelle(folder, {"sqlite", "decode", "messages", dbArg, "--no-wal"});
+    ASSERT_EQ(decodeAlone.exitCode, 0) << decodeAlone.err;
+    EXPECT_EQ(count(decodeAlone.out, sms.inLog.front()), 0u) << decodeAlone.out;
+
+    std::filesystem::path log = sms.database;
+    log += "-wal";
+    test::damageLogFrame(log, 0);
+    for (const std::string& command : {"carve", "decode"}) {
+        const CliRun damaged = command == "carve"
+                                   ? orvelle(folder, {"sqlite", "carve", dbArg, "--table", "message"})
+                                   : orvelle(folder, {"sqlite", "decode", "messages", dbArg});
+        EXPECT_EQ(damaged.exitCode, 0) << damaged.err;
+        EXPECT_NE(damaged.err.find("warning: "), std::string::npos) << damaged.err;
+        EXPECT_NE(damaged.err.find("damaged"), std::string::npos) << damaged.err;
+    }
 }
 
 } // namespace

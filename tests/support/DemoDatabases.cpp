@@ -7,6 +7,7 @@
 #include "support/DeviceDbSms.h"
 #include "support/DeviceDbWhatsApp.h"
 #include "support/TempFolder.h"
+#include "support/WriteAheadLogFixture.h"
 
 #include <fstream>
 #include <sstream>
@@ -24,6 +25,45 @@ std::string contentOf(const std::filesystem::path& path) {
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
+}
+
+/// Where sms.db is copied with its log while the log still holds commits.
+std::filesystem::path loggedCopy(const std::filesystem::path& path) {
+    std::filesystem::path copy = path;
+    copy += ".logged";
+    return copy;
+}
+
+std::filesystem::path logOf(const std::filesystem::path& database) {
+    std::filesystem::path log = database;
+    log += "-wal";
+    return log;
+}
+
+/// sms.db as a device leaves it between checkpoints: one message to `kept`
+/// committed only to sms.db-wal, and one to `regretted` committed there and
+/// deleted again (zeroed in the newer page, so only the log's older version
+/// keeps it). The file and its log are copied to loggedCopy(path) before the
+/// close checkpoints them.
+void addLoggedMessages(SmsDb& db, std::int64_t keptHandle, std::int64_t regrettedHandle,
+                       const std::filesystem::path& path) {
+    startWriteAheadLog(db.fixture());
+    SmsMessage kept;
+    kept.text = std::string("On my way, see you at the station");
+    kept.handleId = keptHandle;
+    kept.appleSeconds = kMay2024 + 12 * 3600;
+    db.addMessage(kept);
+    SmsMessage regretted = kept;
+    regretted.text = std::string("Sent to the wrong person, sorry");
+    regretted.fromMe = true;
+    regretted.handleId = regrettedHandle;
+    regretted.service = "iMessage";
+    regretted.appleSeconds = kMay2024 + 13 * 3600;
+    const std::int64_t id = db.addMessage(regretted);
+    db.exec("PRAGMA secure_delete=ON");
+    db.deleteWhere("message", "ROWID = " + std::to_string(id));
+    db.exec("PRAGMA secure_delete=OFF");
+    copyWithLog(path, loggedCopy(path));
 }
 
 std::string buildMessages(const std::filesystem::path& path) {
@@ -54,8 +94,9 @@ std::string buildMessages(const std::filesystem::path& path) {
             db.attach(id, db.addAttachment("~/Library/SMS/Attachments/4a/10/IMG_1.HEIC", "image/heic"));
     }
     db.deleteWhere("message", "ROWID = 9"); // "Delete me later"
+    addLoggedMessages(db, maria, james, path);
     db.close();
-    return contentOf(path);
+    return contentOf(loggedCopy(path));
 }
 
 std::string buildAddressBook(const std::filesystem::path& path) {
@@ -192,6 +233,7 @@ std::string buildBookmarks(const std::filesystem::path& path) {
 void addDemoDatabases(BackupBuilder& backup) {
     TempFolder scratch("orvelle-demo-databases");
     backup.addFile("HomeDomain", "Library/SMS/sms.db", buildMessages(scratch / "sms.db"));
+    backup.addFile("HomeDomain", "Library/SMS/sms.db-wal", contentOf(logOf(loggedCopy(scratch / "sms.db"))));
     backup.addFile("HomeDomain", "Library/AddressBook/AddressBook.sqlitedb",
                    buildAddressBook(scratch / "AddressBook.sqlitedb"));
     backup.addFile("HomeDomain", "Library/CallHistoryDB/CallHistory.storedata",

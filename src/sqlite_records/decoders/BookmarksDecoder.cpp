@@ -3,6 +3,7 @@
 #include "platform/File.h"
 #include "sqlite_records/SqliteFile.h"
 #include "sqlite_records/TableScan.h"
+#include "sqlite_records/decoders/DatabaseOpening.h"
 #include "sqlite_records/decoders/RowValues.h"
 #include "sqlite_records/decoders/TableColumns.h"
 
@@ -99,7 +100,7 @@ Status decodeBookmarks(const std::filesystem::path& bookmarksDb, const DecodeCon
     out.clear();
     if (!platform::isRegularFile(bookmarksDb)) return kStatusFileMissing;
     SqliteFile file;
-    if (const Status status = file.open(bookmarksDb); status != kStatusOk) return status;
+    if (const Status status = openDatabase(file, bookmarksDb, context); status != kStatusOk) return status;
     const Status status = decodeBookmarkRows(file, out);
     const int answer = reportProgress(context, 100);
     return answer != 0 ? answer : status;

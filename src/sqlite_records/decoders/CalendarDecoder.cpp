@@ -4,6 +4,7 @@
 #include "platform/File.h"
 #include "sqlite_records/SqliteFile.h"
 #include "sqlite_records/TableScan.h"
+#include "sqlite_records/decoders/DatabaseOpening.h"
 #include "sqlite_records/decoders/DateOrder.h"
 #include "sqlite_records/decoders/DateTextCache.h"
 #include "sqlite_records/decoders/KeyedTexts.h"
@@ -172,7 +173,7 @@ Status decodeCalendar(const std::filesystem::path& calendarDb, const DecodeConte
     out = {};
     if (!platform::isRegularFile(calendarDb)) return kStatusFileMissing;
     SqliteFile file;
-    if (const Status status = file.open(calendarDb); status != kStatusOk) return status;
+    if (const Status status = openDatabase(file, calendarDb, context); status != kStatusOk) return status;
     // A table that breaks off keeps what was read before the break; the
     // damage is still reported.
     const Status itemStatus = decodeCalendarRows(file, out);

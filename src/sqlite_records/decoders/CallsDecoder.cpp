@@ -7,6 +7,7 @@
 #include "sqlite_records/TableScan.h"
 #include "sqlite_records/decoders/ContactLookup.h"
 #include "sqlite_records/decoders/ContactsDecoder.h"
+#include "sqlite_records/decoders/DatabaseOpening.h"
 #include "sqlite_records/decoders/DateOrder.h"
 #include "sqlite_records/decoders/DateTextCache.h"
 #include "sqlite_records/decoders/RowValues.h"
@@ -95,7 +96,7 @@ Status decodeCalls(const std::filesystem::path& callDb, const std::filesystem::p
     const CallLayout layout = probe.status == kStatusOk ? CallLayout::callRecord : CallLayout::call;
 
     SqliteFile file;
-    if (const Status status = file.open(callDb); status != kStatusOk) return status;
+    if (const Status status = openDatabase(file, callDb, context); status != kStatusOk) return status;
     file.state().newAddressBookLayout = context.newAddressBookLayout ? 1 : 0;
     const Status callStatus =
         decodeCallRows(file, layout, callColumns(file, layout, context.newAddressBookLayout), out);
@@ -103,7 +104,7 @@ Status decodeCalls(const std::filesystem::path& callDb, const std::filesystem::p
 
     if (!addressBook.empty()) {
         Status bookStatus = kStatusOk;
-        if (auto contacts = loadContactLookup(addressBook, context.newAddressBookLayout, bookStatus))
+        if (auto contacts = loadContactLookup(addressBook, context, bookStatus))
             for (auto& call : out)
                 if (call.number.size() >= kShortestNamedNumber)
                     call.contactName = contacts->nameFor(call.number);

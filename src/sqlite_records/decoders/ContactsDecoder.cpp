@@ -6,6 +6,7 @@
 #include "sqlite_records/TableSchema.h"
 #include "sqlite_records/TableScan.h"
 #include "sqlite_records/decoders/ContactLookup.h"
+#include "sqlite_records/decoders/DatabaseOpening.h"
 #include "sqlite_records/decoders/RowValues.h"
 #include "sqlite_records/decoders/SqlValueLine.h"
 
@@ -113,12 +114,12 @@ Status decodeContactRows(SqliteFile& file, const TableColumns& columns, std::vec
         columns);
 }
 
-std::optional<ContactLookup> loadContactLookup(const std::filesystem::path& addressBook, bool newLayout,
-                                               Status& status) {
+std::optional<ContactLookup> loadContactLookup(const std::filesystem::path& addressBook,
+                                               const DecodeContext& context, Status& status) {
     SqliteFile book;
-    status = platform::isRegularFile(addressBook) ? book.open(addressBook) : kStatusFileMissing;
+    status = platform::isRegularFile(addressBook) ? openDatabase(book, addressBook, context) : kStatusFileMissing;
     if (status != kStatusOk) return std::nullopt;
-    book.state().newAddressBookLayout = newLayout ? 1 : 0;
+    book.state().newAddressBookLayout = context.newAddressBookLayout ? 1 : 0;
     std::vector<ContactRecord> rows;
     status = decodeContactRows(book, rows);
     return ContactLookup(rows);
@@ -161,7 +162,7 @@ Status decodeContacts(const std::filesystem::path& addressBook, const DecodeCont
                       std::vector<ContactRecord>& out, std::uint64_t& maxContactRowId) {
     if (!platform::isRegularFile(addressBook)) return kStatusFileMissing;
     SqliteFile file;
-    Status status = file.open(addressBook);
+    Status status = openDatabase(file, addressBook, context);
     std::vector<ContactRecord> rows;
     if (status == kStatusOk) {
         file.state().newAddressBookLayout = context.newAddressBookLayout ? 1 : 0;
@@ -188,10 +189,10 @@ Status decodeContacts(const std::filesystem::path& addressBook, const DecodeCont
 }
 
 Status exportContacts(const std::filesystem::path& addressBook, const std::filesystem::path& output,
-                      std::uint64_t& maxContactRowId) {
+                      std::uint64_t& maxContactRowId, const DecodeContext& context) {
     if (!platform::isRegularFile(addressBook)) return kStatusFileMissing;
     SqliteFile file;
-    if (const Status status = file.open(addressBook); status != kStatusOk) return status;
+    if (const Status status = openDatabase(file, addressBook, context); status != kStatusOk) return status;
     std::ofstream stream(output, std::ios::binary | std::ios::app);
     if (!stream) return kStatusInvalid;
     const TableColumns columns = contactColumns(file);

@@ -54,8 +54,8 @@ Status decodeContactRows(SqliteFile& file, const TableColumns& columns, std::vec
 /// calls): none when the file is missing or cannot be opened. `status`
 /// receives the open status, or the decoding status when it opened (a table
 /// that breaks off still gives a look-up of the rows read before the break).
-std::optional<ContactLookup> loadContactLookup(const std::filesystem::path& addressBook, bool newLayout,
-                                               Status& status);
+std::optional<ContactLookup> loadContactLookup(const std::filesystem::path& addressBook,
+                                               const DecodeContext& context, Status& status);
 
 /// The contact list of an address book: every row that holds any text (with
 /// or without a phone number), "No Name" for rows without a name, one line
@@ -77,6 +77,6 @@ std::string rebuildPhones(std::string_view phoneText);
 /// read: the row id (carved rows get maxContactRowId + 1, which is then
 /// raised), then columns 1 onwards.
 Status exportContacts(const std::filesystem::path& addressBook, const std::filesystem::path& output,
-                      std::uint64_t& maxContactRowId);
+                      std::uint64_t& maxContactRowId, const DecodeContext& context = {});
 
 } // namespace orvelle

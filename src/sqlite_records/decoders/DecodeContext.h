@@ -3,9 +3,12 @@
 /// reports back beside its records.
 
 #include "core/Status.h"
+#include "sqlite_records/WriteAheadLog.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
+#include <string>
 
 namespace orvelle {
 
@@ -16,6 +19,13 @@ struct DecodeContext {
     /// The backup's majorVersionAbove11: selects the address-book (and
     /// call-record number) columns when a table's own schema cannot be read.
     bool newAddressBookLayout = false;
+    /// The write-ahead log to apply over a database the decoder opens (a
+    /// backup names its stored files by ID, so their logs are not beside
+    /// them). Not set: the log beside the database, when there is one.
+    std::function<LogOptions(const std::filesystem::path& database)> logFor;
+    /// Told when a database's log could be used only in part or not at all;
+    /// the decoder goes on with what could be read.
+    std::function<void(const std::filesystem::path& database, const std::string& problem)> logWarning;
 };
 
 /// Side results of a decoder run.

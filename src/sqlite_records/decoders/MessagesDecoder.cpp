@@ -8,6 +8,7 @@
 #include "sqlite_records/TableSchema.h"
 #include "sqlite_records/decoders/ContactLookup.h"
 #include "sqlite_records/decoders/ContactsDecoder.h"
+#include "sqlite_records/decoders/DatabaseOpening.h"
 #include "sqlite_records/decoders/DateOrder.h"
 #include "sqlite_records/decoders/DateTextCache.h"
 #include "sqlite_records/decoders/RowValues.h"
@@ -254,7 +255,7 @@ Status decodeMessages(const std::filesystem::path& smsDb, const std::filesystem:
                       DecodeReport* report) {
     out.clear();
     SqliteFile file;
-    Status status = platform::isRegularFile(smsDb) ? file.open(smsDb) : kStatusFileMissing;
+    Status status = platform::isRegularFile(smsDb) ? openDatabase(file, smsDb, context) : kStatusFileMissing;
     if (status != kStatusOk) {
         reportProgress(context, 100);
         return status;
@@ -310,7 +311,7 @@ Status decodeMessages(const std::filesystem::path& smsDb, const std::filesystem:
     std::optional<ContactLookup> contacts;
     if (!addressBook.empty()) {
         Status bookStatus = kStatusOk;
-        contacts = loadContactLookup(addressBook, context.newAddressBookLayout, bookStatus);
+        contacts = loadContactLookup(addressBook, context, bookStatus);
         if (report) report->addressBook = bookStatus;
         if (const int answer = reportProgress(context, 70)) return answer;
     }
@@ -330,10 +331,10 @@ Status decodeMessages(const std::filesystem::path& smsDb, const std::filesystem:
 }
 
 Status exportMessageRows(const std::filesystem::path& smsDb, const std::filesystem::path& output,
-                         std::uint64_t& maxRowId) {
+                         std::uint64_t& maxRowId, const DecodeContext& context) {
     if (!platform::isRegularFile(smsDb)) return kStatusFileMissing;
     SqliteFile file;
-    if (const Status status = file.open(smsDb); status != kStatusOk) return status;
+    if (const Status status = openDatabase(file, smsDb, context); status != kStatusOk) return status;
     std::ofstream stream(output, std::ios::binary | std::ios::app);
     if (!stream) return kStatusInvalid;
     const TableColumns columns = TableColumns::resolve(file, kMessageTable, kExportFields, 0);

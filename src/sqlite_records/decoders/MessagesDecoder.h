@@ -140,6 +140,6 @@ Status decodeMessages(const std::filesystem::path& smsDb, const std::filesystem:
 /// its own date) unless it was sent; it keeps its own date. A deleted row
 /// whose account_guid is not a 36-character GUID text is left out.
 Status exportMessageRows(const std::filesystem::path& smsDb, const std::filesystem::path& output,
-                         std::uint64_t& maxRowId);
+                         std::uint64_t& maxRowId, const DecodeContext& context = {});
 
 } // namespace orvelle

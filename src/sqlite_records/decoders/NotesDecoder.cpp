@@ -4,6 +4,7 @@
 #include "platform/File.h"
 #include "sqlite_records/SqliteFile.h"
 #include "sqlite_records/TableScan.h"
+#include "sqlite_records/decoders/DatabaseOpening.h"
 #include "sqlite_records/decoders/DateTextCache.h"
 #include "sqlite_records/decoders/RowValues.h"
 
@@ -213,11 +214,11 @@ std::vector<NoteRecord> pairNotes(std::vector<NoteRow> bodies, std::vector<NoteR
     return result;
 }
 
-Status decodeNotes(const std::filesystem::path& notesDb, std::vector<NoteRecord>& out) {
+Status decodeNotes(const std::filesystem::path& notesDb, std::vector<NoteRecord>& out, const DecodeContext& context) {
     out.clear();
     if (!platform::isRegularFile(notesDb)) return kStatusFileMissing;
     SqliteFile file;
-    if (const Status status = file.open(notesDb); status != kStatusOk) return status;
+    if (const Status status = openDatabase(file, notesDb, context); status != kStatusOk) return status;
     std::vector<NoteRow> bodies, notes;
     // A table that breaks off keeps what was read before the break; the
     // damage is still reported.

@@ -21,6 +21,7 @@
 
 #include "core/ItemRecords.h"
 #include "core/Status.h"
+#include "sqlite_records/decoders/DecodeContext.h"
 #include "sqlite_records/decoders/TableColumns.h"
 
 #include <filesystem>
@@ -56,6 +57,7 @@ std::vector<NoteRecord> pairNotes(std::vector<NoteRow> bodies, std::vector<NoteR
 std::string noteHtmlToText(std::string text);
 
 /// Decodes the notes database. Returns 0 or the open's code (no notes).
-Status decodeNotes(const std::filesystem::path& notesDb, std::vector<NoteRecord>& out);
+Status decodeNotes(const std::filesystem::path& notesDb, std::vector<NoteRecord>& out,
+                   const DecodeContext& context = {});
 
 } // namespace orvelle

@@ -4,6 +4,7 @@
 #include "platform/File.h"
 #include "sqlite_records/SqliteFile.h"
 #include "sqlite_records/TableScan.h"
+#include "sqlite_records/decoders/DatabaseOpening.h"
 #include "sqlite_records/decoders/DateTextCache.h"
 #include "sqlite_records/decoders/KeyedTexts.h"
 #include "sqlite_records/decoders/RowValues.h"
@@ -76,7 +77,7 @@ Status decodeReminderStore(const std::filesystem::path& storeDb, const DecodeCon
                            std::vector<ReminderRecord>& out) {
     if (!platform::isRegularFile(storeDb)) return kStatusFileMissing;
     SqliteFile file;
-    if (const Status status = file.open(storeDb); status != kStatusOk) return status;
+    if (const Status status = openDatabase(file, storeDb, context); status != kStatusOk) return status;
     const Status status = decodeReminderRows(file, out);
     const int answer = reportProgress(context, 100);
     return answer != 0 ? answer : status;

@@ -4,6 +4,7 @@
 #include "core/Text.h"
 #include "sqlite_records/SqliteFile.h"
 #include "sqlite_records/TableScan.h"
+#include "sqlite_records/decoders/DatabaseOpening.h"
 #include "sqlite_records/decoders/DateOrder.h"
 #include "sqlite_records/decoders/DateTextCache.h"
 #include "sqlite_records/decoders/RowValues.h"
@@ -213,12 +214,12 @@ WhatsAppChatMap joinWhatsAppTables(WhatsAppTables tables) {
     return chats;
 }
 
-Status decodeWhatsApp(const std::filesystem::path& chatDb, WhatsAppChatMap& out) {
+Status decodeWhatsApp(const std::filesystem::path& chatDb, WhatsAppChatMap& out, const DecodeContext& context) {
     out.clear();
     const ProbeResult probe = probeQuery(chatDb, kMessageProbe);
     if (probe.status != kStatusOk) return probe.status;
     SqliteFile file;
-    if (const Status status = file.open(chatDb); status != kStatusOk) return status;
+    if (const Status status = openDatabase(file, chatDb, context); status != kStatusOk) return status;
     file.state().whatsAppMessageColumns = probe.columnCount;
 
     WhatsAppTables tables;

@@ -26,6 +26,7 @@
 
 #include "core/ItemRecords.h"
 #include "core/Status.h"
+#include "sqlite_records/decoders/DecodeContext.h"
 #include "sqlite_records/decoders/TableColumns.h"
 
 #include <filesystem>
@@ -91,6 +92,7 @@ std::string jidUser(std::string_view jid);
 
 /// Decodes the chat database. Returns 0, kStatusFileMissing, 1006 when
 /// ZWAMESSAGE cannot be queried, or a page-reader error (nothing decoded).
-Status decodeWhatsApp(const std::filesystem::path& chatDb, WhatsAppChatMap& out);
+Status decodeWhatsApp(const std::filesystem::path& chatDb, WhatsAppChatMap& out,
+                      const DecodeContext& context = {});
 
 } // namespace orvelle
