@@ -29,6 +29,20 @@ const std::vector<std::string_view> kIos9Schema{
     "CREATE TABLE Z_PRIMARYKEY (Z_ENT INTEGER PRIMARY KEY, Z_NAME VARCHAR, Z_SUPER INTEGER, Z_MAX INTEGER)",
 };
 
+const std::vector<std::string_view> kIos11Schema{
+    "CREATE TABLE ZICCLOUDSYNCINGOBJECT ( Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, Z_OPT INTEGER, "
+    "ZCRYPTOITERATIONCOUNT INTEGER, ZISPASSWORDPROTECTED INTEGER, ZMARKEDFORDELETION INTEGER, "
+    "ZNEEDSINITIALFETCHFROMCLOUD INTEGER, ZCLOUDSTATE INTEGER, ZACCOUNT INTEGER, ZMEDIA INTEGER, ZNOTE INTEGER, "
+    "ZTYPE INTEGER, ZFOLDER INTEGER, ZNOTEDATA INTEGER, ZFOLDERTYPE INTEGER, ZPARENT INTEGER, "
+    "ZCREATIONDATE TIMESTAMP, ZMODIFICATIONDATE TIMESTAMP, ZCREATIONDATE1 TIMESTAMP, ZMODIFICATIONDATE1 TIMESTAMP, "
+    "ZIDENTIFIER VARCHAR, ZPASSWORDHINT VARCHAR, ZSUMMARY VARCHAR, ZTITLE VARCHAR, ZTYPEUTI VARCHAR, "
+    "ZURLSTRING VARCHAR, ZUSERTITLE VARCHAR, ZFILENAME VARCHAR, ZSNIPPET VARCHAR, ZTITLE1 VARCHAR, ZTITLE2 VARCHAR, "
+    "ZNAME VARCHAR, ZCRYPTOSALT BLOB, ZCRYPTOTAG BLOB, ZMERGEABLEDATA BLOB )",
+    "CREATE TABLE ZICNOTEDATA ( Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, Z_OPT INTEGER, ZNOTE INTEGER, "
+    "ZCRYPTOINITIALIZATIONVECTOR BLOB, ZCRYPTOTAG BLOB, ZDATA BLOB )",
+    "CREATE TABLE Z_PRIMARYKEY (Z_ENT INTEGER PRIMARY KEY, Z_NAME VARCHAR, Z_SUPER INTEGER, Z_MAX INTEGER)",
+};
+
 const std::vector<std::string_view> kIos15Schema{
     "CREATE TABLE ZICCLOUDSYNCINGOBJECT ( Z_PK INTEGER PRIMARY KEY, Z_ENT INTEGER, Z_OPT INTEGER, "
     "ZCRYPTOITERATIONCOUNT INTEGER, ZISPASSWORDPROTECTED INTEGER, ZMARKEDFORDELETION INTEGER, "
@@ -122,7 +136,8 @@ struct NoteColumns {
 NoteColumns noteColumnsOf(NoteStoreLayout layout) {
     switch (layout) {
     case NoteStoreLayout::ios9: return {"ZTITLE", "ZCREATIONDATE"};
-    case NoteStoreLayout::ios15: return {"ZTITLE1", "ZCREATIONDATE1"};
+    case NoteStoreLayout::ios11: return {"ZTITLE1", "ZCREATIONDATE1"};
+    case NoteStoreLayout::ios15:
     case NoteStoreLayout::ios17: break;
     }
     return {"ZTITLE1", "ZCREATIONDATE3"};
@@ -175,6 +190,7 @@ std::string plainRun(std::uint64_t length) {
 std::string layoutName(NoteStoreLayout layout) {
     switch (layout) {
     case NoteStoreLayout::ios9: return "Ios9";
+    case NoteStoreLayout::ios11: return "Ios11";
     case NoteStoreLayout::ios15: return "Ios15";
     case NoteStoreLayout::ios17: break;
     }
@@ -184,6 +200,7 @@ std::string layoutName(NoteStoreLayout layout) {
 const std::vector<std::string_view>& noteStoreSchema(NoteStoreLayout layout) {
     switch (layout) {
     case NoteStoreLayout::ios9: return kIos9Schema;
+    case NoteStoreLayout::ios11: return kIos11Schema;
     case NoteStoreLayout::ios15: return kIos15Schema;
     case NoteStoreLayout::ios17: break;
     }

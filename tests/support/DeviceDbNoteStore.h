@@ -15,15 +15,17 @@
 
 namespace orvelle::test {
 
-/// The object table as iOS 9, iOS 15 (the statement of a real device) and
-/// iOS 16/17 lay it out. They differ in where a note's title and dates stand:
+/// The object table as iOS 9, iOS 11 to 14, iOS 15 (the statement of a real
+/// device) and iOS 16/17 lay it out. They differ in where a note's title and
+/// dates stand:
 ///
 /// | layout | note title | created        | modified           | folder title |
 /// |--------|------------|----------------|--------------------|--------------|
 /// | ios9   | ZTITLE     | ZCREATIONDATE  | ZMODIFICATIONDATE1 | ZTITLE2      |
-/// | ios15  | ZTITLE1    | ZCREATIONDATE1 | ZMODIFICATIONDATE1 | ZTITLE2      |
+/// | ios11  | ZTITLE1    | ZCREATIONDATE1 | ZMODIFICATIONDATE1 | ZTITLE2      |
+/// | ios15  | ZTITLE1    | ZCREATIONDATE3 | ZMODIFICATIONDATE1 | ZTITLE2      |
 /// | ios17  | ZTITLE1    | ZCREATIONDATE3 | ZMODIFICATIONDATE1 | ZTITLE2      |
-enum class NoteStoreLayout { ios9, ios15, ios17 };
+enum class NoteStoreLayout { ios9, ios11, ios15, ios17 };
 std::string layoutName(NoteStoreLayout layout);
 const std::vector<std::string_view>& noteStoreSchema(NoteStoreLayout layout);
 

@@ -375,6 +375,11 @@ Status decodeNoteStore(const std::filesystem::path& noteStore, std::vector<NoteR
     if (!platform::isRegularFile(noteStore)) return kStatusFileMissing;
     SqliteFile file;
     if (const Status status = file.open(noteStore); status != kStatusOk) return status;
+    return decodeNoteStore(file, out);
+}
+
+Status decodeNoteStore(SqliteFile& file, std::vector<NoteRecord>& out) {
+    out.clear();
     // A table that breaks off keeps what was read before the break; the
     // damage is still reported.
     StoreObjects objects;

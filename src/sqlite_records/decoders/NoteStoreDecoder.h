@@ -56,6 +56,9 @@ std::string attachmentKind(std::string_view typeUti);
 /// first table problem (the notes read are kept).
 Status decodeNoteStore(const std::filesystem::path& noteStore, std::vector<NoteRecord>& out);
 
+/// The same, from a file already open.
+Status decodeNoteStore(SqliteFile& file, std::vector<NoteRecord>& out);
+
 /// Decodes either notes database, told apart by its schema: NoteStore.sqlite
 /// or the older notes.sqlite.
 Status decodeAnyNotes(const std::filesystem::path& database, std::vector<NoteRecord>& out);

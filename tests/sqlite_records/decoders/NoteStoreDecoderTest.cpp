@@ -122,7 +122,8 @@ TEST_P(NoteStoreLayoutTest, CarvedNotesFromFreeblocksAndFreedPages) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, NoteStoreLayoutTest,
-                         ::testing::Values(NoteStoreLayout::ios9, NoteStoreLayout::ios15, NoteStoreLayout::ios17),
+                         ::testing::Values(NoteStoreLayout::ios9, NoteStoreLayout::ios11, NoteStoreLayout::ios15,
+                                           NoteStoreLayout::ios17),
                          [](const auto& info) { return test::layoutName(info.param); });
 
 class NoteStoreDecoderTest : public ::testing::Test {
