@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Fuzzes the SQLite record engine: configures a clang build folder of its own
+# Fuzzes the SQLite record engine (and, through fuzz/run-note-document.sh,
+# the note document reader): configures a clang build folder of its own
 # (build-fuzz/), builds the libFuzzer target (with the address and undefined-
 # behaviour sanitizers), replays the regression inputs of tests/data/sqlite/
 # through it (any crash, sanitizer report or hang fails the script, and so does
@@ -33,6 +34,7 @@ echo "replaying ${#regressions[@]} regression inputs under the sanitizers"
   cat "$build/replay.log" >&2
   exit 1
 }
+fuzz/run-note-document.sh "$duration"
 [ "$duration" -gt 0 ] || exit 0
 
 corpus="$build/fuzz-corpus/sqlite_records"

@@ -2,7 +2,10 @@
 
 #include "support/DeviceDbNoteStore.h"
 
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 
 namespace orvelle {
 namespace {
@@ -87,6 +90,27 @@ TEST(NoteDocumentTest, TheCapBoundsTheInflatedSize) {
     EXPECT_TRUE(out.empty());
     EXPECT_EQ(inflateGzip(bomb, out, 8 << 20), NoteDocumentStatus::ok) << "exactly the cap is allowed";
     EXPECT_EQ(out.size(), std::size_t(8) << 20);
+}
+
+// The inputs of the fuzz target (the fixtures' documents and every input that
+// once failed), read the way the target reads them: a gzip stream as it is,
+// anything else as the content of one.
+TEST(NoteDocumentTest, TheFuzzInputsAreReadWithoutFault) {
+    const std::filesystem::path folder = std::filesystem::path(ORVELLE_SOURCE_DIR) / "tests/data/note-document";
+    int documents = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+        const bool isGzip = bytes.size() >= 2 && bytes[0] == '\x1f' && bytes[1] == '\x8b';
+        NoteDocument document;
+        const auto status = readNoteDocument(isGzip ? bytes : gzipped(bytes), document);
+        if (entry.path().filename().string().starts_with("demo-note-")) {
+            EXPECT_EQ(status, NoteDocumentStatus::ok) << entry.path();
+            EXPECT_FALSE(document.text.empty()) << entry.path();
+            ++documents;
+        }
+    }
+    EXPECT_GT(documents, 0) << "the fixtures' documents are missing from " << folder;
 }
 
 } // namespace
