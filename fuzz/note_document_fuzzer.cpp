@@ -40,9 +40,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     orvelle::NoteDocument document;
     const auto status = orvelle::readNoteDocument(stream, document, kFuzzCap);
     if (status == orvelle::NoteDocumentStatus::ok) {
-        const std::string text = orvelle::noteTextWithAttachments(document, [](const orvelle::NoteAttachmentRef& ref) {
-            return "[" + ref.typeUti + ":" + ref.identifier + "]";
-        });
+        const std::string text =
+            orvelle::noteTextWithAttachments(document, [](const orvelle::NoteAttachmentRef& ref) {
+                return "[" + ref.typeUti + ":" + ref.identifier + "]";
+            });
         volatile std::size_t sink = text.size();
         (void)sink;
     } else if (!document.text.empty() || !document.attachments.empty()) {

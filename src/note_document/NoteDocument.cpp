@@ -49,13 +49,20 @@ std::string validText(const std::string& bytes) {
 
 std::string_view noteDocumentStatusText(NoteDocumentStatus status) {
     switch (status) {
-    case NoteDocumentStatus::ok: return "ok";
-    case NoteDocumentStatus::notGzip: return "not a gzip stream";
-    case NoteDocumentStatus::truncated: return "gzip stream cut short";
-    case NoteDocumentStatus::corrupt: return "gzip stream damaged";
-    case NoteDocumentStatus::tooLarge: return "note document too large";
-    case NoteDocumentStatus::notMessage: return "not a note document";
-    case NoteDocumentStatus::badText: return "note text is not UTF-8";
+    case NoteDocumentStatus::ok:
+        return "ok";
+    case NoteDocumentStatus::notGzip:
+        return "not a gzip stream";
+    case NoteDocumentStatus::truncated:
+        return "gzip stream cut short";
+    case NoteDocumentStatus::corrupt:
+        return "gzip stream damaged";
+    case NoteDocumentStatus::tooLarge:
+        return "note document too large";
+    case NoteDocumentStatus::notMessage:
+        return "not a note document";
+    case NoteDocumentStatus::badText:
+        return "note text is not UTF-8";
     }
     return "unknown";
 }
@@ -108,8 +115,8 @@ NoteDocumentStatus readNoteDocument(std::string_view gzipped, NoteDocument& out,
         return status;
     if (content.size() > static_cast<std::size_t>(INT_MAX)) return NoteDocumentStatus::tooLarge;
     notes::NoteStoreProto message;
-    if (!message.ParseFromArray(content.data(), static_cast<int>(content.size())) || !message.has_document() ||
-        !message.document().has_note())
+    if (!message.ParseFromArray(content.data(), static_cast<int>(content.size())) ||
+        !message.has_document() || !message.document().has_note())
         return NoteDocumentStatus::notMessage;
     const notes::Note& note = message.document().note();
     if (!isValidUtf8(note.note_text())) return NoteDocumentStatus::badText;

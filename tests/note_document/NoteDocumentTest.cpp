@@ -15,7 +15,8 @@ using test::kAttachmentCharacter;
 using test::noteDocumentBlob;
 using test::noteDocumentMessage;
 
-const std::string kText = std::string("Trip\nPacking list ünd more\n") + std::string(kAttachmentCharacter) + "\nend";
+const std::string kText =
+    std::string("Trip\nPacking list ünd more\n") + std::string(kAttachmentCharacter) + "\nend";
 
 TEST(NoteDocumentTest, ReadsTheTextAndTheAttachmentsOfItsRuns) {
     NoteDocument document;
@@ -32,9 +33,11 @@ TEST(NoteDocumentTest, AttachmentsTakeThePlacesOfTheirMarks) {
     document.text = "a" + std::string(kAttachmentCharacter) + "b" + std::string(kAttachmentCharacter) + "c";
     document.attachments = {{"1", "x"}};
     const auto label = [](const NoteAttachmentRef& ref) { return "<" + ref.identifier + ">"; };
-    EXPECT_EQ(noteTextWithAttachments(document, label), "a<1>bc") << "a mark without an attachment is dropped";
+    EXPECT_EQ(noteTextWithAttachments(document, label), "a<1>bc")
+        << "a mark without an attachment is dropped";
     document.attachments = {{"1", "x"}, {"2", "y"}, {"3", "z"}};
-    EXPECT_EQ(noteTextWithAttachments(document, label), "a<1>b<2>c\n<3>") << "one left over follows at the end";
+    EXPECT_EQ(noteTextWithAttachments(document, label), "a<1>b<2>c\n<3>")
+        << "one left over follows at the end";
 }
 
 // Every way a stored document can be damaged gives its own status and no document.
@@ -77,7 +80,8 @@ TEST(NoteDocumentTest, EveryCutOfAStreamIsRefused) {
     const std::string good = noteDocumentBlob(kText, {"ID-1"}, {"public.jpeg"});
     for (std::size_t length = 0; length < good.size(); ++length) {
         NoteDocument document;
-        EXPECT_NE(readNoteDocument(std::string_view(good).substr(0, length), document), NoteDocumentStatus::ok)
+        EXPECT_NE(readNoteDocument(std::string_view(good).substr(0, length), document),
+                  NoteDocumentStatus::ok)
             << length;
     }
 }
@@ -96,7 +100,8 @@ TEST(NoteDocumentTest, TheCapBoundsTheInflatedSize) {
 // once failed), read the way the target reads them: a gzip stream as it is,
 // anything else as the content of one.
 TEST(NoteDocumentTest, TheFuzzInputsAreReadWithoutFault) {
-    const std::filesystem::path folder = std::filesystem::path(ORVELLE_SOURCE_DIR) / "tests/data/note-document";
+    const std::filesystem::path folder =
+        std::filesystem::path(ORVELLE_SOURCE_DIR) / "tests/data/note-document";
     int documents = 0;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         std::ifstream in(entry.path(), std::ios::binary);

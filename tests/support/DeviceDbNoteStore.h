@@ -33,7 +33,7 @@ const std::vector<std::string_view>& noteStoreSchema(NoteStoreLayout layout);
 struct StoreAttachment {
     std::string typeUti = "public.jpeg";
     std::string fileName = "IMG_0001.jpg"; ///< kept on the attachment's media row; empty: none
-    std::string title;                      ///< ZUSERTITLE (links); empty: none
+    std::string title;                     ///< ZUSERTITLE (links); empty: none
 };
 
 /// One note; a blank one is a live "Groceries" note in the "Notes" folder.
@@ -45,7 +45,7 @@ struct StoreNote {
     std::int64_t folder = 0;                  ///< a folder's row id; 0: the "Notes" folder
     double createdAppleSeconds = 700000000;   ///< 2023-03-08 20:26:40 UTC
     double modifiedAppleSeconds = 700000060;  ///< 2023-03-08 20:27:40 UTC
-    bool locked = false;            ///< password-protected: the body is written encrypted (random bytes)
+    bool locked = false; ///< password-protected: the body is written encrypted (random bytes)
     bool markedForDeletion = false;
 };
 

@@ -111,7 +111,7 @@ struct StoreObjects {
     std::vector<StoreNote> notes;
     std::unordered_map<std::int64_t, StoreFolder> folders;
     std::unordered_map<std::string, StoreAttachment> attachments; ///< by ZIDENTIFIER
-    std::unordered_map<std::int64_t, std::string> mediaNames;      ///< ZFILENAME by row id
+    std::unordered_map<std::int64_t, std::string> mediaNames;     ///< ZFILENAME by row id
 };
 
 /// The first text of `fields` that the row holds. False when one of them is
@@ -167,7 +167,8 @@ Status readObjects(SqliteFile& file, StoreObjects& objects) {
             if (!folderTitle.empty() || folderType) {
                 // A folder's row id is what its notes name: a carved folder
                 // row has lost it and cannot be found.
-                if (row.rowid != 0) objects.folders.try_emplace(row.rowid, StoreFolder{folderTitle, folderType});
+                if (row.rowid != 0)
+                    objects.folders.try_emplace(row.rowid, StoreFolder{folderTitle, folderType});
                 return kStatusOk;
             }
             std::string fileName;
@@ -250,8 +251,8 @@ std::string attachmentLabel(const StoreObjects& objects, const NoteAttachmentRef
 }
 
 std::string noteText(const StoreObjects& objects, const NoteDocument& document) {
-    return noteTextWithAttachments(document,
-                                   [&](const NoteAttachmentRef& ref) { return attachmentLabel(objects, ref); });
+    return noteTextWithAttachments(
+        document, [&](const NoteAttachmentRef& ref) { return attachmentLabel(objects, ref); });
 }
 
 bool inTrash(const StoreFolder& folder) {
@@ -267,7 +268,9 @@ std::vector<NoteRecord> joinNotes(StoreObjects& objects, std::vector<NoteData>& 
     // note is one per data link and title, the live row first, then the
     // deleted copy that found its body. Stale copies of live notes, whose
     // pages are read after the live ones, add nothing.
-    const auto identity = [](const StoreNote& note) { return std::to_string(note.noteData) + "\n" + note.title; };
+    const auto identity = [](const StoreNote& note) {
+        return std::to_string(note.noteData) + "\n" + note.title;
+    };
     std::vector<NoteData*> bodies(objects.notes.size(), nullptr);
     std::unordered_set<std::string> withBody;
     for (std::size_t i = 0; i < objects.notes.size(); ++i) {

@@ -8,15 +8,16 @@
 /// Columns are found by name, since the layout moved between iOS 9 and 17; a
 /// field with several names takes the first of them that holds a value:
 ///
-/// | field            | columns                                          |
-/// |------------------|--------------------------------------------------|
-/// | note title       | ZTITLE1, ZTITLE                                  |
-/// | created          | ZCREATIONDATE3, ZCREATIONDATE1, ZCREATIONDATE    |
-/// | modified         | ZMODIFICATIONDATE1, ZMODIFICATIONDATE            |
-/// | note data link   | ZNOTEDATA (the ZICNOTEDATA row); ZICNOTEDATA.ZNOTE back |
-/// | folder           | ZFOLDER; its title ZTITLE2, its type ZFOLDERTYPE |
-/// | locked           | ZISPASSWORDPROTECTED                             |
-/// | attachment       | ZIDENTIFIER, ZTYPEUTI, ZFILENAME (or its ZMEDIA row's), ZUSERTITLE, ZTITLE, ZALTTEXT |
+/// | field          | columns                                                |
+/// |----------------|--------------------------------------------------------|
+/// | note title     | ZTITLE1, ZTITLE                                        |
+/// | created        | ZCREATIONDATE3, ZCREATIONDATE1, ZCREATIONDATE          |
+/// | modified       | ZMODIFICATIONDATE1, ZMODIFICATIONDATE                  |
+/// | note data      | ZNOTEDATA (the ZICNOTEDATA row); back: ZICNOTEDATA.ZNOTE |
+/// | folder         | ZFOLDER; its title ZTITLE2, its type ZFOLDERTYPE       |
+/// | locked         | ZISPASSWORDPROTECTED                                   |
+/// | attachment     | ZIDENTIFIER, ZTYPEUTI; name: ZFILENAME (its own or its |
+/// |                | ZMEDIA row's), ZUSERTITLE, ZTITLE, ZALTTEXT            |
 ///
 /// A row is a note when it links note data, a folder when it has a folder
 /// title or type, an attachment when it has a type UTI. A note is deleted when

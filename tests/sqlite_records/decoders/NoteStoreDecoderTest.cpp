@@ -17,13 +17,15 @@ using test::StoreNote;
 
 /// The fields a test states, in one line for readable failures.
 std::string describe(const NoteRecord& n) {
-    return "deleted=" + std::to_string(n.deleted) + " locked=" + std::to_string(n.locked) + " title=[" + n.title +
-           "] folder=[" + n.folder + "] date=[" + n.date + "] created=[" + n.created + "] body=[" + n.body + "]";
+    return "deleted=" + std::to_string(n.deleted) + " locked=" + std::to_string(n.locked) + " title=[" +
+           n.title + "] folder=[" + n.folder + "] date=[" + n.date + "] created=[" + n.created + "] body=[" +
+           n.body + "]";
 }
 
 std::vector<std::string> describeAll(const std::vector<NoteRecord>& notes) {
     std::vector<std::string> lines;
-    for (const NoteRecord& n : notes) lines.push_back(describe(n));
+    for (const NoteRecord& n : notes)
+        lines.push_back(describe(n));
     return lines;
 }
 
@@ -76,9 +78,10 @@ TEST_P(NoteStoreLayoutTest, LiveTrashedLockedAndMarkedNotes) {
                             "Groceries\nApples\nPears\n[Image: IMG_0001.jpg]\n[Link: Example Domain]\n"
                             "[com.example.unknown]",
                             "Notes", created}),
-        describe(NoteRecord{kLive, 0, "2023-03-09 20:27:40", "Meeting", "Meeting\nAgenda: budget ünd plans", "Work",
-                            "2023-03-09 20:26:40"}),
-        describe(NoteRecord{kDeleted, 0, modified, "Old idea", "Old idea\nThrown away", "Recently Deleted", created}),
+        describe(NoteRecord{kLive, 0, "2023-03-09 20:27:40", "Meeting", "Meeting\nAgenda: budget ünd plans",
+                            "Work", "2023-03-09 20:26:40"}),
+        describe(NoteRecord{kDeleted, 0, modified, "Old idea", "Old idea\nThrown away", "Recently Deleted",
+                            created}),
         describe(NoteRecord{kLive, 0, modified, "Secret", "", "Notes", created, 1}),
         describe(NoteRecord{kDeleted, 0, modified, "Purged soon", "Purged soon\nbody", "Notes", created}),
     };
@@ -93,13 +96,13 @@ TEST_P(NoteStoreLayoutTest, CarvedNotesFromFreeblocksAndFreedPages) {
     db.addNote(noteTitled("Keep me too", "also here"));
     std::vector<test::StoreNoteKeys> run;
     for (int i = 0; i < 40; ++i)
-        run.push_back(db.addNote(noteTitled("Bulk " + std::to_string(i),
-                                            "a longer body so that forty notes fill several pages " +
-                                                std::string(120, 'x'))));
+        run.push_back(db.addNote(
+            noteTitled("Bulk " + std::to_string(i),
+                       "a longer body so that forty notes fill several pages " + std::string(120, 'x'))));
     db.addNote(noteTitled("Last", "live after the run"));
     db.deleteNote(gone);
-    db.exec("DELETE FROM ZICCLOUDSYNCINGOBJECT WHERE Z_PK BETWEEN " + std::to_string(run.front().note) + " AND " +
-            std::to_string(run.back().note));
+    db.exec("DELETE FROM ZICCLOUDSYNCINGOBJECT WHERE Z_PK BETWEEN " + std::to_string(run.front().note) +
+            " AND " + std::to_string(run.back().note));
     db.exec("DELETE FROM ZICNOTEDATA WHERE Z_PK BETWEEN " + std::to_string(run.front().data) + " AND " +
             std::to_string(run.back().data));
     db.close();
@@ -110,8 +113,9 @@ TEST_P(NoteStoreLayoutTest, CarvedNotesFromFreeblocksAndFreedPages) {
         EXPECT_EQ(n.locked, 0u) << describe(n);
         (n.deleted == kLive ? live : deleted).push_back(n.title + "|" + n.body);
     }
-    EXPECT_EQ(live, (std::vector<std::string>{"Keep me|Keep me\nstill here", "Keep me too|Keep me too\nalso here",
-                                              "Last|Last\nlive after the run"}));
+    EXPECT_EQ(live,
+              (std::vector<std::string>{"Keep me|Keep me\nstill here", "Keep me too|Keep me too\nalso here",
+                                        "Last|Last\nlive after the run"}));
     std::sort(deleted.begin(), deleted.end());
     std::vector<std::string> expected{"Gone note|Gone note\ndeleted from a live page"};
     for (int i = 0; i < 40; ++i)
@@ -122,8 +126,8 @@ TEST_P(NoteStoreLayoutTest, CarvedNotesFromFreeblocksAndFreedPages) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, NoteStoreLayoutTest,
-                         ::testing::Values(NoteStoreLayout::ios9, NoteStoreLayout::ios11, NoteStoreLayout::ios15,
-                                           NoteStoreLayout::ios17),
+                         ::testing::Values(NoteStoreLayout::ios9, NoteStoreLayout::ios11,
+                                           NoteStoreLayout::ios15, NoteStoreLayout::ios17),
                          [](const auto& info) { return test::layoutName(info.param); });
 
 class NoteStoreDecoderTest : public ::testing::Test {
@@ -158,13 +162,36 @@ TEST_F(NoteStoreDecoderTest, ADamagedBodyLeavesTheNoteWithItsTitleOnly) {
     {
         NoteStoreDb db(m_temp / "NoteStore.sqlite");
         const auto keys = db.addNote(noteTitled("Broken", "text"));
-        db.exec("UPDATE ZICNOTEDATA SET ZDATA = substr(ZDATA, 1, 20) WHERE Z_PK = " + std::to_string(keys.data));
+        db.exec("UPDATE ZICNOTEDATA SET ZDATA = substr(ZDATA, 1, 20) WHERE Z_PK = " +
+                std::to_string(keys.data));
     }
     std::vector<NoteRecord> out;
     ASSERT_EQ(decodeNoteStore(m_temp / "NoteStore.sqlite", out), kStatusOk);
     ASSERT_EQ(out.size(), 1u);
     EXPECT_EQ(describe(out[0]), describe(NoteRecord{kLive, 0, "2023-03-08 20:27:40", "Broken", "", "Notes",
                                                     "2023-03-08 20:26:40"}));
+}
+
+// Stores that keep no folder type tell Recently Deleted by its title.
+TEST_F(NoteStoreDecoderTest, RecentlyDeletedIsKnownByItsTitleWithoutAFolderType) {
+    {
+        NoteStoreDb db(m_temp / "NoteStore.sqlite");
+        StoreNote trashed = noteTitled("Binned", "text");
+        trashed.folder = db.trashFolder();
+        db.addNote(trashed);
+        StoreNote kept = noteTitled("Kept", "text");
+        kept.folder = db.addFolder("Recently Deleted notes");
+        db.addNote(kept);
+        db.exec("UPDATE ZICCLOUDSYNCINGOBJECT SET ZFOLDERTYPE = NULL");
+        db.close();
+    }
+    std::vector<NoteRecord> out;
+    ASSERT_EQ(decodeNoteStore(m_temp / "NoteStore.sqlite", out), kStatusOk);
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(out[0].title, "Binned");
+    EXPECT_EQ(out[0].deleted, kDeleted);
+    EXPECT_EQ(out[1].title, "Kept");
+    EXPECT_EQ(out[1].deleted, kLive);
 }
 
 TEST(AttachmentKindTest, KnownTypesHaveReadableNames) {
