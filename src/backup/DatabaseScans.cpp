@@ -8,6 +8,7 @@
 #include "sqlite_records/decoders/CallsDecoder.h"
 #include "sqlite_records/decoders/ContactsDecoder.h"
 #include "sqlite_records/decoders/MessagesDecoder.h"
+#include "sqlite_records/decoders/NoteStoreDecoder.h"
 #include "sqlite_records/decoders/NotesDecoder.h"
 #include "sqlite_records/decoders/RemindersDecoder.h"
 #include "sqlite_records/decoders/WhatsAppDecoder.h"
@@ -77,6 +78,19 @@ std::int64_t markOf(std::uint64_t rowId) {
     return rowId > static_cast<std::uint64_t>(INT64_MAX) ? INT64_MAX : static_cast<std::int64_t>(rowId);
 }
 
+/// The notes of both notes databases, the older file's first. A missing file
+/// is no problem while the other exists.
+Status decodeBothNoteDatabases(BackupStore& store, std::vector<NoteRecord>& notes) {
+    std::vector<NoteRecord> newer;
+    const DecodeContext context = logContext(store);
+    const Status olderStatus = decodeNotes(store.storedFilePath(kNotesFileId), notes, context);
+    const Status newerStatus = decodeNoteStore(store.storedFilePath(kNoteStoreFileId), newer, context);
+    notes.insert(notes.end(), std::make_move_iterator(newer.begin()), std::make_move_iterator(newer.end()));
+    if (olderStatus == kStatusFileMissing) return newerStatus;
+    if (newerStatus == kStatusFileMissing) return olderStatus;
+    return firstProblem({olderStatus, newerStatus});
+}
+
 } // namespace
 
 Status scanMessageDatabase(BackupStore& store, ConversationMap& chats) {
@@ -110,7 +124,7 @@ Status scanCallDatabase(BackupStore& store, std::vector<CallRecord>& calls) {
 
 Status scanNoteDatabase(BackupStore& store, std::vector<NoteRecord>& notes) {
     DecoderProgress progress(store);
-    const Status status = decodeNotes(store.storedFilePath(kNotesFileId), notes, logContext(store));
+    const Status status = decodeBothNoteDatabases(store, notes);
     return progress.finish(status);
 }
 

@@ -29,7 +29,9 @@ Status scanMessageDatabase(BackupStore& store, ConversationMap& chats);
 Status scanContactDatabase(BackupStore& store, std::vector<ContactRecord>& contacts);
 /// Calls of the newer call-history database, or of the older one when the newer is missing.
 Status scanCallDatabase(BackupStore& store, std::vector<CallRecord>& calls);
-/// Notes of notes.sqlite.
+/// Notes of notes.sqlite (before iOS 9) and of NoteStore.sqlite (iOS 9 and
+/// later), in that order: a device updated across iOS 9 can leave both.
+/// kStatusFileMissing only when the backup holds neither.
 Status scanNoteDatabase(BackupStore& store, std::vector<NoteRecord>& notes);
 /// Events of Calendar.sqlitedb.
 Status scanCalendarDatabase(BackupStore& store, std::vector<CalendarEventRecord>& events);

@@ -9,6 +9,7 @@
 /// | call history (newer)  | HomeDomain-Library/CallHistoryDB/CallHistory.storedata|
 /// | call history (older)  | WirelessDomain-Library/CallHistory/call_history.db    |
 /// | notes                 | HomeDomain-Library/Notes/notes.sqlite                 |
+/// | notes (iOS 9 and later) | AppDomainGroup-group.com.apple.notes-NoteStore.sqlite |
 /// | calendar              | HomeDomain-Library/Calendar/Calendar.sqlitedb         |
 /// | Safari bookmarks      | HomeDomain-Library/Safari/Bookmarks.db                |
 
@@ -21,6 +22,7 @@ constexpr std::string_view kMessagesFileId = "3d0d7e5fb2ce288813306e4d4636395e04
 constexpr std::string_view kCallHistoryFileId = "5a4935c78a5255723f707230a451d79c540d2741";
 constexpr std::string_view kOlderCallHistoryFileId = "2b2b0084a1bc3a5ac8c27afdf14afb42c61a19ca";
 constexpr std::string_view kNotesFileId = "ca3bc056d4da0bbf88b5fb3be254f3b7147e639c";
+constexpr std::string_view kNoteStoreFileId = "4f98687d8ab0d6d1a371110e6b7300f6e465bef2";
 constexpr std::string_view kCalendarFileId = "2041457d5fe04d39d0ab481178355df6781e6858";
 constexpr std::string_view kBookmarksFileId = "d1f062e2da26192a6625d968274bfda8d07821e4";
 

@@ -65,6 +65,9 @@ void writeRecord(JsonWriter& json, const NoteRecord& n) {
         .field("date", n.date)
         .field("title", n.title)
         .field("body", n.body)
+        .field("folder", n.folder)
+        .field("created", n.created)
+        .field("locked", n.locked)
         .endObject();
 }
 

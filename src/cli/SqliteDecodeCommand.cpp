@@ -6,6 +6,7 @@
 #include "cli/Json.h"
 #include "cli/RecordJson.h"
 #include "core/ItemRecords.h"
+#include "core/NoteText.h"
 #include "core/ProblemText.h"
 #include "platform/PathText.h"
 #include "scan/DisplayText.h"
@@ -16,7 +17,7 @@
 #include "sqlite_records/decoders/CallsDecoder.h"
 #include "sqlite_records/decoders/ContactsDecoder.h"
 #include "sqlite_records/decoders/MessagesDecoder.h"
-#include "sqlite_records/decoders/NotesDecoder.h"
+#include "sqlite_records/decoders/NoteStoreDecoder.h"
 #include "sqlite_records/decoders/RemindersDecoder.h"
 #include "sqlite_records/decoders/WhatsAppDecoder.h"
 
@@ -40,7 +41,7 @@ struct DecodeOptions {
 
 const std::map<std::string, std::string> kKinds{{"messages", "sms.db"},
                                                 {"contacts", "AddressBook.sqlitedb"},
-                                                {"notes", "notes.sqlite"},
+                                                {"notes", "NoteStore.sqlite or notes.sqlite"},
                                                 {"calls", "CallHistory.storedata or call_history.db"},
                                                 {"whatsapp", "ChatStorage.sqlite"},
                                                 {"calendar", "Calendar.sqlitedb (events)"},
@@ -201,7 +202,7 @@ void runCalls(const DecodeOptions& options) {
 
 void runNotes(const DecodeOptions& options) {
     std::vector<NoteRecord> notes;
-    const Status status = decodeNotes(options.database, notes, decodeContext(options));
+    const Status status = decodeAnyNotes(options.database, notes, decodeContext(options));
     checkDecoded(options.database, status);
     if (options.json) {
         JsonWriter json(std::cout);
@@ -212,7 +213,7 @@ void runNotes(const DecodeOptions& options) {
     std::cout << "date\tstate\tkey\ttitle\tbody\n";
     for (const auto& n : notes)
         std::cout << n.date << '\t' << stateText(n.deleted) << '\t' << n.key << '\t' << oneLine(n.title)
-                  << '\t' << oneLine(n.body) << '\n';
+                  << '\t' << oneLine(noteBodyText(n)) << '\n';
     std::cout << notes.size() << " notes\n";
 }
 

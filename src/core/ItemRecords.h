@@ -102,6 +102,9 @@ struct NoteRecord {
     std::string date;
     std::string title;
     std::string body;
+    std::string folder;       ///< the folder's title (NoteStore.sqlite); empty when unknown
+    std::string created;      ///< creation date, local time; empty when unknown
+    std::uint32_t locked = 0; ///< 1: password-protected: the body is not readable and stays empty
 };
 
 /// One calendar event.

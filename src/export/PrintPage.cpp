@@ -1,6 +1,7 @@
 #include "export/PrintPage.h"
 
 #include "core/AppleTime.h"
+#include "core/NoteText.h"
 #include "export/ChatNames.h"
 #include "export/HtmlText.h"
 #include "platform/File.h"
@@ -138,7 +139,7 @@ private:
         openBlock(m_out, n.deleted);
         field(m_out, "Title:", n.title);
         field(m_out, "Date:", n.date);
-        field(m_out, "Notes:", n.body);
+        field(m_out, "Notes:", noteBodyText(n));
         m_out += "</div>\r\n";
         return kStatusOk;
     }

@@ -1,5 +1,6 @@
 #include "export/ReadableCsv.h"
 
+#include "core/NoteText.h"
 #include "export/ChatDocuments.h"
 #include "export/CsvText.h"
 #include "export/WhatsAppChatDocuments.h"
@@ -67,7 +68,7 @@ std::string callCsvLine(const CallRecord& c) {
 }
 
 std::string noteCsvLine(const NoteRecord& n) {
-    return csvLine({n.title, n.date, n.body, deletedText(n.deleted)});
+    return csvLine({n.title, n.date, noteBodyText(n), deletedText(n.deleted)});
 }
 
 } // namespace orvelle

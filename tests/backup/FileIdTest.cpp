@@ -17,6 +17,7 @@ TEST(FileId, MatchesTheFixedDatabaseIds) {
         {"HomeDomain-Library/CallHistoryDB/CallHistory.storedata", kCallHistoryFileId},
         {"WirelessDomain-Library/CallHistory/call_history.db", kOlderCallHistoryFileId},
         {"HomeDomain-Library/Notes/notes.sqlite", kNotesFileId},
+        {"AppDomainGroup-group.com.apple.notes-NoteStore.sqlite", kNoteStoreFileId},
     };
     FileIdHasher hasher;
     for (const auto& c : cases) {

@@ -6,7 +6,10 @@
 #include "backup/encryption/DecryptProtocol.h"
 #include "support/DemoBackup.h"
 #include "support/DemoDatabases.h"
+#include "support/BackupBuilder.h"
 #include "support/DeviceDbCalls.h"
+#include "support/DeviceDbNoteStore.h"
+#include "support/DeviceDbNotes.h"
 #include "support/EncryptedFixture.h"
 #include "support/TempFolder.h"
 
@@ -212,6 +215,42 @@ TEST(LocalBackupSource, TheOlderCallHistoryIsReadWhenTheNewerIsMissing) {
     std::vector<CallRecord> calls;
     EXPECT_EQ(s.source->scanCallHistory(calls), kStatusOk);
     EXPECT_EQ(calls.size(), 2u);
+}
+
+TEST(LocalBackupSource, NotesComeFromTheNoteStoreAloneAndFromBothFilesTogether) {
+    TempFolder temp;
+    {
+        test::NoteStoreDb store(temp / "NoteStore.sqlite");
+        store.addNote(test::StoreNote{});
+        store.close();
+        test::NotesDb older(temp / "notes.sqlite");
+        older.addNote(test::Note{});
+        older.close();
+    }
+    const auto contentOf = [&](const char* name) {
+        std::ifstream in(temp / name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    test::BackupBuilder newer;
+    newer.addFile("AppDomainGroup-group.com.apple.notes", "NoteStore.sqlite", contentOf("NoteStore.sqlite"));
+    newer.build(temp / "newer");
+    test::BackupBuilder both;
+    both.addFile("AppDomainGroup-group.com.apple.notes", "NoteStore.sqlite", contentOf("NoteStore.sqlite"));
+    both.addFile("HomeDomain", "Library/Notes/notes.sqlite", contentOf("notes.sqlite"));
+    both.build(temp / "both");
+    const struct {
+        const char* folder;
+        std::vector<std::string> titles;
+    } cases[] = {{"newer", {"Groceries"}}, {"both", {"Shopping", "Groceries"}}};
+    for (const auto& c : cases) {
+        OpenedSource s(temp / c.folder, temp / "data");
+        ASSERT_EQ(s.source->open(""), kStatusOk) << c.folder;
+        std::vector<NoteRecord> notes;
+        EXPECT_EQ(s.source->scanNotes(notes), kStatusOk) << c.folder;
+        std::vector<std::string> titles;
+        for (const NoteRecord& n : notes) titles.push_back(n.title);
+        EXPECT_EQ(titles, c.titles) << c.folder;
+    }
 }
 
 TEST(LocalBackupSource, OnlyTheCallbacksAnswerStopsADatabaseScan) {

@@ -23,7 +23,7 @@ const std::vector<std::tuple<std::string, int, int>> kExpectedCounts{{"camera-ro
                                                                      {"message-attachments", 4, 0},
                                                                      {"contacts", 6, 1},
                                                                      {"call-history", 8, 1},
-                                                                     {"notes", 5, 1},
+                                                                     {"notes", 11, 3},
                                                                      {"whatsapp", 2, 1},
                                                                      {"whatsapp-attachments", 4, 0},
                                                                      {"reminder", 5, 1},
@@ -41,6 +41,8 @@ const std::vector<std::string> kExpectedFields{
     R"("phones":"+13035550188","company":"","name":"Old Friend"})",
     R"({"deleted":1,"incoming":0,"duration":165,"date":"2024-05-11 06:00:00","number":"+13035550188","contactName":"Old Friend"})",
     R"("title":"Passwords hint")",
+    R"("title":"Packing list","body":"Packing list\nPassport\nCharger\n[Image: IMG_0420.jpg]","folder":"Notes")",
+    R"("title":"Door codes","body":"","folder":"Notes","created":"2024-05-14 00:00:00","locked":1})",
     R"("text":"WhatsApp demo message 3")",
     R"("chatTitle":"Hiking Club")",
     R"("name":"4a1f0c2e-photo.JPG")",
@@ -76,7 +78,7 @@ TEST(ScanCommand, PlainDemoBackupJson) {
     std::string words; // the table with runs of blanks made one
     for (const char c : table.out)
         if (c != ' ' || (!words.empty() && words.back() != ' ')) words += c;
-    EXPECT_NE(words.find("Contacts 6 1 6 found\nNotes 5 1 5 found\n"), std::string::npos) << table.out;
+    EXPECT_NE(words.find("Contacts 6 1 6 found\nNotes 11 3 11 found\n"), std::string::npos) << table.out;
     EXPECT_EQ(table.out.find("Camera Roll"), std::string::npos);
 }
 

@@ -244,7 +244,7 @@ TEST_F(BrowserTest, DemoExportBrowsesFromItsIndexToEveryDocumentWithPicturesAndD
         };
         if (name == "Contacts.html") expectMarked("contacts", 1);
         if (name.rfind("CallHistory_", 0) == 0) expectMarked("calls", 1);
-        if (name.rfind("Notes_", 0) == 0) expectMarked("notes", 1);
+        if (name.rfind("Notes_", 0) == 0) expectMarked("notes", 3);
         if (deleted->loadedImages > 0 && page.parent_path().parent_path().filename() == "Message") {
             ++chatPictures;
             shots["chat"] = page;

@@ -3,6 +3,7 @@
 #include "support/DeviceDbAddressBook.h"
 #include "support/DeviceDbCalendar.h"
 #include "support/DeviceDbCalls.h"
+#include "support/DeviceDbNoteStore.h"
 #include "support/DeviceDbNotes.h"
 #include "support/DeviceDbSms.h"
 #include "support/DeviceDbWhatsApp.h"
@@ -150,6 +151,38 @@ std::string buildNotes(const std::filesystem::path& path) {
     return contentOf(path);
 }
 
+/// The note store of iOS 9 and later: a note with a photo, one in a folder of
+/// the user's, a locked one, one in Recently Deleted and one deleted for good
+/// (its rows left in free space).
+std::string buildNoteStore(const std::filesystem::path& path) {
+    NoteStoreDb db(path);
+    const auto note = [](const std::string& title, const std::string& lines, int day) {
+        StoreNote n;
+        n.title = title;
+        n.text = title + "\n" + lines;
+        n.createdAppleSeconds = kMay2024 + day * 86400;
+        n.modifiedAppleSeconds = kMay2024 + day * 86400 + 600;
+        return n;
+    };
+    StoreNote packing = note("Packing list", "Passport\nCharger", 1);
+    packing.attachments = {StoreAttachment{"public.jpeg", "IMG_0420.jpg", ""}};
+    db.addNote(packing);
+    StoreNote recipes = note("Pancakes", "Flour, milk, two eggs", 2);
+    recipes.folder = db.addFolder("Kitchen");
+    db.addNote(recipes);
+    StoreNote codes = note("Door codes", "4711", 3);
+    codes.locked = true;
+    db.addNote(codes);
+    StoreNote draft = note("Old draft", "Never sent", 4);
+    draft.folder = db.trashFolder();
+    db.addNote(draft);
+    const auto party = db.addNote(note("Party plan", "Balloons\nCake", 5));
+    db.addNote(note("Weekend", "Hike if it is sunny", 6));
+    db.deleteNote(party);
+    db.close();
+    return contentOf(path);
+}
+
 std::string buildWhatsApp(const std::filesystem::path& path) {
     WhatsAppDb db(path, WhatsAppLayout::ios15);
     const auto partner = db.addChat("12025550143@s.whatsapp.net", "Maria Lopez");
@@ -239,6 +272,8 @@ void addDemoDatabases(BackupBuilder& backup) {
     backup.addFile("HomeDomain", "Library/CallHistoryDB/CallHistory.storedata",
                    buildCalls(scratch / "CallHistory.storedata"));
     backup.addFile("HomeDomain", "Library/Notes/notes.sqlite", buildNotes(scratch / "notes.sqlite"));
+    backup.addFile("AppDomainGroup-group.com.apple.notes", "NoteStore.sqlite",
+                   buildNoteStore(scratch / "NoteStore.sqlite"));
     backup.addFile("AppDomainGroup-group.net.whatsapp.WhatsApp.shared", "ChatStorage.sqlite",
                    buildWhatsApp(scratch / "ChatStorage.sqlite"));
     backup.addFile("HomeDomain", "Library/Calendar/Calendar.sqlitedb",

@@ -11,6 +11,7 @@
 /// | AddressBook.sqlitedb | 5 people                             | 1       |
 /// | CallHistory.storedata| 7 calls                              | 1       |
 /// | notes.sqlite         | 4 notes                              | 1 (*)   |
+/// | NoteStore.sqlite     | 4 notes (one locked)                 | 2 (**)  |
 /// | ChatStorage.sqlite   | 9 messages in 2 chats (one a group)  | 1       |
 /// | Calendar.sqlitedb    | 4 events                             | 1       |
 /// | Reminders Data-*.sqlite | 4 reminders in 2 lists            | 1       |
@@ -18,6 +19,7 @@
 ///
 /// (*) the deleted note's row and its body row are both carved (their row ids
 /// lost) and are joined again into one note.
+/// (**) one in Recently Deleted, one whose rows were deleted.
 /// (+) sms.db-wal holds one live message that the file does not, and the
 /// older version of a page with a message deleted later (a deleted row).
 
@@ -30,7 +32,7 @@ struct DemoDatabaseFigures {
     int messageChats = 2, liveMessages = 12, deletedMessages = 2;
     int liveContacts = 5, deletedContacts = 1;
     int liveCalls = 7, deletedCalls = 1;
-    int liveNotes = 4, deletedNotes = 1;
+    int liveNotes = 4 + 4, deletedNotes = 1 + 2; ///< notes.sqlite + NoteStore.sqlite
     int whatsAppChats = 2, liveWhatsAppMessages = 9, deletedWhatsAppMessages = 1;
     int liveEvents = 4, deletedEvents = 1;
     int liveReminders = 4, deletedReminders = 1;

@@ -3,6 +3,7 @@
 #include "support/DeviceDbAddressBook.h"
 #include "support/DeviceDbCalendar.h"
 #include "support/DeviceDbCalls.h"
+#include "support/DeviceDbNoteStore.h"
 #include "support/DeviceDbNotes.h"
 #include "support/DeviceDbSms.h"
 #include "support/DeviceDbWhatsApp.h"
@@ -79,6 +80,12 @@ TEST_F(SqliteDecodeCommandTest, EveryKindPrintsItsRecordFields) {
         test::NotesDb notes(m_temp / "notes.sqlite");
         notes.addNote(test::Note{});
         notes.close();
+        test::NoteStoreDb store(m_temp / "NoteStore.sqlite");
+        store.addNote(test::StoreNote{});
+        test::StoreNote locked;
+        locked.locked = true;
+        store.addNote(locked);
+        store.close();
         test::CallHistoryDb calls(m_temp / "calls.storedata", test::CallHistoryLayout::callRecordIos17);
         calls.addCall(test::Call{});
         calls.close();
@@ -97,7 +104,12 @@ TEST_F(SqliteDecodeCommandTest, EveryKindPrintsItsRecordFields) {
          "\"+19192084530\",\"company\":\"\",\"name\":\"Liz\"}]\n"},
         {{"notes", path("notes.sqlite")},
          "[{\"deleted\":0,\"key\":1,\"date\":\"2020-01-01 00:00:00\",\"title\":"
-         "\"Shopping\",\"body\":\"Milk\\nBread & butter\"}]\n"},
+         "\"Shopping\",\"body\":\"Milk\\nBread & butter\",\"folder\":\"\",\"created\":\"\",\"locked\":0}]\n"},
+        {{"notes", path("NoteStore.sqlite")},
+         "[{\"deleted\":0,\"key\":4,\"date\":\"2023-03-08 20:27:40\",\"title\":\"Groceries\",\"body\":"
+         "\"Groceries\\nApples\\nPears\",\"folder\":\"Notes\",\"created\":\"2023-03-08 20:26:40\",\"locked\":0},"
+         "{\"deleted\":0,\"key\":5,\"date\":\"2023-03-08 20:27:40\",\"title\":\"Groceries\",\"body\":\"\","
+         "\"folder\":\"Notes\",\"created\":\"2023-03-08 20:26:40\",\"locked\":1}]\n"},
         {{"calls", path("calls.storedata")},
          "[{\"deleted\":0,\"incoming\":1,\"duration\":75,\"date\":\"2020-01-01 "
          "00:00:00\",\"number\":\"+19198887386\",\"contactName\":\"\"}]\n"},
