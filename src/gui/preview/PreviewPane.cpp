@@ -4,6 +4,7 @@
 
 #include "backup/PreviewCopy.h"
 #include "backup/ScanSource.h"
+#include "core/NoteText.h"
 #include "gui/app/LanguageTexts.h"
 #include "gui/preview/ChatView.h"
 #include "gui/preview/ContactCard.h"
@@ -244,7 +245,7 @@ void PreviewPane::showNote(const NoteRecord& note) {
     QTextBrowser* edit = s.ui.PreviewEdit;
     edit->clear();
     const QString title = bounded(note.title, kMaxNoteText);
-    const QString text = bounded(note.body, kMaxNoteText);
+    const QString text = bounded(std::string(noteBodyText(note)), kMaxNoteText);
     // A note without white space (a carved row of garbage, a pasted blob)
     // would take seconds to lay out at word boundaries.
     edit->setWordWrapMode(hasLongUnbrokenRun(title, kLongestWord) || hasLongUnbrokenRun(text, kLongestWord)

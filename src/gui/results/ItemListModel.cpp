@@ -1,5 +1,6 @@
 #include "gui/results/ItemListModel.h"
 
+#include "core/NoteText.h"
 #include "gui/app/LanguageTexts.h"
 #include "gui/common/Icons.h"
 #include "gui/results/ResultsShared.h"
@@ -351,7 +352,7 @@ std::string_view ItemListModel::cell(int source, int column, std::string& scratc
         switch (column) {
         case 0: return note.title;
         case 1: return note.date;
-        default: return note.body;
+        default: return noteBodyText(note);
         }
     }
     case ItemKind::WhatsApp: {
