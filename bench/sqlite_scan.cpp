@@ -22,6 +22,7 @@
 // The database is kept in $TMPDIR/orvelle-bench/ between runs.
 
 #include "BenchSupport.h"
+#include "MessageLikeTable.h"
 #include "sqlite_records/SqliteFile.h"
 #include "sqlite_records/TableScan.h"
 #include "support/SqliteFixture.h"
@@ -47,23 +48,8 @@ std::filesystem::path buildDatabase(int rows) {
     std::filesystem::create_directories(folder);
     std::fprintf(stderr, "building %s ...\n", path.string().c_str());
     test::SqliteFixture db(path);
-    db.exec("CREATE TABLE T(id INTEGER PRIMARY KEY, guid TEXT, body TEXT, handle INTEGER, date INTEGER, "
-            "rate REAL, flags INTEGER, data BLOB)");
     std::mt19937 rng(42);
-    db.insertRows("T", rows, [&](int i) {
-        std::string body(90 + rng() % 140, 'a');
-        for (char& c : body)
-            c = static_cast<char>('a' + rng() % 26);
-        return test::SqlRow{test::SqlValue::null(),
-                            test::SqlValue::text("GUID-" + std::to_string(1000000000 + i)),
-                            test::SqlValue::text(body),
-                            test::SqlValue::of(rng() % 5000),
-                            test::SqlValue::of(700000000 + i),
-                            test::SqlValue::ofReal(i / 3.0 + 0.1),
-                            test::SqlValue::of(rng() % 2),
-                            test::SqlValue::blob(std::string(rng() % 16, 'b'))};
-    });
-    db.exec("DELETE FROM T WHERE id % 10 = 3");
+    fillMessageLikeTable(db, rows, rng);
     db.close();
     test::writeFile(done, "");
     return path;

@@ -19,6 +19,7 @@
 // The files are kept in $TMPDIR/orvelle-bench/ between runs (about 700 MB).
 
 #include "BenchSupport.h"
+#include "MessageLikeTable.h"
 #include "sqlite_records/SqliteFile.h"
 #include "sqlite_records/TableScan.h"
 #include "support/SqliteFixture.h"
@@ -63,26 +64,14 @@ Files buildFiles(int rows) {
     std::filesystem::create_directories(folder);
     std::fprintf(stderr, "building %s ...\n", files.checkpointed.string().c_str());
     test::SqliteFixture db(files.checkpointed);
-    db.exec("CREATE TABLE T(id INTEGER PRIMARY KEY, guid TEXT, body TEXT, handle INTEGER, date INTEGER, "
-            "rate REAL, flags INTEGER, data BLOB)");
     std::mt19937 rng(42);
+    fillMessageLikeTable(db, rows, rng);
     const auto text = [&rng](std::size_t length) {
         std::string body(length, 'a');
         for (char& c : body)
             c = static_cast<char>('a' + rng() % 26);
         return body;
     };
-    db.insertRows("T", rows, [&](int i) {
-        return test::SqlRow{test::SqlValue::null(),
-                            test::SqlValue::text("GUID-" + std::to_string(1000000000 + i)),
-                            test::SqlValue::text(text(90 + rng() % 140)),
-                            test::SqlValue::of(rng() % 5000),
-                            test::SqlValue::of(700000000 + i),
-                            test::SqlValue::ofReal(i / 3.0 + 0.1),
-                            test::SqlValue::of(rng() % 2),
-                            test::SqlValue::blob(std::string(rng() % 16, 'b'))};
-    });
-    db.exec("DELETE FROM T WHERE id % 10 = 3");
     test::startWriteAheadLog(db);
     db.exec("PRAGMA synchronous=OFF"); // the commits need not reach the disk one by one
     for (int commit = 1; commit <= kLargeLogCommits; ++commit) {

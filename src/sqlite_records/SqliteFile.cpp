@@ -1,5 +1,7 @@
 #include "sqlite_records/SqliteFile.h"
 
+#include "sqlite_records/ExactRead.h"
+
 #include "core/Text.h"
 #include "sqlite_records/BtreePage.h"
 #include "sqlite_records/BtreeWalker.h"
@@ -13,8 +15,6 @@ namespace orvelle {
 
 namespace {
 
-// Reads are done in pieces of at most this many bytes.
-constexpr std::size_t kReadPiece = 65536;
 // No record of a SQLite database is longer than this (the library's own
 // default limit); a longer payload length is taken as damage.
 constexpr std::uint64_t kMaxPayloadLength = 1'000'000'000;
@@ -128,16 +128,7 @@ Status SqliteFile::readAt(std::uint64_t offset, std::size_t length, void* buffer
 }
 
 Status SqliteFile::readFileAt(std::uint64_t offset, std::size_t length, std::uint8_t* out) const {
-    std::size_t done = 0;
-    while (done < length) {
-        const std::size_t piece = std::min(kReadPiece, length - done);
-        std::error_code ec;
-        const std::size_t got = m_file.readAt(offset + done, out + done, piece, ec);
-        if (ec) return ec.value() != 0 ? ec.value() : kStatusShortRead;
-        if (got == 0) return kStatusShortRead;
-        done += got;
-    }
-    return kStatusOk;
+    return readExactly(m_file, offset, length, out);
 }
 
 Status SqliteFile::readPage(std::uint32_t pageIndex, std::vector<std::uint8_t>& buffer) const {

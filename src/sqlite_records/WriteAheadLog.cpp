@@ -1,5 +1,6 @@
 #include "sqlite_records/WriteAheadLog.h"
 
+#include "sqlite_records/ExactRead.h"
 #include "sqlite_records/SqliteFormat.h"
 
 #include <algorithm>
@@ -9,8 +10,6 @@
 namespace orvelle {
 
 namespace {
-
-constexpr std::size_t kReadPiece = 65536;
 
 std::uint32_t readLittleEndian32(const std::uint8_t* p) {
     return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
@@ -183,17 +182,7 @@ bool WriteAheadLog::isSuperseded(const LogFrame& frame) const {
 
 Status WriteAheadLog::readAt(std::uint64_t offset, std::size_t length, void* buffer) const {
     if (!m_file.isOpen()) return kStatusInvalid;
-    auto* out = static_cast<std::uint8_t*>(buffer);
-    std::size_t done = 0;
-    while (done < length) {
-        const std::size_t piece = std::min(kReadPiece, length - done);
-        std::error_code ec;
-        const std::size_t got = m_file.readAt(offset + done, out + done, piece, ec);
-        if (ec) return ec.value() != 0 ? ec.value() : kStatusShortRead;
-        if (got == 0) return kStatusShortRead;
-        done += got;
-    }
-    return kStatusOk;
+    return readExactly(m_file, offset, length, static_cast<std::uint8_t*>(buffer));
 }
 
 } // namespace orvelle
