@@ -6,5 +6,5 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh
 ctest --test-dir "${ORVELLE_BUILD_DIR:-build}" --output-on-failure -j "$(nproc)" --timeout 600
 if [ -x fuzz/run.sh ]; then
-  fuzz/run.sh 20
+  fuzz/run.sh 10
 fi
