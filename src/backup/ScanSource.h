@@ -36,9 +36,6 @@ class BackupStore;
 /// 0 to go on, non-zero to stop. The export's FileProgressFn is the same type.
 using CopyProgressFn = int (*)(void* context, int percent, Status status, const std::filesystem::path& path);
 
-/// Chats of another messenger per account (QQ, WeChat).
-using AccountChatMap = std::map<std::string, ConversationMap>;
-
 /// The kinds of source the factory makes.
 enum class ScanSourceType : int {
     Device = 0,      ///< a connected device (room kept for it; every operation fails)

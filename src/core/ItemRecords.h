@@ -53,6 +53,15 @@ struct MessageRecord {
 /// handleId -> that conversation's messages in date order.
 using ConversationMap = std::map<std::int32_t, std::vector<MessageRecord>>;
 
+/// The conversations of one QQ or WeChat account: partner -> that partner's
+/// messages. A message's `address` is the partner (QQ number, WeChat user
+/// name), `contactName` the partner's nickname when the app keeps one; its
+/// handleId is 0. "Unknown" holds rows of freed pages no partner can claim.
+using PartnerChatMap = std::map<std::string, std::vector<MessageRecord>>;
+
+/// Account -> its conversations (QQ, WeChat).
+using AccountChatMap = std::map<std::string, PartnerChatMap>;
+
 /// One WhatsApp message.
 struct WhatsAppMessageRecord {
     std::uint32_t deleted = kLive;

@@ -103,7 +103,8 @@ public:
     // database does not use). A row of the log can equal only a row of such a
     // page: a page the log never wrote did not change while the log was kept,
     // and a row that moved went to a page the log wrote.
-    void prepareLogFrames() {
+    void prepareLogFrames(bool otherPages) {
+        m_logOtherPages = otherPages;
         const WriteAheadLog& log = m_file.writeAheadLog();
         m_keepFingerprints = std::any_of(log.frames().begin(), log.frames().end(),
                                          [&log](const LogFrame& frame) { return log.isSuperseded(frame); });
@@ -178,6 +179,17 @@ public:
         });
     }
 
+    // Every freelist page, then every trunk page. The live tree is known only
+    // after its walk; without it, freelist pages are judged by their column
+    // count alone.
+    Status freelist() {
+        for (std::uint32_t page : m_file.freelistPages())
+            if (const Status st = freelistPage(page); st != kStatusOk) return st;
+        for (std::uint32_t page : m_file.freelistTrunkPages())
+            if (const Status st = freelistTrunk(page); st != kStatusOk) return st;
+        return kStatusOk;
+    }
+
     // A freelist trunk page: past its leaf list, whole cells of the page it was.
     Status freelistTrunk(std::uint32_t pageIndex) {
         if (m_liveWalker.visited(pageIndex) || m_columns == 0) return kStatusOk;
@@ -205,7 +217,7 @@ public:
             if (!leaf.isTableLeaf()) continue;
             ++m_stats.pagesRead;
             const bool ownPage = m_liveWalker.visited(frame.pageIndex) || m_carveWalker.visited(frame.pageIndex);
-            if (!ownPage && (m_columns == 0 || m_file.countRecordColumns(leaf.bytes(), leaf.index()) !=
+            if (!ownPage && (!m_logOtherPages || m_columns == 0 || m_file.countRecordColumns(leaf.bytes(), leaf.index()) !=
                                                    static_cast<std::int64_t>(m_columns)))
                 continue;
             if (const Status st = cells(leaf, RowSource::wal, 1); st != kStatusOk) return st;
@@ -321,6 +333,7 @@ private:
     // handed over before them (the database's and the log's own).
     bool m_keepFingerprints = false;
     bool m_fromLog = false;
+    bool m_logOtherPages = true;
     std::vector<bool> m_loggedPages; // one per page: the log holds a version of it
     FingerprintSet m_handedRows;
 };
@@ -355,24 +368,33 @@ Status scanTable(SqliteFile& file, std::string_view tableName, const RowSink& ro
     }
     TableScan scan(file, rowSink, columns, options.columnCount, valueLimit, std::move(wanted),
                    schema ? &*schema : nullptr, stats);
-    if (options.logRows) scan.prepareLogFrames();
+    if (options.logRows) scan.prepareLogFrames(options.logOtherPages);
     for (const auto& [root, key] : roots) {
         Status st = options.liveRows ? scan.liveRows(root, options.carvedRows) : kStatusOk;
         if (st == kStatusOk && options.carvedRows) st = scan.carvedRows(root);
         stats.damagedPages = scan.damagedPages();
         if (st != kStatusOk) return st;
     }
-    if (options.freelistRows) {
-        // The live tree is known only after its walk; without it, freelist
-        // pages are judged by their column count alone.
-        for (std::uint32_t page : file.freelistPages())
-            if (const Status st = scan.freelistPage(page); st != kStatusOk) return st;
-        for (std::uint32_t page : file.freelistTrunkPages())
-            if (const Status st = scan.freelistTrunk(page); st != kStatusOk) return st;
-    }
+    if (options.freelistRows)
+        if (const Status st = scan.freelist(); st != kStatusOk) return st;
     if (options.logRows)
         if (const Status st = scan.logFrames(); st != kStatusOk) return st;
     return kStatusOk;
+}
+
+Status scanFreedPages(SqliteFile& file, std::string_view tableName, const RowSink& rowSink,
+                      const ScanOptions& options) {
+    if (!file.isOpen()) return kStatusInvalid;
+    file.setCurrentTable(tableName);
+    const std::uint32_t columns =
+        options.columnCount ? options.columnCount : file.expectedColumnCount(tableName);
+    if (columns == 0) return kStatusOk;
+    file.setCurrentColumnCount(columns);
+    ScanStats localStats;
+    ScanStats& stats = options.stats ? *options.stats : localStats;
+    const std::uint32_t valueLimit = options.valueColumns ? options.valueColumns : kAllColumns;
+    TableScan scan(file, rowSink, columns, options.columnCount, valueLimit, {}, nullptr, stats);
+    return scan.freelist();
 }
 
 bool isPlausibleRow(const Row& row) {

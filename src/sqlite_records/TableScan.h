@@ -119,6 +119,10 @@ struct ScanOptions {
     bool carvedRows = true;   ///< carve the free space of the table's pages
     bool freelistRows = true; ///< read the freelist pages
     bool logRows = true;      ///< carve the frames of the write-ahead log the database does not use
+    /// With logRows: also frames of pages that were never this table's, taken
+    /// when their first record has its column count. Off where several tables
+    /// share one column count, so that one table does not claim another's rows.
+    bool logOtherPages = true;
     /// Decode the values of the first this many columns only (0: all). A row
     /// routine that reads only some columns names the highest it needs + 1;
     /// the other columns are still checked as before (valid serial types, a
@@ -139,6 +143,15 @@ struct ScanOptions {
 /// the scan. A table that does not exist yields no rows and 0.
 Status scanTable(SqliteFile& file, std::string_view tableName, const RowSink& rowSink,
                  const ScanOptions& options = {});
+
+/// The freelist pass of scanTable alone, for rows whose table is gone or not
+/// known: every freed table page whose first record has the expected column
+/// count (options.columnCount, else the rule for `tableName`, which need not
+/// exist) gives its cells and its carved candidates, and the trunk pages
+/// their whole cells, all as deleted rows. No count: no rows. Returns 0, 87
+/// when the file is not open, or 2 when the row routine stopped the scan.
+Status scanFreedPages(SqliteFile& file, std::string_view tableName, const RowSink& rowSink,
+                      const ScanOptions& options = {});
 
 /// The generic acceptance check for a row of unknown meaning: a live row is
 /// always taken; a deleted row needs every text value to be valid UTF-8
