@@ -10,10 +10,14 @@
 #include "sqlite_records/decoders/MessagesDecoder.h"
 #include "sqlite_records/decoders/NoteStoreDecoder.h"
 #include "sqlite_records/decoders/NotesDecoder.h"
+#include "sqlite_records/decoders/QqDecoder.h"
+#include "sqlite_records/decoders/WeChatDecoder.h"
 #include "sqlite_records/decoders/RemindersDecoder.h"
 #include "sqlite_records/decoders/WhatsAppDecoder.h"
 
 #include <functional>
+#include <map>
+#include <utility>
 #include <string>
 
 namespace orvelle {
@@ -91,6 +95,42 @@ Status decodeBothNoteDatabases(BackupStore& store, std::vector<NoteRecord>& note
     return firstProblem({olderStatus, newerStatus});
 }
 
+/// Runs `decodeOne(i, context)` for each of `count` databases, each with an
+/// equal share of the decoder's progress. kStatusFileMissing when `count` is
+/// 0 or every database was missing; else the first other problem, or 0.
+Status decodeInTurn(BackupStore& store, std::size_t count,
+                    const std::function<Status(std::size_t, const DecodeContext&)>& decodeOne) {
+    DecoderProgress progress(store);
+    const DecodeContext outer = progress.context();
+    bool stopped = false;
+    Status status = kStatusFileMissing;
+    for (std::size_t i = 0; i < count && !stopped; ++i) {
+        const int from = static_cast<int>(100 * i / count);
+        const int width = static_cast<int>(100 * (i + 1) / count) - from;
+        DecodeContext context = outer;
+        context.progress = [&outer, &stopped, from, width](int percent) {
+            const int answer = reportProgress(outer, from + width * percent / 100);
+            stopped = stopped || answer != 0;
+            return answer;
+        };
+        const Status fileStatus = decodeOne(i, context);
+        if (stopped || fileStatus == kStatusFileMissing) continue;
+        if (fileStatus != kStatusOk || status == kStatusFileMissing) status = fileStatus;
+    }
+    return progress.finish(status);
+}
+
+/// The number N of ".../message_N.sqlite" in `folder`, or 0 when `path` is no such file.
+std::uint32_t messageFileNumber(std::string_view path, std::string_view folder) {
+    if (!path.starts_with(folder)) return 0;
+    std::string_view name = path.substr(folder.size());
+    if (!name.starts_with(kWeChatMessageFilePrefix) || !name.ends_with(".sqlite")) return 0;
+    name = name.substr(kWeChatMessageFilePrefix.size(), name.size() - kWeChatMessageFilePrefix.size() - 7);
+    if (name.empty() || name.size() > 6 || name.find_first_not_of("0123456789") != std::string_view::npos)
+        return 0;
+    return static_cast<std::uint32_t>(std::stoul(std::string(name)));
+}
+
 } // namespace
 
 Status scanMessageDatabase(BackupStore& store, ConversationMap& chats) {
@@ -148,34 +188,14 @@ Status scanReminderDatabases(BackupStore& store, std::vector<ReminderRecord>& re
             path.starts_with(kReminderStorePrefix) && path.ends_with(kReminderStoreSuffix))
             files.push_back(store.storedFilePath(entry.fileId));
     }
-    DecoderProgress progress(store);
-    const DecodeContext outer = progress.context();
-    bool stopped = false;
-    // kStatusFileMissing until a file was read; an unreadable file's code is kept, the others still read.
-    Status status = kStatusFileMissing;
-    for (std::size_t i = 0; i < files.size() && !stopped; ++i) {
-        // Each file has an equal share of the decoder's 0..100.
-        const int from = static_cast<int>(100 * i / files.size());
-        const int width = static_cast<int>(100 * (i + 1) / files.size()) - from;
-        DecodeContext context = outer;
-        context.progress = [&outer, &stopped, from, width](int percent) {
-            const int answer = reportProgress(outer, from + width * percent / 100);
-            stopped = stopped || answer != 0;
-            return answer;
-        };
-        Status fileStatus;
-        if (i < calendarFiles) {
-            CalendarItems items;
-            fileStatus = decodeCalendar(files[i], context, items);
-            for (auto& reminder : items.reminders)
-                reminders.push_back(std::move(reminder));
-        } else {
-            fileStatus = decodeReminderStore(files[i], context, reminders);
-        }
-        if (stopped || fileStatus == kStatusFileMissing) continue;
-        if (fileStatus != kStatusOk || status == kStatusFileMissing) status = fileStatus;
-    }
-    return progress.finish(status);
+    return decodeInTurn(store, files.size(), [&](std::size_t i, const DecodeContext& context) {
+        if (i >= calendarFiles) return decodeReminderStore(files[i], context, reminders);
+        CalendarItems items;
+        const Status status = decodeCalendar(files[i], context, items);
+        for (auto& reminder : items.reminders)
+            reminders.push_back(std::move(reminder));
+        return status;
+    });
 }
 
 Status scanBookmarkDatabase(BackupStore& store, std::vector<BookmarkRecord>& bookmarks) {
@@ -204,6 +224,60 @@ Status scanWhatsAppDatabase(BackupStore& store, WhatsAppChatMap& chats) {
     // decoder's status tells whether the chats could be read.
     const Status answer = store.progress().advance(store.progress().step());
     return answer != kStatusOk ? answer : status;
+}
+
+Status scanQqDatabases(BackupStore& store, AccountChatMap& chats) {
+    chats.clear();
+    std::vector<std::pair<std::string, std::filesystem::path>> accounts;
+    for (const ManifestEntry& entry : store.manifest()) {
+        const std::string_view path = entry.domainPath;
+        if (!path.ends_with(kQqDatabaseEnd)) continue;
+        const std::string_view folder = path.substr(0, path.size() - kQqDatabaseEnd.size());
+        const auto slash = folder.find_last_of("/-");
+        accounts.emplace_back(std::string(slash == std::string_view::npos ? folder : folder.substr(slash + 1)),
+                              store.storedFilePath(entry.fileId));
+    }
+    return decodeInTurn(store, accounts.size(), [&](std::size_t i, const DecodeContext& context) {
+        PartnerChatMap partners;
+        const Status status = decodeQQ(accounts[i].second, partners, context);
+        PartnerChatMap& account = chats[accounts[i].first];
+        // Two files in folders of one name (other app domains) make one account.
+        for (auto& [partner, messages] : partners) {
+            std::vector<MessageRecord>& chat = account[partner];
+            chat.insert(chat.end(), std::make_move_iterator(messages.begin()),
+                        std::make_move_iterator(messages.end()));
+        }
+        return status;
+    });
+}
+
+Status scanWeChatDatabases(BackupStore& store, AccountChatMap& chats) {
+    chats.clear();
+    std::vector<WeChatDatabases> accounts;
+    const ManifestList& manifest = store.manifest();
+    for (const ManifestEntry& entry : manifest) {
+        const std::string_view path = entry.domainPath;
+        if (!path.ends_with(kWeChatDatabaseEnd)) continue;
+        // The folder, with its last "/".
+        const std::string_view folder = path.substr(0, path.size() - kWeChatDatabaseEnd.size() + 1);
+        WeChatDatabases files;
+        files.mm = store.storedFilePath(entry.fileId);
+        std::map<std::uint32_t, std::filesystem::path> messageFiles;
+        for (const ManifestEntry& other : manifest) {
+            const std::string_view otherPath = other.domainPath;
+            if (const std::uint32_t number = messageFileNumber(otherPath, folder); number != 0)
+                messageFiles.emplace(number, store.storedFilePath(other.fileId));
+            else if (otherPath.size() == folder.size() + kWeChatContactFileName.size() &&
+                     otherPath.starts_with(folder) && otherPath.ends_with(kWeChatContactFileName))
+                files.contacts = store.storedFilePath(other.fileId);
+        }
+        for (auto& [number, file] : messageFiles)
+            files.messageFiles.push_back(std::move(file));
+        accounts.push_back(std::move(files));
+    }
+    return decodeInTurn(store, accounts.size(), [&](std::size_t i, const DecodeContext& context) {
+        return decodeWeChat(accounts[i], chats["User" + std::to_string(i + 1)], context);
+    });
 }
 
 Status exportMessageDatabase(BackupStore& store, const std::filesystem::path& output) {

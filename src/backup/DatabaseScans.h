@@ -43,6 +43,14 @@ Status scanReminderDatabases(BackupStore& store, std::vector<ReminderRecord>& re
 Status scanBookmarkDatabase(BackupStore& store, std::vector<BookmarkRecord>& bookmarks);
 /// WhatsApp chats of ChatStorage.sqlite (found through the manifest); `chats` is replaced.
 Status scanWhatsAppDatabase(BackupStore& store, WhatsAppChatMap& chats);
+/// QQ chats of every QQ.db the manifest lists, keyed by the folder that holds
+/// it (the account's number); `chats` is replaced. kStatusFileMissing when
+/// there is none; else the first problem of a database (the others are still read).
+Status scanQqDatabases(BackupStore& store, AccountChatMap& chats);
+/// WeChat chats of every MM.sqlite the manifest lists, with the message and
+/// contact files beside it, keyed "User1", "User2" ... in manifest order;
+/// `chats` is replaced. Status as scanQqDatabases.
+Status scanWeChatDatabases(BackupStore& store, AccountChatMap& chats);
 
 /// Appends the message rows (deleted ones included) to `output`; carved rows
 /// are numbered after the store's message row-id mark, which is raised.

@@ -36,4 +36,13 @@ constexpr std::string_view kReminderStorePrefix =
     "AppDomainGroup-group.com.apple.reminders-Container_v1/Stores/Data-";
 constexpr std::string_view kReminderStoreSuffix = ".sqlite";
 
+/// QQ keeps one QQ.db per account, in a folder named by the account's number:
+/// domain paths that end in this.
+constexpr std::string_view kQqDatabaseEnd = "/QQ.db";
+/// WeChat keeps one folder per account (".../DB/"): MM.sqlite, on newer app
+/// versions with message_1.sqlite ... message_N.sqlite and WCDB_Contact.sqlite beside it.
+constexpr std::string_view kWeChatDatabaseEnd = "/MM.sqlite";
+constexpr std::string_view kWeChatMessageFilePrefix = "message_";
+constexpr std::string_view kWeChatContactFileName = "WCDB_Contact.sqlite";
+
 } // namespace orvelle

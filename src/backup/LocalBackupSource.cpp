@@ -95,13 +95,11 @@ Status LocalBackupSource::scanAppFiles(std::vector<AppFileRecord>& appFiles) {
 }
 
 Status LocalBackupSource::scanQQ(AccountChatMap& chats) {
-    chats.clear();
-    return kStatusInvalid;
+    return m_store ? scanQqDatabases(*m_store, chats) : kStatusInvalid;
 }
 
 Status LocalBackupSource::scanWeChat(AccountChatMap& chats) {
-    chats.clear();
-    return kStatusInvalid;
+    return m_store ? scanWeChatDatabases(*m_store, chats) : kStatusInvalid;
 }
 
 Status LocalBackupSource::scanWhatsApp(WhatsAppChatMap& chats) {

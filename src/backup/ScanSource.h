@@ -87,10 +87,12 @@ public:
     /// Photos, videos and sounds kept by apps.
     virtual Status scanAppFiles(std::vector<AppFileRecord>& appFiles) = 0;
     // slot 13
-    /// QQ chats per account (no decoder yet: answers kStatusInvalid, map emptied).
+    /// QQ chats per account: the folder that holds each QQ.db -> its conversations (the map is replaced).
     virtual Status scanQQ(AccountChatMap& chats) = 0;
     // slot 14
-    /// WeChat chats per account (no decoder yet: answers kStatusInvalid, map emptied).
+    /// WeChat chats per account: "User1", "User2" ... in manifest order of each
+    /// MM.sqlite -> its conversations, with those of the message files and
+    /// contact file beside it (the map is replaced).
     virtual Status scanWeChat(AccountChatMap& chats) = 0;
     // slot 15
     /// WhatsApp conversations (the map is replaced).

@@ -1,6 +1,8 @@
 #pragma once
-/// The fourteen categories a user can tick, in the order they are shown, and
-/// the ItemKind numbers by which scans and the selection tally tell them apart.
+/// The categories of a scan, in the order they are shown, and the ItemKind
+/// numbers by which scans and the selection tally tell them apart. The
+/// category page offers the first fourteen; QQ and WeChat have no option
+/// there and are read whenever the apps' databases are present.
 
 #include <array>
 #include <cstddef>
@@ -25,22 +27,24 @@ enum class ItemKind : int {
     Reminder = 12,
     Calendar = 13,
     SafariBookmark = 14,
+    QQ = 15,
+    WeChat = 16,
 };
 
 /// One past the highest ItemKind: the size of tables indexed by kind.
-inline constexpr std::size_t kItemKindCount = 15;
+inline constexpr std::size_t kItemKindCount = 17;
 
 enum class CategoryGroup { PhotosAndVideos, MessagesAndCallLogs };
 
 struct CategoryInfo {
     ItemKind kind;
-    std::string_view optionControl; ///< control name on the category page
+    std::string_view optionControl; ///< control name on the category page; empty: not offered there
     std::string_view treeLabel;     ///< label without the count, e.g. "Camera Roll"
     std::string_view cliName;       ///< name on the command line and in JSON
     CategoryGroup group;
 };
 
-inline constexpr std::array<CategoryInfo, 14> kCategories{{
+inline constexpr std::array<CategoryInfo, 16> kCategories{{
     {ItemKind::CameraRoll, "OptCameraRoll", "Camera Roll", "camera-roll", CategoryGroup::PhotosAndVideos},
     {ItemKind::PhotoStream, "OptPhotoStream", "Photo Stream", "photo-stream", CategoryGroup::PhotosAndVideos},
     {ItemKind::AppPhotos, "OptAppPhotos", "App Photos", "app-photos", CategoryGroup::PhotosAndVideos},
@@ -57,7 +61,19 @@ inline constexpr std::array<CategoryInfo, 14> kCategories{{
     {ItemKind::Reminder, "OptReminder", "Reminder", "reminder", CategoryGroup::MessagesAndCallLogs},
     {ItemKind::Calendar, "OptCalendar", "Calendar", "calendar", CategoryGroup::MessagesAndCallLogs},
     {ItemKind::SafariBookmark, "SafariBookmark", "Safari Bookmark", "safari-bookmark", CategoryGroup::MessagesAndCallLogs},
+    {ItemKind::QQ, "", "QQ", "qq", CategoryGroup::MessagesAndCallLogs},
+    {ItemKind::WeChat, "", "WeChat", "wechat", CategoryGroup::MessagesAndCallLogs},
 }};
+
+/// True for the categories the category page offers as options.
+constexpr bool onCategoryPage(const CategoryInfo& category) {
+    return !category.optionControl.empty();
+}
+
+/// True for the chat apps that keep one conversation list per account (QQ, WeChat).
+constexpr bool isMessengerKind(ItemKind kind) {
+    return kind == ItemKind::QQ || kind == ItemKind::WeChat;
+}
 
 /// True for the categories read from databases: their items are records that
 /// may be deleted ones, and they have documents, a print page and the
@@ -72,6 +88,8 @@ constexpr bool holdsRecords(ItemKind kind) {
     case ItemKind::Reminder:
     case ItemKind::Calendar:
     case ItemKind::SafariBookmark:
+    case ItemKind::QQ:
+    case ItemKind::WeChat:
         return true;
     default:
         return false;

@@ -62,6 +62,15 @@ using PartnerChatMap = std::map<std::string, std::vector<MessageRecord>>;
 /// Account -> its conversations (QQ, WeChat).
 using AccountChatMap = std::map<std::string, PartnerChatMap>;
 
+/// One QQ or WeChat conversation as the result views, the selection and the
+/// export list it.
+struct MessengerChatSummary {
+    std::uint32_t deleted = kLive; ///< kDeleted when the conversation holds a deleted message
+    std::string account;           ///< key of the account in the AccountChatMap
+    std::string partner;           ///< key of the conversation in the account's map
+    MessageRecord last;            ///< a copy of its last message (address: the partner)
+};
+
 /// One WhatsApp message.
 struct WhatsAppMessageRecord {
     std::uint32_t deleted = kLive;

@@ -42,6 +42,8 @@ bool readThroughManifest(ItemKind kind) {
     case ItemKind::MessageAttachments:
     case ItemKind::WhatsApp:
     case ItemKind::WhatsAppAttachments:
+    case ItemKind::QQ:
+    case ItemKind::WeChat:
         return true;
     default:
         return false;
@@ -66,6 +68,10 @@ std::string_view categorySourceName(ItemKind kind) {
         return "Calendar.sqlitedb";
     case ItemKind::SafariBookmark:
         return "Bookmarks.db";
+    case ItemKind::QQ:
+        return "QQ.db";
+    case ItemKind::WeChat:
+        return "MM.sqlite";
     default:
         return "the manifest";
     }

@@ -16,4 +16,8 @@ std::vector<MessageRecord> buildMessageSummaries(const ConversationMap& chats);
 /// One summary per non-empty chat of `chats`.
 std::vector<WhatsAppMessageRecord> buildWhatsAppSummaries(const WhatsAppChatMap& chats);
 
+/// One summary per non-empty conversation of every account of `chats`
+/// (QQ, WeChat), accounts in map order, then as above.
+std::vector<MessengerChatSummary> buildMessengerSummaries(const AccountChatMap& chats);
+
 } // namespace orvelle

@@ -43,6 +43,9 @@ std::uint32_t setDeletedOnly(ItemKind kind, bool on, const ScanResults& results,
         return apply(results.events, on, tally);
     case ItemKind::SafariBookmark:
         return apply(results.bookmarks, on, tally);
+    case ItemKind::QQ:
+    case ItemKind::WeChat:
+        return apply(results.messengerSummaries(kind), on, tally);
     default:
         return 0;
     }

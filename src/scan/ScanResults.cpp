@@ -24,6 +24,10 @@ void ScanResults::clear() {
     reminders.clear();
     events.clear();
     bookmarks.clear();
+    qqChats.clear();
+    qqSummaries.clear();
+    weChatChats.clear();
+    weChatSummaries.clear();
 }
 
 void ScanResults::prepare(ItemKind kind) {
@@ -33,6 +37,12 @@ void ScanResults::prepare(ItemKind kind) {
         break;
     case ItemKind::WhatsApp:
         if (whatsAppSummaries.empty()) whatsAppSummaries = buildWhatsAppSummaries(whatsAppChats);
+        break;
+    case ItemKind::QQ:
+        if (qqSummaries.empty()) qqSummaries = buildMessengerSummaries(qqChats);
+        break;
+    case ItemKind::WeChat:
+        if (weChatSummaries.empty()) weChatSummaries = buildMessengerSummaries(weChatChats);
         break;
     case ItemKind::AppPhotos:
     case ItemKind::AppVideos:
@@ -73,6 +83,9 @@ std::uint32_t categoryCount(ItemKind kind, const ScanResults& results, const Sel
         return count(results.events);
     case ItemKind::SafariBookmark:
         return count(results.bookmarks);
+    case ItemKind::QQ:
+    case ItemKind::WeChat:
+        return count(results.messengerSummaries(kind));
     case ItemKind::None:
         break;
     }

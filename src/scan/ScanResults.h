@@ -44,12 +44,23 @@ struct ScanResults {
     std::vector<ReminderRecord> reminders;
     std::vector<CalendarEventRecord> events;
     std::vector<BookmarkRecord> bookmarks;
+    AccountChatMap qqChats;
+    std::vector<MessengerChatSummary> qqSummaries; ///< one per conversation, as messageSummaries
+    AccountChatMap weChatChats;
+    std::vector<MessengerChatSummary> weChatSummaries;
+
+    /// The chats of QQ or WeChat (`kind` one of the two).
+    const AccountChatMap& messengerChats(ItemKind kind) const { return kind == ItemKind::QQ ? qqChats : weChatChats; }
+    /// Their conversation summaries.
+    const std::vector<MessengerChatSummary>& messengerSummaries(ItemKind kind) const {
+        return kind == ItemKind::QQ ? qqSummaries : weChatSummaries;
+    }
 
     /// Empties every container (the tally that refers to them must be cleared too).
     void clear();
 
     /// First part of a category's completion step, run after its scan
-    /// operation returned: builds the chat summaries of Messages or WhatsApp,
+    /// operation returned: builds the chat summaries of Messages, WhatsApp, QQ or WeChat,
     /// or splits the app files for App Photos and App Videos (one split serves
     /// both). Other kinds need nothing. Must run before the category is added
     /// to the tally. Builds only into empty containers, so a repeated call
@@ -59,7 +70,7 @@ struct ScanResults {
 
 /// The number shown beside a category in the tree: the tally node's total for
 /// Camera Roll, Photo Stream, App Photos and App Videos (0 when the category
-/// is not in the tally), the number of chats for Messages and WhatsApp, the
+/// is not in the tally), the number of chats for the chat categories, the
 /// container's size for the others, 0 for the kinds no scan fills.
 std::uint32_t categoryCount(ItemKind kind, const ScanResults& results, const SelectionTally& tally);
 

@@ -232,6 +232,8 @@ Status ScanRun::runCategories() {
     if (ticked(ItemKind::SafariBookmark) &&
         !run(source.scanBookmarks(r.bookmarks), {ItemKind::SafariBookmark}))
         return status;
+    if (ticked(ItemKind::QQ) && !run(source.scanQQ(r.qqChats), {ItemKind::QQ})) return status;
+    if (ticked(ItemKind::WeChat) && !run(source.scanWeChat(r.weChatChats), {ItemKind::WeChat})) return status;
     return status;
 }
 

@@ -176,6 +176,10 @@ bool SelectionTally::addCategory(ItemKind kind, const ScanResults& results) {
     case ItemKind::SafariBookmark:
         addList(results.bookmarks);
         return true;
+    case ItemKind::QQ:
+    case ItemKind::WeChat:
+        addList(results.messengerSummaries(kind));
+        return true;
     case ItemKind::None:
         break;
     }
