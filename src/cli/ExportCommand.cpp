@@ -154,7 +154,7 @@ void setup(CLI::App& app) {
     CLI::App* command = app.add_subcommand(
         "export",
         "Export a backup's items to a folder: copies of photos, videos and attachments, and documents "
-        "for messages, contacts, calls, notes and WhatsApp chats");
+        "for messages, contacts, calls, notes and WhatsApp, QQ and WeChat chats");
     auto options = std::make_shared<ExportOptions>();
     addBackupArguments(*command, options->backup);
     command->add_option("DEST", options->destination, "The folder to export to (created when missing)")
@@ -165,7 +165,7 @@ void setup(CLI::App& app) {
     command->add_option("--categories", options->categories,
                         "Comma list of categories (default: all): " + names);
     command->add_flag("--deleted-only", options->deletedOnly,
-                      "Leave out the live messages, contacts, calls, notes and WhatsApp chats (a chat is "
+                      "Leave out the live messages, contacts, calls, notes and chats (a chat is "
                       "exported whole when it holds a deleted message); files are exported as usual");
     command->callback([options] { run(*options); });
 }

@@ -133,6 +133,14 @@ CategoryFigures figuresOf(ItemKind kind, const ScanRun& run) {
         list(r.bookmarks);
         f.deleted = deletedIn(r.bookmarks);
         break;
+    case ItemKind::QQ:
+    case ItemKind::WeChat:
+        f.count = r.messengerSummaries(kind).size();
+        for (const auto& [account, partners] : r.messengerChats(kind)) {
+            f.records += recordsInChats(partners);
+            f.deleted += deletedInChats(partners);
+        }
+        break;
     case ItemKind::None:
         break;
     }
@@ -168,6 +176,28 @@ void writeChats(JsonWriter& json, const Map& chats, const std::vector<Summary>& 
     json.endArray();
 }
 
+/// One entry per conversation of every account: {"account", "partner", "summary", "messages"}.
+void writeMessengerChats(JsonWriter& json, const AccountChatMap& chats,
+                         const std::vector<MessengerChatSummary>& summaries) {
+    std::map<std::pair<std::string_view, std::string_view>, const MessengerChatSummary*> byKey;
+    for (const MessengerChatSummary& s : summaries)
+        byKey.emplace(std::pair<std::string_view, std::string_view>(s.account, s.partner), &s);
+    json.beginArray();
+    for (const auto& [account, partners] : chats)
+        for (const auto& [partner, messages] : partners) {
+            if (messages.empty()) continue;
+            json.beginObject().field("account", account).field("partner", partner).key("summary");
+            if (const auto found = byKey.find({account, partner}); found != byKey.end())
+                writeRecord(json, found->second->last);
+            else
+                json.null();
+            json.key("messages");
+            writeRecords(json, messages);
+            json.endObject();
+        }
+    json.endArray();
+}
+
 void writeItems(JsonWriter& json, ItemKind kind, const ScanResults& r) {
     switch (kind) {
     case ItemKind::CameraRoll:
@@ -200,6 +230,9 @@ void writeItems(JsonWriter& json, ItemKind kind, const ScanResults& r) {
         return writeRecords(json, r.events);
     case ItemKind::SafariBookmark:
         return writeRecords(json, r.bookmarks);
+    case ItemKind::QQ:
+    case ItemKind::WeChat:
+        return writeMessengerChats(json, r.messengerChats(kind), r.messengerSummaries(kind));
     case ItemKind::None:
         json.beginArray().endArray();
         return;
@@ -259,7 +292,7 @@ void run(const ScanOptions& options) {
 
 void setup(CLI::App& app) {
     CLI::App* command = app.add_subcommand(
-        "scan", "Scan a backup: media, messages, contacts, calls, notes, WhatsApp, reminders, "
+        "scan", "Scan a backup: media, messages, contacts, calls, notes, WhatsApp, QQ, WeChat, reminders, "
                 "calendar, Safari bookmarks (deleted items included)");
     auto options = std::make_shared<ScanOptions>();
     addBackupArguments(*command, options->backup);

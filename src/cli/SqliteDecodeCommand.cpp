@@ -18,7 +18,9 @@
 #include "sqlite_records/decoders/ContactsDecoder.h"
 #include "sqlite_records/decoders/MessagesDecoder.h"
 #include "sqlite_records/decoders/NoteStoreDecoder.h"
+#include "sqlite_records/decoders/QqDecoder.h"
 #include "sqlite_records/decoders/RemindersDecoder.h"
+#include "sqlite_records/decoders/WeChatDecoder.h"
 #include "sqlite_records/decoders/WhatsAppDecoder.h"
 
 #include <filesystem>
@@ -35,6 +37,8 @@ struct DecodeOptions {
     std::string kind;
     std::string database;
     std::string addressBook;
+    std::vector<std::string> messageFiles; ///< WeChat: message_N.sqlite of the same account
+    std::string contacts;                  ///< WeChat: WCDB_Contact.sqlite of the same account
     bool json = false;
     bool noLog = false;
 };
@@ -47,7 +51,9 @@ const std::map<std::string, std::string> kKinds{{"messages", "sms.db"},
                                                 {"calendar", "Calendar.sqlitedb (events)"},
                                                 {"reminder", "Calendar.sqlitedb (iOS 12 and earlier) or "
                                                              "the Reminders app's Data-*.sqlite"},
-                                                {"bookmarks", "Safari's Bookmarks.db"}};
+                                                {"bookmarks", "Safari's Bookmarks.db"},
+                                                {"qq", "QQ.db of one QQ account"},
+                                                {"wechat", "MM.sqlite of one WeChat account"}};
 
 const char* stateText(std::uint32_t deleted) {
     return deleted ? "Deleted" : "Normal";
@@ -160,6 +166,51 @@ void runWhatsApp(const DecodeOptions& options) {
     }
     std::cout << live + deleted << " messages (" << live << " live, " << deleted << " deleted) in "
               << chats.size() << " chats\n";
+}
+
+/// QQ or WeChat conversations: partner -> messages.
+void printPartnerChats(const DecodeOptions& options, const PartnerChatMap& chats) {
+    if (options.json) {
+        JsonWriter json(std::cout);
+        json.beginArray();
+        for (const auto& [partner, messages] : chats) {
+            json.beginObject().field("partner", partner).key("messages");
+            writeRecords(json, messages);
+            json.endObject();
+        }
+        json.endArray();
+        std::cout << '\n';
+        return;
+    }
+    std::cout << "date\tstate\tfrom\tcontactName\ttext\n";
+    std::size_t live = 0, deleted = 0;
+    for (const auto& [partner, messages] : chats) {
+        std::cout << "== partner " << partner << " (" << messages.size() << " messages)\n";
+        for (const auto& m : messages) {
+            (m.deleted ? deleted : live)++;
+            std::cout << m.date << '\t' << stateText(m.deleted) << '\t' << (m.fromMe ? std::string("Me") : partner)
+                      << '\t' << m.contactName << '\t' << oneLine(m.text) << '\n';
+        }
+    }
+    std::cout << live + deleted << " messages (" << live << " live, " << deleted << " deleted) with "
+              << chats.size() << " partners\n";
+}
+
+void runQq(const DecodeOptions& options) {
+    PartnerChatMap chats;
+    checkDecoded(options.database, decodeQQ(options.database, chats, decodeContext(options)));
+    printPartnerChats(options, chats);
+}
+
+void runWeChat(const DecodeOptions& options) {
+    WeChatDatabases files;
+    files.mm = platform::utf8Path(options.database);
+    for (const std::string& file : options.messageFiles)
+        files.messageFiles.push_back(platform::utf8Path(file));
+    if (!options.contacts.empty()) files.contacts = platform::utf8Path(options.contacts);
+    PartnerChatMap chats;
+    checkDecoded(options.database, decodeWeChat(files, chats, decodeContext(options)));
+    printPartnerChats(options, chats);
 }
 
 void runContacts(const DecodeOptions& options) {
@@ -289,6 +340,10 @@ void run(const DecodeOptions& options) {
         std::cerr << "orvelle sqlite decode: --address-book applies to messages and calls only\n";
         throw CLI::RuntimeError(kExitUsage);
     }
+    if ((!options.messageFiles.empty() || !options.contacts.empty()) && options.kind != "wechat") {
+        std::cerr << "orvelle sqlite decode: --message-file and --contacts apply to wechat only\n";
+        throw CLI::RuntimeError(kExitUsage);
+    }
     if (options.kind == "messages")
         runMessages(options);
     else if (options.kind == "contacts")
@@ -303,6 +358,10 @@ void run(const DecodeOptions& options) {
         runReminders(options);
     else if (options.kind == "bookmarks")
         runBookmarks(options);
+    else if (options.kind == "qq")
+        runQq(options);
+    else if (options.kind == "wechat")
+        runWeChat(options);
     else
         runWhatsApp(options);
     if (g_partlyRead) throw CLI::RuntimeError(kExitUnreadableCategory);
@@ -312,8 +371,8 @@ void setup(CLI::App& app) {
     CLI::App* sqlite =
         subcommandGroup(app, "sqlite", "Read SQLite database files page by page, deleted rows included");
     CLI::App* decode = sqlite->add_subcommand(
-        "decode", "Decode the messages, contacts, notes, calls, WhatsApp chats, calendar events, reminders or "
-                  "Safari bookmarks of a loose database file");
+        "decode", "Decode the messages, contacts, notes, calls, WhatsApp, QQ or WeChat chats, calendar events, "
+                  "reminders or Safari bookmarks of a loose database file");
     auto options = std::make_shared<DecodeOptions>();
     std::string kinds;
     for (const auto& [kind, file] : kKinds)
@@ -321,13 +380,19 @@ void setup(CLI::App& app) {
     decode->add_option("KIND", options->kind, "What the database holds:" + kinds)
         ->required()
         ->check(CLI::IsMember(
-            {"messages", "contacts", "notes", "calls", "whatsapp", "calendar", "reminder", "bookmarks"}));
+            {"messages", "contacts", "notes", "calls", "whatsapp", "calendar", "reminder", "bookmarks", "qq",
+             "wechat"}));
     decode->add_option("DB", options->database, "The database file (it is only read)")->required();
     decode->add_option("--address-book", options->addressBook,
                        "AddressBook.sqlitedb for contact names (messages and calls)");
-    decode->add_flag(
-        "--json", options->json,
-        "JSON: one object per record; messages and WhatsApp grouped as [{\"key\":K,\"messages\":[...]}]");
+    decode->add_option("--message-file", options->messageFiles,
+                       "wechat: a message_N.sqlite of the same account (repeat for each); its chats join "
+                       "those of MM.sqlite");
+    decode->add_option("--contacts", options->contacts,
+                       "wechat: the account's WCDB_Contact.sqlite, for the friends newer app versions keep there");
+    decode->add_flag("--json", options->json,
+                     "JSON: one object per record; messages and WhatsApp grouped as "
+                     "[{\"key\":K,\"messages\":[...]}], QQ and WeChat as [{\"partner\":P,\"messages\":[...]}]");
     decode->add_flag("--no-wal", options->noLog, kNoLogHelp);
     decode->callback([options] { run(*options); });
 }

@@ -40,6 +40,8 @@ constexpr std::string_view kCallHistoryFolder = "CallHistory";
 constexpr std::string_view kNotesFolder = "Notes";
 constexpr std::string_view kWhatsAppFolder = "WhatsApp Message";
 constexpr std::string_view kWhatsAppAttachmentsFolder = "WhatsApp Attachments";
+constexpr std::string_view kQqFolder = "QQ Message";
+constexpr std::string_view kWeChatFolder = "WeChat Message";
 constexpr std::string_view kMessageDumpFile = "sms.csv";
 constexpr std::string_view kRemindersFolder = "Reminder";
 constexpr std::string_view kCalendarFolder = "Calendar";
@@ -296,6 +298,11 @@ void ExportJob::exportCategory(ItemKind kind) {
         for (const WhatsAppMessageRecord& summary : m_results.whatsAppSummaries)
             if (!stopping() && m_tally.isTickedAndVisible(&summary)) exportWhatsAppChat(summary);
         break;
+    case ItemKind::QQ:
+    case ItemKind::WeChat:
+        for (const MessengerChatSummary& summary : m_results.messengerSummaries(kind))
+            if (!stopping() && m_tally.isTickedAndVisible(&summary)) exportMessengerChat(kind, summary);
+        break;
     default:
         break;
     }
@@ -373,6 +380,27 @@ void ExportJob::exportMessageChat(const MessageRecord& summary) {
         countRecord(ItemKind::Messages, m.deleted);
         m_messagesCsv += messageCsvLine(chat, m);
     }
+}
+
+void ExportJob::exportMessengerChat(ItemKind kind, const MessengerChatSummary& summary) {
+    const std::string name = safeFileName(messageChatFileName(summary.last));
+    const std::filesystem::path folder = m_settings.destination /
+                                         (kind == ItemKind::QQ ? kQqFolder : kWeChatFolder) /
+                                         safePath(summary.account) / pathOf(name + "-" + m_summary.stamp);
+    platform::createFolders(folder);
+    static const std::vector<MessageRecord> kNoMessages;
+    const AccountChatMap& chats = m_results.messengerChats(kind);
+    const std::vector<MessageRecord>* messages = &kNoMessages;
+    if (const auto account = chats.find(summary.account); account != chats.end())
+        if (const auto partner = account->second.find(summary.partner); partner != account->second.end())
+            messages = &partner->second;
+    writeChatText(folder / pathOf(name + ".txt"), messageTextLines(*messages));
+    std::filesystem::path page;
+    writeMessageChatHtml(folder / pathOf(name + ".html"), m_templates.sms, summary.last, *messages, sink(), nullptr,
+                         &page);
+    addLink(kind, summary.account + ": " + messageChatFileName(summary.last), page);
+    for (const MessageRecord& m : *messages)
+        countRecord(kind, m.deleted);
 }
 
 void ExportJob::exportWhatsAppChat(const WhatsAppMessageRecord& summary) {

@@ -120,6 +120,7 @@ private:
                  const std::string& name);
     void exportMessageChat(const MessageRecord& summary);
     void exportWhatsAppChat(const WhatsAppMessageRecord& summary);
+    void exportMessengerChat(ItemKind kind, const MessengerChatSummary& summary);
     template <typename Record>
     void addRecord(TableDocument& document, const Record& record, std::string row, std::string csvLine);
     void writeDocument(TableDocument& document);

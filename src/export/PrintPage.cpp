@@ -70,6 +70,9 @@ public:
             return eachTaken(m_results.events, [&](auto& e) { return event(e); });
         case ItemKind::SafariBookmark:
             return eachTaken(m_results.bookmarks, [&](auto& b) { return bookmark(b); });
+        case ItemKind::QQ:
+        case ItemKind::WeChat:
+            return eachTaken(m_results.messengerSummaries(kind), [&](auto& s) { return messengerChat(kind, s); });
         default:
             return kStatusOk;
         }
@@ -95,8 +98,22 @@ private:
     Status messages(const MessageRecord& summary) {
         const auto it = m_results.messageChats.find(summary.handleId);
         if (it == m_results.messageChats.end()) return kStatusOk;
-        openChat(m_out, messageChatFileName(summary));
-        for (const MessageRecord& m : it->second) {
+        return chat(messageChatFileName(summary), it->second);
+    }
+
+    Status messengerChat(ItemKind kind, const MessengerChatSummary& summary) {
+        const AccountChatMap& chats = m_results.messengerChats(kind);
+        const auto account = chats.find(summary.account);
+        if (account == chats.end()) return kStatusOk;
+        const auto partner = account->second.find(summary.partner);
+        if (partner == account->second.end()) return kStatusOk;
+        return chat(summary.account + ": " + messageChatFileName(summary.last), partner->second);
+    }
+
+    /// A conversation of text messages under its name.
+    Status chat(std::string_view name, const std::vector<MessageRecord>& messages) {
+        openChat(m_out, name);
+        for (const MessageRecord& m : messages) {
             if (!goOn()) return kStatusStopped;
             openBlock(m_out, m.deleted);
             field(m_out, m.fromMe != 0 ? "To:" : "From:", messageParty(m));

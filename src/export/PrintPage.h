@@ -3,7 +3,7 @@
 /// built on the print template, whose script function Init(arg) starts the
 /// printing once a browser has loaded the page.
 ///
-/// Messages, Contacts, Call History, Notes, WhatsApp, Reminder, Calendar and
+/// Messages, Contacts, Call History, Notes, WhatsApp, QQ, WeChat, Reminder, Calendar and
 /// Safari Bookmark give one block per item (for chats: per message, each
 /// conversation in a section under its own heading); any other category gives
 /// the heading alone. The page opens with a heading naming the category, the

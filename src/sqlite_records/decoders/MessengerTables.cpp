@@ -74,7 +74,7 @@ Status decodeFreedMessengerPages(SqliteFile& file, std::string_view tablePrefix,
                 return kStatusOk;
             },
             live);
-    const MessengerPartner nobody{};
+    const MessengerPartner nobody{std::string(kUnknownPartner), {}};
     const RowSink messages = messengerRowSink(columns, nobody, dates, out);
     ScanOptions freed;
     freed.columnCount = columns.count;

@@ -69,8 +69,9 @@ Status decodeQQ(const std::filesystem::path& qqDb, PartnerChatMap& out, const De
         Status status = file.findTableRoots(table.name, roots);
         std::vector<MessageRecord> messages;
         if (status == kStatusOk && roots.empty()) {
-            // A deleted entry's table went with it; a live entry must have one.
-            if (table.deleted == kLive) status = kStatusTableMissing;
+            // A deleted entry's table went with it; a live entry must have one,
+            // so the file is damaged where that table was.
+            if (table.deleted == kLive) status = kStatusDatabaseDamaged;
         } else if (status == kStatusOk) {
             const MessengerPartner partner{qqPartnerOf(table.name), {}};
             ScanOptions options;

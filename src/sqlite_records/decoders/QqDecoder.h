@@ -34,9 +34,10 @@ std::string qqPartnerOf(std::string_view tableName);
 
 /// Decodes QQ.db into `out` (replaced): partner -> messages, sorted by date
 /// when a conversation holds more than two. Returns 0, the open's status,
-/// kStatusTableMissing when the file has no table list or a live entry of
-/// the list names a table the file lacks (the other partners are still
-/// read), a page-reader error, or a stop from the context's progress.
+/// kStatusTableMissing when the file has no table list,
+/// kStatusDatabaseDamaged when a live entry of the list names a table the
+/// file lacks (the other partners are still read), a page-reader error, or a
+/// stop from the context's progress.
 Status decodeQQ(const std::filesystem::path& qqDb, PartnerChatMap& out, const DecodeContext& context = {});
 
 } // namespace orvelle

@@ -144,7 +144,7 @@ TEST(QqDecoderTest, AListedTableTheFileLacksIsReportedAndTheOthersAreRead) {
     db.addMessage("12345", MessengerMessage{});
     db.close();
     PartnerChatMap chats;
-    EXPECT_EQ(decodeQQ(temp / "QQ.db", chats), kStatusTableMissing);
+    EXPECT_EQ(decodeQQ(temp / "QQ.db", chats), kStatusDatabaseDamaged);
     ASSERT_EQ(chats.size(), 1u);
     EXPECT_EQ(chats["12345"].size(), 1u);
 }
