@@ -27,6 +27,11 @@ std::string messageParty(const MessageRecord& message) {
     return message.contactName + "(" + message.address + ")";
 }
 
+std::string messengerChatName(const MessengerChatSummary& summary) {
+    const std::string party = messageParty(summary.last);
+    return party.empty() ? summary.partner : party;
+}
+
 std::string messageSender(const MessageRecord& message) {
     return isUnknownName(message.contactName) ? message.address : message.contactName;
 }

@@ -14,6 +14,9 @@ std::string messageChatFileName(const MessageRecord& summary);
 /// The other party of a message in text files and on the print page:
 /// contactName(address) when the contact name is known, else the address.
 std::string messageParty(const MessageRecord& message);
+/// The name of a QQ or WeChat conversation: nickname(partner) when the app
+/// keeps a nickname, else the partner's number or user name.
+std::string messengerChatName(const MessengerChatSummary& summary);
 /// The sender of a received message in a chat page: the contact name, or the
 /// address when the name is empty or "Unknown".
 std::string messageSender(const MessageRecord& message);

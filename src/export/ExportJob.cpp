@@ -383,7 +383,7 @@ void ExportJob::exportMessageChat(const MessageRecord& summary) {
 }
 
 void ExportJob::exportMessengerChat(ItemKind kind, const MessengerChatSummary& summary) {
-    const std::string name = safeFileName(messageChatFileName(summary.last));
+    const std::string name = safeFileName(messengerChatName(summary));
     const std::filesystem::path folder = m_settings.destination /
                                          (kind == ItemKind::QQ ? kQqFolder : kWeChatFolder) /
                                          safePath(summary.account) / pathOf(name + "-" + m_summary.stamp);
@@ -398,7 +398,7 @@ void ExportJob::exportMessengerChat(ItemKind kind, const MessengerChatSummary& s
     std::filesystem::path page;
     writeMessageChatHtml(folder / pathOf(name + ".html"), m_templates.sms, summary.last, *messages, sink(), nullptr,
                          &page);
-    addLink(kind, summary.account + ": " + messageChatFileName(summary.last), page);
+    addLink(kind, summary.account + ": " + messengerChatName(summary), page);
     for (const MessageRecord& m : *messages)
         countRecord(kind, m.deleted);
 }

@@ -107,7 +107,7 @@ private:
         if (account == chats.end()) return kStatusOk;
         const auto partner = account->second.find(summary.partner);
         if (partner == account->second.end()) return kStatusOk;
-        return chat(summary.account + ": " + messageChatFileName(summary.last), partner->second);
+        return chat(summary.account + ": " + messengerChatName(summary), partner->second);
     }
 
     /// A conversation of text messages under its name.

@@ -6,6 +6,7 @@
 #include "support/DeviceDbNoteStore.h"
 #include "support/DeviceDbNotes.h"
 #include "support/DeviceDbSms.h"
+#include "support/DeviceDbMessengers.h"
 #include "support/DeviceDbWhatsApp.h"
 #include "support/TempFolder.h"
 #include "support/WriteAheadLogFixture.h"
@@ -261,6 +262,58 @@ std::string buildBookmarks(const std::filesystem::path& path) {
     return contentOf(path);
 }
 
+/// Unix seconds of kMay2024.
+constexpr std::int64_t kMay2024Unix = kMay2024 + 978307200;
+
+MessengerMessage messengerMessage(int minute, bool fromMe, std::string text) {
+    return MessengerMessage{kMay2024Unix + 60 * minute, fromMe, std::move(text)};
+}
+
+std::string buildQq(const std::filesystem::path& path) {
+    QqDb db(path);
+    db.addPartner("20002");
+    db.addPartner("30003");
+    db.addMessage("20002", messengerMessage(0, false, "QQ demo: are we still on for Saturday?"));
+    db.addMessage("20002", messengerMessage(2, true, "QQ demo: yes, 10 o'clock"));
+    db.addMessage("20002", messengerMessage(3, false, "QQ demo: I will bring the map"));
+    db.addMessage("30003", messengerMessage(10, false, "QQ demo: 你好! Did you get the photos?"));
+    const auto deleted = db.addMessage("30003", messengerMessage(11, true, "QQ demo: deleted reply"));
+    db.addMessage("30003", messengerMessage(12, true, "QQ demo: got them, thanks"));
+    db.fixture().deleteWhere(QqDb::tableOf("30003"), "rowid = " + std::to_string(deleted));
+    db.close();
+    return contentOf(path);
+}
+
+/// One WeChat account of the newer layout: MM.sqlite with a friend and her
+/// older messages, message_1.sqlite with the newer ones and another
+/// friend's chat, WCDB_Contact.sqlite with that friend.
+struct WeChatFiles {
+    std::string mm, messages, contacts;
+};
+
+WeChatFiles buildWeChat(const std::filesystem::path& folder) {
+    WeChatDb mm(folder / "MM.sqlite", true);
+    mm.addFriend("wxid_maria", "Maria");
+    mm.addChatTable("wxid_maria");
+    mm.addMessage("wxid_maria", messengerMessage(20, false, "WeChat demo: the train leaves at 8"));
+    mm.addMessage("wxid_maria", messengerMessage(21, true, "WeChat demo: see you on the platform"));
+    WeChatDb contacts(folder / "WCDB_Contact.sqlite", true);
+    contacts.addFriend("wxid_chen", "陈静");
+    WeChatDb messages(folder / "message_1.sqlite", false);
+    messages.addChatTable("wxid_maria");
+    messages.addChatTable("wxid_chen");
+    messages.addMessage("wxid_maria", messengerMessage(25, false, "WeChat demo: I am in coach 4"));
+    messages.addMessage("wxid_chen", messengerMessage(30, false, "WeChat demo: 周末一起吃饭吗?"));
+    const auto deleted = messages.addMessage("wxid_chen", messengerMessage(31, true, "WeChat demo: deleted answer"));
+    messages.addMessage("wxid_chen", messengerMessage(32, true, "WeChat demo: Sunday works"));
+    messages.addMessage("wxid_chen", messengerMessage(33, false, "WeChat demo: great"));
+    messages.fixture().deleteWhere(WeChatDb::tableOf("wxid_chen"), "MesLocalID = " + std::to_string(deleted));
+    for (auto* db : {&mm, &contacts, &messages})
+        db->close();
+    return {contentOf(folder / "MM.sqlite"), contentOf(folder / "message_1.sqlite"),
+            contentOf(folder / "WCDB_Contact.sqlite")};
+}
+
 } // namespace
 
 void addDemoDatabases(BackupBuilder& backup) {
@@ -282,6 +335,12 @@ void addDemoDatabases(BackupBuilder& backup) {
                    "Container_v1/Stores/Data-7D3F52A1-6C0B-4E8A-9B2D-1F4E5A6C7D8E.sqlite",
                    buildReminders(scratch / "Data.sqlite"));
     backup.addFile("HomeDomain", "Library/Safari/Bookmarks.db", buildBookmarks(scratch / "Bookmarks.db"));
+    backup.addFile("AppDomain-com.tencent.mqq", "Documents/10001/QQ.db", buildQq(scratch / "QQ.db"));
+    const WeChatFiles weChat = buildWeChat(scratch.path());
+    const std::string account = "Documents/9e107d9d372bb6826bd81d3542a419d6/DB/";
+    backup.addFile("AppDomain-com.tencent.xin", account + "MM.sqlite", weChat.mm);
+    backup.addFile("AppDomain-com.tencent.xin", account + "message_1.sqlite", weChat.messages);
+    backup.addFile("AppDomain-com.tencent.xin", account + "WCDB_Contact.sqlite", weChat.contacts);
 }
 
 } // namespace orvelle::test

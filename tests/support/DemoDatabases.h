@@ -16,6 +16,10 @@
 /// | Calendar.sqlitedb    | 4 events                             | 1       |
 /// | Reminders Data-*.sqlite | 4 reminders in 2 lists            | 1       |
 /// | Bookmarks.db         | 4 bookmarks (one in the reading list)| 1       |
+/// | QQ.db (account 10001)| 5 messages with 2 partners           | 1       |
+/// | WeChat MM.sqlite,    | 6 messages with 2 friends, one       | 1       |
+/// | message_1.sqlite,    | friend's chat split over two files   |         |
+/// | WCDB_Contact.sqlite  |                                      |         |
 ///
 /// (*) the deleted note's row and its body row are both carved (their row ids
 /// lost) and are joined again into one note.
@@ -37,6 +41,8 @@ struct DemoDatabaseFigures {
     int liveEvents = 4, deletedEvents = 1;
     int liveReminders = 4, deletedReminders = 1;
     int liveBookmarks = 4, deletedBookmarks = 1;
+    int qqChats = 2, liveQqMessages = 5, deletedQqMessages = 1;
+    int weChatChats = 2, liveWeChatMessages = 6, deletedWeChatMessages = 1;
 };
 
 /// Adds the databases to `backup` under their device paths (the files
