@@ -202,6 +202,8 @@ ExportSummary ExportJob::run() {
     std::vector<ItemKind> kinds;
     std::set<ItemKind> leftOut; // every item unticked: the user left the category out of the export
     for (const TallyNode* node : m_tally.root().children) {
+        // The chat apps nobody chose are named only when the backup holds their chats.
+        if (isMessengerKind(node->kind) && node->total == 0) continue;
         kinds.push_back(node->kind);
         if (node->total > 0 && node->selected == 0) leftOut.insert(node->kind);
     }

@@ -8,6 +8,7 @@
 #include "support/DemoDatabases.h"
 #include "support/BackupBuilder.h"
 #include "support/DeviceDbCalls.h"
+#include "support/DeviceDbMessengers.h"
 #include "support/DeviceDbNoteStore.h"
 #include "support/DeviceDbNotes.h"
 #include "support/EncryptedFixture.h"
@@ -193,6 +194,103 @@ TEST(LocalBackupSource, AMissingDatabaseIsFileMissingNeverTheStopValue) {
     WhatsAppChatMap whatsApp;
     EXPECT_EQ(s.source->scanWhatsApp(whatsApp), kStatusFileMissing); // like the other databases
     EXPECT_TRUE(whatsApp.empty());
+    AccountChatMap qq{{"stale", {}}}, weChat{{"stale", {}}};
+    EXPECT_EQ(s.source->scanQQ(qq), kStatusFileMissing);
+    EXPECT_EQ(s.source->scanWeChat(weChat), kStatusFileMissing);
+    EXPECT_TRUE(qq.empty() && weChat.empty());
+}
+
+TEST(LocalBackupSource, QqAndWeChatChatsOfTheDemoComeLiveAndDeleted) {
+    TempFolder temp;
+    OpenedSource s(demoRecent(temp), temp / "data");
+    ASSERT_EQ(s.source->open(""), kStatusOk);
+    const test::DemoDatabaseFigures expected;
+    const struct {
+        Status (*scan)(ScanSource&, AccountChatMap&);
+        const char* account;
+        int chats, live, deleted;
+    } cases[] = {
+        {[](ScanSource& source, AccountChatMap& chats) { return source.scanQQ(chats); }, "10001", expected.qqChats,
+         expected.liveQqMessages, expected.deletedQqMessages},
+        {[](ScanSource& source, AccountChatMap& chats) { return source.scanWeChat(chats); }, "User1",
+         expected.weChatChats, expected.liveWeChatMessages, expected.deletedWeChatMessages},
+    };
+    for (const auto& c : cases) {
+        AccountChatMap chats;
+        EXPECT_EQ(c.scan(*s.source, chats), kStatusOk) << c.account;
+        ASSERT_EQ(chats.size(), 1u) << c.account;
+        ASSERT_TRUE(chats.count(c.account)) << c.account;
+        const PartnerChatMap& partners = chats.at(c.account);
+        EXPECT_EQ(static_cast<int>(partners.size()), c.chats) << c.account;
+        int live = 0, deleted = 0;
+        for (const auto& [partner, messages] : partners)
+            for (const MessageRecord& m : messages)
+                (m.deleted == kLive ? live : deleted)++;
+        EXPECT_EQ(live, c.live) << c.account;
+        EXPECT_EQ(deleted, c.deleted) << c.account;
+    }
+}
+
+TEST(LocalBackupSource, MessengerAccountsAreKeyedAndReadWithTheFilesOfTheirOwnFolder) {
+    TempFolder temp;
+    const auto contentOf = [&](const std::filesystem::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const auto qqWith = [&](const char* name, const char* partner, const char* text) {
+        test::QqDb db(temp / name);
+        db.addPartner(partner);
+        db.addMessage(partner, test::MessengerMessage{1577836800, false, text});
+        db.close();
+        return contentOf(temp / name);
+    };
+    /// A WeChat database file with `friendName`'s chat holding one message (and the friend when `withFriend`).
+    const auto weChatWith = [&](const char* name, bool withFriend, const char* friendName, const char* text) {
+        test::WeChatDb db(temp / name, withFriend);
+        if (withFriend) db.addFriend(friendName, std::string("Nick of ") + friendName);
+        db.addChatTable(friendName);
+        db.addMessage(friendName, test::MessengerMessage{1577836800, false, text});
+        db.close();
+        return contentOf(temp / name);
+    };
+    test::BackupBuilder backup;
+    backup.addFile("AppDomain-com.tencent.mqq", "Documents/111/QQ.db", qqWith("a.db", "5", "first account"));
+    backup.addFile("AppDomain-com.tencent.mqq", "Documents/111/QQ.db-wal", "");
+    backup.addFile("AppDomain-com.tencent.mqq", "Documents/222/QQ.db", qqWith("b.db", "6", "second account"));
+    const std::string one = "Documents/aaaa/DB/", two = "Documents/bbbb/DB/";
+    backup.addFile("AppDomain-com.tencent.xin", one + "MM.sqlite", weChatWith("1.sqlite", true, "wxid_a", "mm a"));
+    backup.addFile("AppDomain-com.tencent.xin", one + "message_10.sqlite",
+                   weChatWith("2.sqlite", false, "wxid_a", "tenth file"));
+    backup.addFile("AppDomain-com.tencent.xin", one + "message_2.sqlite",
+                   weChatWith("3.sqlite", false, "wxid_a", "second file"));
+    backup.addFile("AppDomain-com.tencent.xin", two + "MM.sqlite", weChatWith("4.sqlite", false, "wxid_b", "mm b"));
+    backup.addFile("AppDomain-com.tencent.xin", two + "WCDB_Contact.sqlite",
+                   weChatWith("5.sqlite", true, "wxid_b", "contact file chat"));
+    backup.addFile("AppDomain-com.tencent.xin", two + "old_message_1.sqlite",
+                   weChatWith("6.sqlite", false, "wxid_b", "not a message file"));
+    backup.build(temp / "backup");
+
+    OpenedSource s(temp / "backup", temp / "data");
+    ASSERT_EQ(s.source->open(""), kStatusOk);
+    AccountChatMap qq;
+    EXPECT_EQ(s.source->scanQQ(qq), kStatusOk);
+    ASSERT_EQ(qq.size(), 2u);
+    EXPECT_EQ(qq["111"]["5"].at(0).text, "first account");
+    EXPECT_EQ(qq["222"]["6"].at(0).text, "second account");
+
+    AccountChatMap weChat;
+    EXPECT_EQ(s.source->scanWeChat(weChat), kStatusOk);
+    ASSERT_EQ(weChat.size(), 2u);
+    std::vector<std::string> texts;
+    for (const MessageRecord& m : weChat["User1"]["wxid_a"])
+        texts.push_back(m.text);
+    // Equal dates keep the order of the files: MM.sqlite, then message_2, then message_10.
+    EXPECT_EQ(texts, (std::vector<std::string>{"mm a", "second file", "tenth file"}));
+    ASSERT_EQ(weChat["User2"].size(), 1u);
+    const std::vector<MessageRecord>& b = weChat["User2"]["wxid_b"];
+    ASSERT_EQ(b.size(), 1u); // the contact file's own chat tables and other files are not message files
+    EXPECT_EQ(b[0].text, "mm b");
+    EXPECT_EQ(b[0].contactName, "Nick of wxid_b"); // the friend of WCDB_Contact.sqlite
 }
 
 TEST(LocalBackupSource, TheOlderCallHistoryIsReadWhenTheNewerIsMissing) {

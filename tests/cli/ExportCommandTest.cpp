@@ -7,6 +7,7 @@
 #include "export/ChatDocuments.h"
 #include "export/ChatNames.h"
 #include "export/SafeFileName.h"
+#include "platform/PathText.h"
 #include "scan/FileTypes.h"
 #include "scan/ScanRun.h"
 #include "support/Browser.h"
@@ -132,6 +133,20 @@ TEST_F(ExportCommand, ExportsEveryCategoryAndNeverReplacesAFile) {
         EXPECT_FALSE(chatPage(dest, summary).empty());
     EXPECT_TRUE(fs::exists(dest / "Message" / "sms.csv"));
     EXPECT_EQ(subfolders(dest / "WhatsApp Message").size(), results().whatsAppSummaries.size());
+    // QQ and WeChat: a page and a text file per conversation, under its account.
+    for (const ItemKind kind : {ItemKind::QQ, ItemKind::WeChat}) {
+        const fs::path folder = dest / (kind == ItemKind::QQ ? "QQ Message" : "WeChat Message");
+        ASSERT_FALSE(results().messengerSummaries(kind).empty());
+        for (const MessengerChatSummary& summary : results().messengerSummaries(kind)) {
+            const std::string name = safeFileName(messengerChatName(summary));
+            const fs::path account = folder / platform::utf8Path(summary.account);
+            const std::string text = test::readFile(onlyFile(account, name + ".", ".txt"));
+            const auto& messages = results().messengerChats(kind).at(summary.account).at(summary.partner);
+            EXPECT_EQ(test::occurrences(text, "   Content: "), messages.size()) << name;
+            EXPECT_EQ(test::occurrences(text, "    Status: Deleted"), deletedIn(messages)) << name;
+            EXPECT_FALSE(onlyFile(account, name + ".", ".html").empty()) << name;
+        }
+    }
 
     // One row per record, the deleted ones marked.
     const std::string contacts = test::readFile(onlyFile(dest / "Contacts", "Contacts", ".html"));
@@ -282,7 +297,7 @@ TEST_F(ExportCommand, ExportedPagesShowEveryTextInABrowser) {
     if (test::chromiumProgram().empty()) GTEST_SKIP() << "chromium is not installed";
     const fs::path dest = temp / "browser";
     const CliRun run = orvelle(
-        temp, {"export", "--categories", "messages,contacts,whatsapp,reminder,calendar,safari-bookmark",
+        temp, {"export", "--categories", "messages,contacts,whatsapp,reminder,calendar,safari-bookmark,qq,wechat",
                test::arg(backup()), test::arg(dest)});
     ASSERT_EQ(run.exitCode, 0) << run.err;
 
@@ -312,6 +327,12 @@ TEST_F(ExportCommand, ExportedPagesShowEveryTextInABrowser) {
         expectBubbles(
             onlyFile(dest / "WhatsApp Message", safeFileName(whatsAppChatName(summary)) + ".", ".html"),
             results().whatsAppChats.at(summary.chatKey));
+    for (const ItemKind kind : {ItemKind::QQ, ItemKind::WeChat})
+        for (const MessengerChatSummary& summary : results().messengerSummaries(kind))
+            expectBubbles(onlyFile(dest / (kind == ItemKind::QQ ? "QQ Message" : "WeChat Message") /
+                                       platform::utf8Path(summary.account),
+                                   safeFileName(messengerChatName(summary)) + ".", ".html"),
+                          results().messengerChats(kind).at(summary.account).at(summary.partner));
 
     const fs::path contacts = onlyFile(dest / "Contacts", "Contacts", ".html");
     const auto rendered = test::renderPage(contacts, "tbody td:first-child");

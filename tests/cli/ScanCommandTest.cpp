@@ -28,7 +28,9 @@ const std::vector<std::tuple<std::string, int, int>> kExpectedCounts{{"camera-ro
                                                                      {"whatsapp-attachments", 4, 0},
                                                                      {"reminder", 5, 1},
                                                                      {"calendar", 5, 1},
-                                                                     {"safari-bookmark", 5, 1}};
+                                                                     {"safari-bookmark", 5, 1},
+                                                                     {"qq", 2, 1},
+                                                                     {"wechat", 2, 1}};
 
 /// Samples of fields, one or more per category.
 const std::vector<std::string> kExpectedFields{
@@ -50,7 +52,13 @@ const std::vector<std::string> kExpectedFields{
     R"({"deleted":1,"allDay":0,"title":"Cancelled lunch","start":"2024-05-13 10:00:00","end":"2024-05-13 11:00:00","location":"","notes":"","calendar":"Home","recurrence":""})",
     R"("title":"Team meeting","start":"2024-05-14 10:00:00","end":"2024-05-14 11:00:00","location":"","notes":"","calendar":"Work","recurrence":"FREQ=WEEKLY;INTERVAL=1"})",
     R"({"deleted":1,"readingList":0,"title":"Old recipe site","url":"https://old-recipes.example/","folder":"BookmarksMenu/Recipes"})",
-    R"({"deleted":0,"readingList":1,"title":"A long article","url":"https://news.example/long-article","folder":"Reading List"})"};
+    R"({"deleted":0,"readingList":1,"title":"A long article","url":"https://news.example/long-article","folder":"Reading List"})",
+    R"({"account":"10001","partner":"30003","summary":{"deleted":1,"fromMe":1,"rowId":3,"handleId":0,"date":"2024-05-11 00:12:00","address":"30003")",
+    R"({"deleted":1,"fromMe":1,"rowId":0,"handleId":0,"date":"2024-05-11 00:11:00","address":"30003","contactName":"","text":"QQ demo: deleted reply")",
+    R"({"account":"User1","partner":"wxid_chen","summary":{"deleted":1)",
+    R"("address":"wxid_chen","contactName":"陈静","text":"WeChat demo: 周末一起吃饭吗?")",
+    R"("date":"2024-05-11 00:31:00","address":"wxid_chen","contactName":"陈静","text":"WeChat demo: deleted answer")",
+    R"({"account":"User1","partner":"wxid_maria","summary":{"deleted":0)"};
 
 void expectDemoScan(const CliRun& run) {
     ASSERT_EQ(run.exitCode, 0);

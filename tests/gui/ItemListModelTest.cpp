@@ -118,7 +118,7 @@ private slots:
     void chatsWithDeletedMessagesComeFirstInOrange() {
         ItemListModel list;
         list.setRun(m_run.get());
-        for (const ItemKind kind : {ItemKind::Messages, ItemKind::WhatsApp}) {
+        for (const ItemKind kind : {ItemKind::Messages, ItemKind::WhatsApp, ItemKind::QQ, ItemKind::WeChat}) {
             list.showCategory(kind);
             QVERIFY(list.rowCount() >= 2);
             QVERIFY(list.index(0, 0).data(ItemListModel::DeletedRole).toBool());
@@ -129,7 +129,7 @@ private slots:
         }
     }
 
-    void remindersEventsAndBookmarksShowTheirColumnsAndFilter_data() {
+    void recordCategoriesShowTheirColumnsAndFilter_data() {
         QTest::addColumn<int>("kind");
         QTest::addColumn<QStringList>("headers");
         QTest::addRow("reminder") << int(ItemKind::Reminder)
@@ -138,9 +138,12 @@ private slots:
                                   << QStringList{"ColTitle", "ColStart", "ColEnd", "ColLocation", "ColCalendar"};
         QTest::addRow("safari-bookmark") << int(ItemKind::SafariBookmark)
                                          << QStringList{"ColTitle", "ColUrl", "ColFolder"};
+        const QStringList chats{"ColAccount", "ColName", "ColUserId", "ColDate", "ColMessage"};
+        QTest::addRow("qq") << int(ItemKind::QQ) << chats;
+        QTest::addRow("wechat") << int(ItemKind::WeChat) << chats;
     }
 
-    void remindersEventsAndBookmarksShowTheirColumnsAndFilter() {
+    void recordCategoriesShowTheirColumnsAndFilter() {
         QFETCH(int, kind);
         QFETCH(QStringList, headers);
         const ScanResults& r = m_run->results();
@@ -167,6 +170,14 @@ private slots:
         case ItemKind::Calendar:
             for (const auto& x : r.events) {
                 expected.push_back({x.title, x.start, x.end, x.location, x.calendar});
+                deleted.push_back(x.deleted != kLive);
+            }
+            break;
+        case ItemKind::QQ:
+        case ItemKind::WeChat:
+            // One row per conversation: its account, partner and last message.
+            for (const auto& x : r.messengerSummaries(ItemKind(kind))) {
+                expected.push_back({x.account, x.last.contactName, x.partner, x.last.date, x.last.text});
                 deleted.push_back(x.deleted != kLive);
             }
             break;

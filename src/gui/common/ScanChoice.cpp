@@ -8,6 +8,17 @@ bool ScanChoice::isTicked(const CategoryInfo& category) const {
     return false;
 }
 
+void ScanChoice::includeUnoffered() {
+    for (std::size_t i = 0; i < kCategories.size(); ++i) {
+        if (onCategoryPage(kCategories[i])) continue;
+        bool groupTicked = false;
+        for (std::size_t j = 0; j < kCategories.size(); ++j)
+            groupTicked = groupTicked || (ticked[j] && onCategoryPage(kCategories[j]) &&
+                                          kCategories[j].group == kCategories[i].group);
+        ticked[i] = groupTicked;
+    }
+}
+
 ScanRequest ScanChoice::request() const {
     ScanRequest request;
     request.backup = backup;

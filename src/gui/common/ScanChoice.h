@@ -19,6 +19,10 @@ struct ScanChoice {
 
     /// True when the option of `category` (by its control name) is ticked.
     bool isTicked(const CategoryInfo& category) const;
+    /// Ticks the categories the category page does not offer (QQ, WeChat)
+    /// when any option of their group is ticked, and unticks them otherwise:
+    /// they come with the other chats and call logs.
+    void includeUnoffered();
     /// The engine's request for this choice.
     ScanRequest request() const;
 };

@@ -35,6 +35,8 @@ int scanStep(ItemKind kind) {
     case ItemKind::Reminder: return 9;
     case ItemKind::Calendar: return 10;
     case ItemKind::SafariBookmark: return 11;
+    case ItemKind::QQ: return 12;
+    case ItemKind::WeChat: return 13;
     default: return -1;
     }
 }
@@ -49,7 +51,9 @@ bool countedAtCompletion(ItemKind kind) {
     case ItemKind::AppPhotos:
     case ItemKind::AppVideos:
     case ItemKind::Messages:
-    case ItemKind::WhatsApp: return true;
+    case ItemKind::WhatsApp:
+    case ItemKind::QQ:
+    case ItemKind::WeChat: return true;
     default: return false;
     }
 }

@@ -96,6 +96,8 @@ void ItemListModel::showCategory(ItemKind kind) {
         case ItemKind::Reminder: m_container = &r.reminders; break;
         case ItemKind::Calendar: m_container = &r.events; break;
         case ItemKind::SafariBookmark: m_container = &r.bookmarks; break;
+        case ItemKind::QQ:
+        case ItemKind::WeChat: m_container = &r.messengerSummaries(kind); break;
         case ItemKind::AppPhotos:
         case ItemKind::AppVideos:
             m_level = Level::Apps;
@@ -117,6 +119,8 @@ void ItemListModel::showCategory(ItemKind kind) {
         case ItemKind::Reminder: m_count = sizeOf<ReminderRecord>(m_container); break;
         case ItemKind::Calendar: m_count = sizeOf<CalendarEventRecord>(m_container); break;
         case ItemKind::SafariBookmark: m_count = sizeOf<BookmarkRecord>(m_container); break;
+        case ItemKind::QQ:
+        case ItemKind::WeChat: m_count = sizeOf<MessengerChatSummary>(m_container); break;
         case ItemKind::AppPhotos:
         case ItemKind::AppVideos: m_count = static_cast<int>(m_apps.size()); break;
         default: break;
@@ -211,6 +215,11 @@ const std::vector<ItemListModel::Column>& ItemListModel::columns() const {
     static const std::vector<Column> reminders{{"ColTitle", "Title", 180},       {"ColDue", "Due", 140},
                                                {"ColCompleted", "Completed", 140}, {"ColList", "List", 120},
                                                {"ColNotes", "Notes", 0}};
+    static const std::vector<Column> messengerChats{{"ColAccount", "Account", 110},
+                                                    {"ColName", "Name", 130},
+                                                    {"ColUserId", "ID", 130},
+                                                    {"ColDate", "Date", 140},
+                                                    {"ColMessage", "Message", 0}};
     static const std::vector<Column> bookmarks{
         {"ColTitle", "Title", 200}, {"ColUrl", "URL", 300}, {"ColFolder", "Folder", 0}};
     if (m_level == Level::Apps) return apps;
@@ -228,6 +237,8 @@ const std::vector<ItemListModel::Column>& ItemListModel::columns() const {
     case ItemKind::Reminder: return reminders;
     case ItemKind::Calendar: return events;
     case ItemKind::SafariBookmark: return bookmarks;
+    case ItemKind::QQ:
+    case ItemKind::WeChat: return messengerChats;
     default: return none;
     }
 }
@@ -254,6 +265,8 @@ const void* ItemListModel::recordAtSource(int source) const {
     case ItemKind::Reminder: return &recordOf<ReminderRecord>(m_container, source);
     case ItemKind::Calendar: return &recordOf<CalendarEventRecord>(m_container, source);
     case ItemKind::SafariBookmark: return &recordOf<BookmarkRecord>(m_container, source);
+    case ItemKind::QQ:
+    case ItemKind::WeChat: return &recordOf<MessengerChatSummary>(m_container, source);
     default: return nullptr;
     }
 }
@@ -281,6 +294,8 @@ bool ItemListModel::isDeleted(int source) const {
     case ItemKind::Reminder: return recordOf<ReminderRecord>(m_container, source).deleted != kLive;
     case ItemKind::Calendar: return recordOf<CalendarEventRecord>(m_container, source).deleted != kLive;
     case ItemKind::SafariBookmark: return recordOf<BookmarkRecord>(m_container, source).deleted != kLive;
+    case ItemKind::QQ:
+    case ItemKind::WeChat: return recordOf<MessengerChatSummary>(m_container, source).deleted != kLive;
     default: return false;
     }
 }
@@ -385,6 +400,17 @@ std::string_view ItemListModel::cell(int source, int column, std::string& scratc
                                                   : std::string_view(reminder.completedDate);
         case 3: return reminder.list;
         default: return reminder.notes;
+        }
+    }
+    case ItemKind::QQ:
+    case ItemKind::WeChat: {
+        const auto& chat = recordOf<MessengerChatSummary>(m_container, source);
+        switch (column) {
+        case 0: return chat.account;
+        case 1: return chat.last.contactName;
+        case 2: return chat.partner;
+        case 3: return chat.last.date;
+        default: return chat.last.text;
         }
     }
     case ItemKind::SafariBookmark: {

@@ -71,7 +71,8 @@ public:
     /// level the app's file list). By kind: MediaFileRecord (Camera Roll,
     /// Photo Stream, WhatsApp Attachments), AttachmentRecord, AppFileRecord,
     /// MessageRecord / WhatsAppMessageRecord (a chat summary), ContactRecord,
-    /// CallRecord, NoteRecord; at the app level std::vector<AppFileRecord>.
+    /// CallRecord, NoteRecord, MessengerChatSummary (QQ, WeChat); at the app
+    /// level std::vector<AppFileRecord>.
     const void* recordAt(int row) const;
     /// The row showing the record `key`, or -1.
     int rowOf(const void* key) const;

@@ -29,7 +29,7 @@ QString messageOr(const char* key, const char* fallback);
 bool tallyReadable(const ScanRun* run);
 
 /// True for the database categories (Messages, Contacts, Call History,
-/// Notes, WhatsApp), whose records carry a deleted flag.
+/// Notes, WhatsApp, QQ, WeChat, ...), whose records carry a deleted flag.
 bool hasDeletedFlag(ItemKind kind);
 
 /// Text colour of rows whose record was deleted on the device.

@@ -405,6 +405,21 @@ void ResultsView::previewRow(int row) {
         pane.showWhatsAppConversation(chat->second);
         break;
     }
+    case ItemKind::QQ:
+    case ItemKind::WeChat: {
+        const auto* summary = static_cast<const MessengerChatSummary*>(record);
+        const AccountChatMap& chats = results.messengerChats(s.list.kind());
+        const auto account = chats.find(summary->account);
+        const auto chat = account == chats.end() ? PartnerChatMap::const_iterator()
+                                                 : account->second.find(summary->partner);
+        if (account == chats.end() || chat == account->second.end()) {
+            pane.clear();
+            break;
+        }
+        setPreviewShown(true);
+        pane.showConversation(chat->second);
+        break;
+    }
     case ItemKind::Contacts:
         setPreviewShown(true);
         pane.showContact(*static_cast<const ContactRecord*>(record));

@@ -29,7 +29,7 @@ namespace {
 /// ticked category, after the update that follows open). It is the run's
 /// fixed operation order, with the two halves of Camera Roll / Photo Stream
 /// and of App Photos / App Videos next to each other.
-constexpr std::array<ItemKind, 14> kAnnounceOrder{ItemKind::CameraRoll,
+constexpr std::array<ItemKind, 16> kAnnounceOrder{ItemKind::CameraRoll,
                                                   ItemKind::PhotoStream,
                                                   ItemKind::Messages,
                                                   ItemKind::MessageAttachments,
@@ -42,7 +42,9 @@ constexpr std::array<ItemKind, 14> kAnnounceOrder{ItemKind::CameraRoll,
                                                   ItemKind::WhatsAppAttachments,
                                                   ItemKind::Reminder,
                                                   ItemKind::Calendar,
-                                                  ItemKind::SafariBookmark};
+                                                  ItemKind::SafariBookmark,
+                                                  ItemKind::QQ,
+                                                  ItemKind::WeChat};
 
 /// How often a stopping worker is looked at.
 constexpr int kStopPollMilliseconds = 20;

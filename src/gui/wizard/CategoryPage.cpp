@@ -27,8 +27,10 @@ struct CategoryPage::State {
     explicit State(ScanChoice& c) : choice(c) {}
     ScanChoice& choice;
     Ui::CategoryPage ui;
-    /// The options in the order of kCategories.
+    /// The options in the order of kCategories; null for a category the page does not offer.
     std::array<QCheckBox*, kCategories.size()> options{};
+    /// How many categories the page offers.
+    std::size_t offered = 0;
     /// Next was pressed and the scan has not answered yet.
     bool pending = false;
 };
@@ -44,6 +46,8 @@ CategoryPage::CategoryPage(ScanChoice& choice, QWidget* parent)
 
     for (std::size_t i = 0; i < kCategories.size(); ++i) {
         const CategoryInfo& category = kCategories[i];
+        if (!onCategoryPage(category)) continue;
+        ++m_state->offered;
         const QString name = QString::fromLatin1(category.optionControl.data(),
                                                  static_cast<qsizetype>(category.optionControl.size()));
         QCheckBox* option = findChild<QCheckBox*>(name);
@@ -69,6 +73,7 @@ void CategoryPage::applyTexts() {
 
 void CategoryPage::setAllTicked(bool ticked) {
     for (QCheckBox* option : m_state->options) {
+        if (!option) continue;
         const QSignalBlocker blocker(option);
         option->setChecked(ticked);
     }
@@ -78,13 +83,15 @@ void CategoryPage::setAllTicked(bool ticked) {
 void CategoryPage::optionsChanged() {
     std::size_t count = 0;
     for (std::size_t i = 0; i < m_state->options.size(); ++i) {
+        if (!m_state->options[i]) continue;
         const bool ticked = m_state->options[i]->isChecked();
         m_state->choice.ticked[i] = ticked;
         count += ticked ? 1 : 0;
     }
+    m_state->choice.includeUnoffered();
     QCheckBox* all = m_state->ui.ChkSelAll;
     const QSignalBlocker blocker(all);
-    if (count == 0 || count == m_state->options.size()) {
+    if (count == 0 || count == m_state->offered) {
         all->setCheckState(count == 0 ? Qt::Unchecked : Qt::Checked);
         // Not tri-state, so a click from "none" goes straight to "all".
         all->setTristate(false);

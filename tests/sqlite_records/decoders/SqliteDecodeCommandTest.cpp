@@ -3,6 +3,7 @@
 #include "support/DeviceDbAddressBook.h"
 #include "support/DeviceDbCalendar.h"
 #include "support/DeviceDbCalls.h"
+#include "support/DeviceDbMessengers.h"
 #include "support/DeviceDbNoteStore.h"
 #include "support/DeviceDbNotes.h"
 #include "support/DeviceDbSms.h"
@@ -185,6 +186,59 @@ TEST_F(SqliteDecodeCommandTest, CalendarRemindersAndBookmarks) {
         const CliRun run = orvelle(m_temp, args);
         ASSERT_EQ(run.exitCode, 0) << c.args[0] << ": " << run.err;
         EXPECT_EQ(run.out, c.output) << c.args[0];
+    }
+}
+
+TEST_F(SqliteDecodeCommandTest, QqAndWeChatChatsPerPartner) {
+    {
+        test::QqDb qq(m_temp / "QQ.db");
+        qq.addPartner("12345");
+        qq.addMessage("12345", test::MessengerMessage{});
+        qq.listTable("tb_c2cMsg_999"); // listed, but the file has no such table
+        qq.close();
+        test::WeChatDb mm(m_temp / "MM.sqlite", false); // the newer layout: friends and chats elsewhere
+        mm.fixture().exec("CREATE TABLE DBInfo (key TEXT, value TEXT)");
+        mm.close();
+        test::WeChatDb contacts(m_temp / "WCDB_Contact.sqlite", true);
+        contacts.addFriend("wxid_a", "Ann");
+        contacts.close();
+        test::WeChatDb messages(m_temp / "message_1.sqlite", false);
+        messages.addChatTable("wxid_a");
+        messages.addMessage("wxid_a", test::MessengerMessage{1577836800, true, "Sent"});
+        messages.close();
+    }
+    const std::string hello = "{\"deleted\":0,\"fromMe\":0,\"rowId\":1,\"handleId\":0,\"date\":\"2020-01-01 "
+                              "00:00:00\",\"address\":\"12345\",\"contactName\":\"\",\"text\":\"Hello\","
+                              "\"attachmentName\":\"\"}";
+    const struct {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string output;
+        std::string error; ///< a part of what standard error says
+    } cases[] = {
+        // The missing table is a damaged file: the other partners are printed, then exit code 4.
+        {{"qq", path("QQ.db"), "--json"}, 4, "[{\"partner\":\"12345\",\"messages\":[" + hello + "]}]\n",
+         "damaged"},
+        {{"qq", path("QQ.db")}, 4,
+         "date\tstate\tfrom\tcontactName\ttext\n== partner 12345 (1 messages)\n2020-01-01 00:00:00\tNormal\t12345\t\t"
+         "Hello\n1 messages (1 live, 0 deleted) with 1 partners\n",
+         "damaged"},
+        {{"wechat", path("MM.sqlite"), "--message-file", path("message_1.sqlite"), "--contacts",
+          path("WCDB_Contact.sqlite")},
+         0,
+         "date\tstate\tfrom\tcontactName\ttext\n== partner wxid_a (1 messages)\n2020-01-01 00:00:00\tNormal\tMe\tAnn\t"
+         "Sent\n1 messages (1 live, 0 deleted) with 1 partners\n",
+         ""},
+        {{"wechat", path("MM.sqlite")}, 1, "", "cannot read"}, // no friend list anywhere
+        {{"qq", path("QQ.db"), "--contacts", path("WCDB_Contact.sqlite")}, 2, "", "wechat only"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args{"sqlite", "decode"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const CliRun run = orvelle(m_temp, args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.args[0] << ": " << run.err;
+        EXPECT_EQ(run.out, c.output) << c.args[0];
+        EXPECT_NE(run.err.find(c.error), std::string::npos) << run.err;
     }
 }
 
