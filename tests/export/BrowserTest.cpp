@@ -219,7 +219,7 @@ TEST_F(BrowserTest, DemoExportBrowsesFromItsIndexToEveryDocumentWithPicturesAndD
     for (const auto& e : fs::recursive_directory_iterator(out))
         if (e.path().extension() == ".html" && e.path() != index) writtenPages.insert(e.path().lexically_normal());
     EXPECT_EQ(linkedPages, writtenPages);
-    EXPECT_GE(writtenPages.size(), 7u) << "2 + 2 chats, contacts, calls, notes";
+    EXPECT_GE(writtenPages.size(), 11u) << "2 + 2 + 2 + 2 chats, contacts, calls, notes";
 
     const auto start = test::renderPage(index, ".thumb img");
     ASSERT_TRUE(start);
@@ -229,6 +229,7 @@ TEST_F(BrowserTest, DemoExportBrowsesFromItsIndexToEveryDocumentWithPicturesAndD
     // Every page renders; the chat with the photo shows it; deleted rows are marked in words.
     std::size_t chatPictures = 0;
     std::map<std::string, fs::path> shots;
+    std::map<std::string, int> messengerPages;
     for (const fs::path& page : linkedPages) {
         const auto deleted = test::renderPage(page, "tr.deleted, .del_send_msg, .del_recv_msg");
         ASSERT_TRUE(deleted) << "chromium did not render " << page;
@@ -245,13 +246,25 @@ TEST_F(BrowserTest, DemoExportBrowsesFromItsIndexToEveryDocumentWithPicturesAndD
         if (name == "Contacts.html") expectMarked("contacts", 1);
         if (name.rfind("CallHistory_", 0) == 0) expectMarked("calls", 1);
         if (name.rfind("Notes_", 0) == 0) expectMarked("notes", 3);
+        // QQ and WeChat chats lie under their account: one chat of each holds the deleted message.
+        const fs::path app = page.parent_path().parent_path().parent_path().filename();
+        if (app == "QQ Message" || app == "WeChat Message") {
+            ++messengerPages[app.string()];
+            // Chat bubbles mark a deleted message by their own style, as in Messages.
+            if (!deleted->elements.empty()) {
+                EXPECT_EQ(deleted->elements.size(), 1u) << page;
+                EXPECT_TRUE(deleted->elements.front().visible) << page;
+                shots[app == "QQ Message" ? "qq" : "wechat"] = page;
+            }
+        }
         if (deleted->loadedImages > 0 && page.parent_path().parent_path().filename() == "Message") {
             ++chatPictures;
             shots["chat"] = page;
         }
     }
     EXPECT_EQ(chatPictures, 1u) << "the chat whose message carries a photo shows it inline";
-    ASSERT_EQ(shots.size(), 4u);
+    EXPECT_EQ(messengerPages, (std::map<std::string, int>{{"QQ Message", 2}, {"WeChat Message", 2}}));
+    ASSERT_EQ(shots.size(), 6u);
 
     const fs::path folder = screenshotFolder(temp / "shots");
     fs::create_directories(folder);
