@@ -4,7 +4,7 @@ namespace orvelle::gui {
 
 bool ScanChoice::isTicked(const CategoryInfo& category) const {
     for (std::size_t i = 0; i < kCategories.size(); ++i)
-        if (kCategories[i].optionControl == category.optionControl) return ticked[i];
+        if (kCategories[i].kind == category.kind) return ticked[i];
     return false;
 }
 

@@ -17,7 +17,7 @@ struct ScanChoice {
     QString password;                        ///< empty for a plain backup
     std::array<bool, kCategories.size()> ticked{}; ///< by position in kCategories
 
-    /// True when the option of `category` (by its control name) is ticked.
+    /// True when `category` is ticked (by its option, or with its group for QQ and WeChat).
     bool isTicked(const CategoryInfo& category) const;
     /// Ticks the categories the category page does not offer (QQ, WeChat)
     /// when any option of their group is ticked, and unticks them otherwise:

@@ -62,14 +62,6 @@ int groupOf(const CategoryInfo& category) {
     return category.group == CategoryGroup::PhotosAndVideos ? 0 : 1;
 }
 
-/// Language key of a category row: "Node" and the label without spaces ("NodeCameraRoll").
-QString nodeKey(const CategoryInfo& category) {
-    QString key = QStringLiteral("Node");
-    for (const char c : category.treeLabel)
-        if (c != ' ') key += QLatin1Char(c);
-    return key;
-}
-
 } // namespace
 
 CategoryTreeModel::CategoryTreeModel(QObject* parent) : QAbstractItemModel(parent) {}
@@ -213,7 +205,7 @@ int CategoryTreeModel::columnCount(const QModelIndex&) const {
 QString CategoryTreeModel::label(const Node& node) const {
     const CategoryInfo& category = kCategories[node.category];
     const QString fallback = QString::fromLatin1(category.treeLabel.data(), static_cast<qsizetype>(category.treeLabel.size()));
-    const QString text = pageText(nodeKey(category), fallback);
+    const QString text = pageText(categoryNodeKey(category), fallback);
     return QStringLiteral("%1 (%2)").arg(text).arg(node.count);
 }
 

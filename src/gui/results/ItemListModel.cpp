@@ -215,9 +215,8 @@ const std::vector<ItemListModel::Column>& ItemListModel::columns() const {
     static const std::vector<Column> reminders{{"ColTitle", "Title", 180},       {"ColDue", "Due", 140},
                                                {"ColCompleted", "Completed", 140}, {"ColList", "List", 120},
                                                {"ColNotes", "Notes", 0}};
-    static const std::vector<Column> messengerChats{{"ColAccount", "Account", 110},
-                                                    {"ColName", "Name", 130},
-                                                    {"ColUserId", "ID", 130},
+    static const std::vector<Column> messengerChats{{"ColName", "Name", 170},
+                                                    {"ColAccount", "Account", 90},
                                                     {"ColDate", "Date", 140},
                                                     {"ColMessage", "Message", 0}};
     static const std::vector<Column> bookmarks{
@@ -406,10 +405,11 @@ std::string_view ItemListModel::cell(int source, int column, std::string& scratc
     case ItemKind::WeChat: {
         const auto& chat = recordOf<MessengerChatSummary>(m_container, source);
         switch (column) {
-        case 0: return chat.account;
-        case 1: return chat.last.contactName;
-        case 2: return chat.partner;
-        case 3: return chat.last.date;
+        case 0: // the nickname and the partner's number or user name, or the partner alone
+            return chat.last.contactName.empty() ? std::string_view(chat.partner)
+                                                 : keep(scratch, chat.last.contactName + "(" + chat.partner + ")");
+        case 1: return chat.account;
+        case 2: return chat.last.date;
         default: return chat.last.text;
         }
     }

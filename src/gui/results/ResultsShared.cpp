@@ -5,6 +5,13 @@
 
 namespace orvelle::gui {
 
+QString categoryNodeKey(const CategoryInfo& category) {
+    QString key = QStringLiteral("Node");
+    for (const char c : category.treeLabel)
+        if (c != ' ') key += QLatin1Char(c);
+    return key;
+}
+
 QString pageText(const char* key, const char* fallback) {
     const QString text = languageText(QStringLiteral("PageScan"), QLatin1String(key));
     return text.isEmpty() ? QString::fromUtf8(fallback) : text;

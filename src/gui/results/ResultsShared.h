@@ -20,6 +20,9 @@ namespace orvelle::gui {
 QString pageText(const char* key, const char* fallback);
 QString pageText(const QString& key, const QString& fallback);
 
+/// Language key of a category's tree row: "Node" and the label without spaces ("NodeCameraRoll").
+QString categoryNodeKey(const CategoryInfo& category);
+
 /// The message `key`, or `fallback` when the language file has none.
 QString messageOr(const char* key, const char* fallback);
 

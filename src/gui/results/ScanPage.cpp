@@ -8,6 +8,7 @@
 #include "gui/export/ExportWindow.h"
 #include "gui/export/PrintWindow.h"
 #include "gui/common/BusyIndicator.h"
+#include "gui/results/ResultsShared.h"
 #include "gui/results/ResultsView.h"
 #include "gui/results/ScanBridge.h"
 #include "ui_ScanPage.h"
@@ -59,8 +60,10 @@ QString fromView(std::string_view text) {
 QString categoryName(ItemKind kind) {
     for (const CategoryInfo& category : kCategories) {
         if (category.kind != kind) continue;
-        const QString shown =
-            languageText(QStringLiteral("PageSpecifyFile"), fromView(category.optionControl));
+        // The categories without an option are named as their tree rows are.
+        const QString shown = onCategoryPage(category)
+                                  ? languageText(QStringLiteral("PageSpecifyFile"), fromView(category.optionControl))
+                                  : pageText(categoryNodeKey(category), fromView(category.treeLabel));
         return shown.isEmpty() ? fromView(category.treeLabel) : shown;
     }
     return {};

@@ -88,6 +88,12 @@ const ShotRegistrar notes("results-notes", [](ShotContext& c) {
 const ShotRegistrar whatsApp("results-whatsapp", [](ShotContext& c) {
     shoot(c, ItemKind::WhatsApp, QStringLiteral("results-whatsapp"));
 });
+const ShotRegistrar qq("results-qq", [](ShotContext& c) {
+    shoot(c, ItemKind::QQ, QStringLiteral("results-qq"));
+});
+const ShotRegistrar weChat("results-wechat", [](ShotContext& c) {
+    shoot(c, ItemKind::WeChat, QStringLiteral("results-wechat"));
+});
 const ShotRegistrar reminders("results-reminder", [](ShotContext& c) {
     shoot(c, ItemKind::Reminder, QStringLiteral("results-reminder"));
 });
