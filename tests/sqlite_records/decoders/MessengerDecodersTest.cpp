@@ -5,6 +5,7 @@
 #include "sqlite_records/decoders/DateTextCache.h"
 #include "support/DeviceDbMessengers.h"
 #include "support/TempFolder.h"
+#include "support/WriteAheadLogFixture.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -268,6 +269,30 @@ TEST_F(WeChatAccountTest, AMissingMessageFileIsReportedAndTheRestIsRead) {
     PartnerChatMap chats;
     EXPECT_EQ(decodeWeChat(files(), chats), kStatusFileMissing);
     EXPECT_EQ(chats["wxid_alice"].size(), 1u);
+}
+
+TEST_F(WeChatAccountTest, AMessageDeletedWhileInTheLogStaysWithItsOwnPartner) {
+    WeChatDb mm(m_temp / "MM.sqlite", true);
+    for (const char* name : {"wxid_alice", "wxid_bob"}) {
+        mm.addFriend(name, name);
+        mm.addChatTable(name);
+    }
+    mm.addMessage("wxid_alice", numbered(1, "alice"));
+    mm.addMessage("wxid_bob", numbered(2, "bob"));
+    test::startWriteAheadLog(mm.fixture());
+    const std::int64_t regretted = mm.addMessage("wxid_alice", numbered(3, "alice regretted"));
+    mm.fixture().exec("PRAGMA secure_delete=ON"); // only the log's older page keeps it
+    mm.fixture().deleteWhere(WeChatDb::tableOf("wxid_alice"), "MesLocalID = " + std::to_string(regretted));
+    test::copyWithLog(m_temp / "MM.sqlite", m_temp / "logged.sqlite");
+    mm.close();
+
+    PartnerChatMap chats;
+    ASSERT_EQ(decodeWeChat(m_temp / "logged.sqlite", chats), kStatusOk);
+    const std::string text = numbered(3, "alice regretted").text;
+    EXPECT_EQ(deletedTextsOf(chats["wxid_alice"]), std::set<std::string>{text});
+    // Every partner table has nine columns: the log's page of one is no other's.
+    EXPECT_TRUE(deletedTextsOf(chats["wxid_bob"]).empty());
+    EXPECT_FALSE(chats.count(std::string(kUnknownPartner)));
 }
 
 // Edge cases of names, dates and order, one table.
