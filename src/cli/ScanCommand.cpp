@@ -155,6 +155,19 @@ void writeAppFiles(JsonWriter& json, const AppFileMap& apps) {
     json.endArray();
 }
 
+/// The rest of a conversation's object: "summary" (null when there is none), "messages"; closes the object.
+template <typename Summary, typename Message>
+void writeConversation(JsonWriter& json, const Summary* summary, const std::vector<Message>& messages) {
+    json.key("summary");
+    if (summary)
+        writeRecord(json, *summary);
+    else
+        json.null();
+    json.key("messages");
+    writeRecords(json, messages);
+    json.endObject();
+}
+
 /// One entry per conversation: {"key", "summary", "messages"}.
 template <typename Map, typename Summary, typename KeyOf>
 void writeChats(JsonWriter& json, const Map& chats, const std::vector<Summary>& summaries, KeyOf keyOf) {
@@ -164,14 +177,9 @@ void writeChats(JsonWriter& json, const Map& chats, const std::vector<Summary>& 
     json.beginArray();
     for (const auto& [key, messages] : chats) {
         if (messages.empty()) continue;
-        json.beginObject().field("key", key).key("summary");
-        if (const auto found = byKey.find(key); found != byKey.end())
-            writeRecord(json, *found->second);
-        else
-            json.null();
-        json.key("messages");
-        writeRecords(json, messages);
-        json.endObject();
+        json.beginObject().field("key", key);
+        const auto found = byKey.find(key);
+        writeConversation(json, found != byKey.end() ? found->second : nullptr, messages);
     }
     json.endArray();
 }
@@ -186,14 +194,9 @@ void writeMessengerChats(JsonWriter& json, const AccountChatMap& chats,
     for (const auto& [account, partners] : chats)
         for (const auto& [partner, messages] : partners) {
             if (messages.empty()) continue;
-            json.beginObject().field("account", account).field("partner", partner).key("summary");
-            if (const auto found = byKey.find({account, partner}); found != byKey.end())
-                writeRecord(json, found->second->last);
-            else
-                json.null();
-            json.key("messages");
-            writeRecords(json, messages);
-            json.endObject();
+            json.beginObject().field("account", account).field("partner", partner);
+            const auto found = byKey.find({account, partner});
+            writeConversation(json, found != byKey.end() ? &found->second->last : nullptr, messages);
         }
     json.endArray();
 }
