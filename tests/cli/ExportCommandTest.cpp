@@ -255,6 +255,11 @@ TEST_F(ExportCommand, PrintWritesOneBlockPerTickedItem) {
         messages += chat.size();
         if (summary.deleted) inDeletedChats += chat.size();
     }
+    std::size_t qqMessages = 0, weChatInDeletedChats = 0;
+    for (const auto& summary : results().qqSummaries)
+        qqMessages += results().qqChats.at(summary.account).at(summary.partner).size();
+    for (const auto& summary : results().weChatSummaries)
+        if (summary.deleted) weChatInDeletedChats += results().weChatChats.at(summary.account).at(summary.partner).size();
     struct Case {
         std::vector<std::string> options;
         std::string marker;
@@ -268,6 +273,8 @@ TEST_F(ExportCommand, PrintWritesOneBlockPerTickedItem) {
         {{"--category", "reminder"}, "<p><span>Due:</span>", results().reminders.size()},
         {{"--category", "calendar", "--deleted-only"}, "<p><span>Start:</span>", deletedIn(results().events)},
         {{"--category", "safari-bookmark"}, "<p><span>URL:</span>", results().bookmarks.size()},
+        {{"--category", "qq"}, "<p><span>Content:</span>", qqMessages},
+        {{"--category", "wechat", "--deleted-only"}, "<p><span>Content:</span>", weChatInDeletedChats},
     };
     for (const Case& c : cases) {
         const fs::path page = temp / "print" / "page.html";
