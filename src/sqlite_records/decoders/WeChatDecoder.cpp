@@ -18,6 +18,12 @@ namespace orvelle {
 
 namespace {
 
+/// The status of a file of the account beside MM.sqlite: one that is missing
+/// leaves the account incomplete, which is not the same as no account.
+Status besideFileStatus(Status status) {
+    return status == kStatusFileMissing ? kStatusDatabaseDamaged : status;
+}
+
 constexpr std::string_view kFriendTable = "Friend";
 constexpr std::string_view kMessageTablePrefix = "Chat_";
 constexpr std::size_t kDigestDigits = 32;
@@ -156,7 +162,7 @@ Status decodeWeChat(const WeChatDatabases& files, PartnerChatMap& out, const Dec
     else if (mmFriends != kStatusOk && mmFriends != kStatusTableMissing)
         problem = mmFriends;
     else if (!files.contacts.empty() && contactFriends != kStatusOk && contactFriends != kStatusTableMissing)
-        problem = contactFriends;
+        problem = besideFileStatus(contactFriends);
 
     ChatFileReader reader(partnerOfTable, out);
     const std::size_t fileCount = 1 + files.messageFiles.size();
@@ -167,7 +173,7 @@ Status decodeWeChat(const WeChatDatabases& files, PartnerChatMap& out, const Dec
             status = reader.read(mm);
         } else {
             SqliteFile file;
-            status = openDatabase(file, files.messageFiles[i - 1], context);
+            status = besideFileStatus(openDatabase(file, files.messageFiles[i - 1], context));
             if (status == kStatusOk) status = reader.read(file);
         }
         if (status == kStatusStopped) return status;

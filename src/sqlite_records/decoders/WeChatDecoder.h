@@ -45,8 +45,10 @@ std::string weChatTableName(std::string_view userName);
 /// (each carrying the friend's nickname), sorted by date when a conversation
 /// holds more than two. Returns 0, the open's status of MM.sqlite, or the
 /// first problem of the other files and tables (what could be read is kept):
-/// kStatusTableMissing when no file has a friend list, a file's open status,
-/// a page-reader error, or a stop from the context's progress.
+/// kStatusTableMissing when no file has a friend list, a file's open status
+/// (kStatusDatabaseDamaged for a message or contact file that is missing:
+/// the account is incomplete), a page-reader error, or a stop from the
+/// context's progress.
 Status decodeWeChat(const WeChatDatabases& files, PartnerChatMap& out, const DecodeContext& context = {});
 
 /// The same for a lone MM.sqlite.

@@ -268,7 +268,7 @@ TEST_F(WeChatAccountTest, AMissingMessageFileIsReportedAndTheRestIsRead) {
     mm.addMessage("wxid_alice", MessengerMessage{});
     mm.close();
     PartnerChatMap chats;
-    EXPECT_EQ(decodeWeChat(files(), chats), kStatusFileMissing);
+    EXPECT_EQ(decodeWeChat(files(), chats), kStatusDatabaseDamaged); // incomplete, not absent
     EXPECT_EQ(chats["wxid_alice"].size(), 1u);
 }
 
