@@ -8,7 +8,6 @@
 #include <array>
 #include <set>
 #include <tuple>
-#include <unordered_set>
 
 namespace orvelle {
 
@@ -48,32 +47,30 @@ RowSink messengerRowSink(const MessengerColumns& columns, const MessengerPartner
 
 Status decodeMessengerTable(SqliteFile& file, std::string_view table, const MessengerColumns& columns,
                             const MessengerPartner& partner, ScanOptions options, DateTextCache& dates,
-                            std::vector<MessageRecord>& out) {
+                            std::vector<MessageRecord>& out, LivePages& livePages) {
     const std::array<int, 3> wanted{columns.date, columns.text, columns.direction};
     options.columnCount = columns.count;
     options.wantedColumns = wanted;
     // Every partner table has the same columns: a log frame of a page that was
     // never this table's may be another partner's.
     options.logOtherPages = false;
-    return scanTable(file, table, messengerRowSink(columns, partner, dates, out), options);
+    const RowSink messages = messengerRowSink(columns, partner, dates, out);
+    std::uint32_t lastLivePage = 0;
+    return scanTable(
+        file, table,
+        [&](const Row& row) {
+            if (row.deleted == kLive && row.page != lastLivePage) {
+                lastLivePage = row.page;
+                livePages.insert(row.page);
+            }
+            return messages(row);
+        },
+        options);
 }
 
-Status decodeFreedMessengerPages(SqliteFile& file, std::string_view tablePrefix,
-                                 const std::vector<std::string>& liveTables, const MessengerColumns& columns,
-                                 DateTextCache& dates, std::vector<MessageRecord>& out) {
-    std::unordered_set<std::uint32_t> livePages;
-    ScanOptions live;
-    live.carvedRows = false;
-    live.freelistRows = false;
-    live.valueColumns = 1;
-    for (const std::string& table : liveTables)
-        scanTable(
-            file, table,
-            [&](const Row& row) {
-                livePages.insert(row.page);
-                return kStatusOk;
-            },
-            live);
+Status decodeFreedMessengerPages(SqliteFile& file, std::string_view tablePrefix, const LivePages& livePages,
+                                 const MessengerColumns& columns, DateTextCache& dates,
+                                 std::vector<MessageRecord>& out) {
     const MessengerPartner nobody{std::string(kUnknownPartner), {}};
     const RowSink messages = messengerRowSink(columns, nobody, dates, out);
     ScanOptions freed;
@@ -102,7 +99,14 @@ void dropKnownFromUnknown(PartnerChatMap& chats) {
 }
 
 void sortConversation(std::vector<MessageRecord>& messages) {
-    if (messages.size() > 2) messages = sortedByDate(std::move(messages));
+    if (messages.size() <= 2) return;
+    // A partner's table is mostly in date order already: then nothing moves.
+    const std::vector<std::uint32_t> order = dateOrder(messages);
+    for (std::uint32_t i = 0; i < order.size(); ++i)
+        if (order[i] != i) {
+            messages = reordered(std::move(messages), order);
+            return;
+        }
 }
 
 } // namespace orvelle

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace orvelle {
@@ -36,14 +37,16 @@ struct MessengerPartner {
 /// message was sent on.
 std::string messengerDateText(std::int64_t unixSeconds, DateTextCache& dates);
 
+/// The pages of a file that hold live rows of its partner tables.
+using LivePages = std::unordered_set<std::uint32_t>;
+
 /// Runs one partner table through the table driver with `options` (its
 /// column count and value limit set from `columns`) and appends its messages
 /// to `out`. A row with neither a date nor a text is no message. Returns
-/// scanTable's status. `pages`, when given, receives the pages that held
-/// live rows.
+/// scanTable's status. `livePages` receives the pages that held live rows.
 Status decodeMessengerTable(SqliteFile& file, std::string_view table, const MessengerColumns& columns,
                             const MessengerPartner& partner, ScanOptions options, DateTextCache& dates,
-                            std::vector<MessageRecord>& out);
+                            std::vector<MessageRecord>& out, LivePages& livePages);
 
 /// The same rows as decodeMessengerTable would take, handed to `sink`
 /// already made into messages (for passes that are not a table's own).
@@ -56,11 +59,12 @@ inline constexpr std::string_view kUnknownPartner = "Unknown";
 /// The rows of the freed pages of `file` whose records have the message
 /// table's column count (and their carved candidates), as deleted messages of
 /// no partner. A freed page can no longer say which partner's table it
-/// belonged to. Pages that hold live rows of `liveTables` are left out: a
-/// freed interior page may still point at them. Returns scanFreedPages' status.
-Status decodeFreedMessengerPages(SqliteFile& file, std::string_view tablePrefix,
-                                 const std::vector<std::string>& liveTables, const MessengerColumns& columns,
-                                 DateTextCache& dates, std::vector<MessageRecord>& out);
+/// belonged to. The `livePages` the partner tables were read from are left
+/// out: a freed interior page may still point at them. Returns
+/// scanFreedPages' status.
+Status decodeFreedMessengerPages(SqliteFile& file, std::string_view tablePrefix, const LivePages& livePages,
+                                 const MessengerColumns& columns, DateTextCache& dates,
+                                 std::vector<MessageRecord>& out);
 
 /// Leaves out of the "Unknown" conversation every message that a partner's
 /// conversation already holds (same date, direction and text): a freed page

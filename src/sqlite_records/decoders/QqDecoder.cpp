@@ -59,7 +59,7 @@ Status decodeQQ(const std::filesystem::path& qqDb, PartnerChatMap& out, const De
     Status problem = listStatus;
     DateTextCache dates;
     std::set<std::string> done;
-    std::vector<std::string> liveTables;
+    LivePages livePages;
     for (std::size_t i = 0; i < tables.size(); ++i) {
         if (reportProgress(context, static_cast<int>(i * 100 / tables.size())) != 0) return kStatusStopped;
         const ListedTable& table = tables[i];
@@ -76,8 +76,8 @@ Status decodeQQ(const std::filesystem::path& qqDb, PartnerChatMap& out, const De
             const MessengerPartner partner{qqPartnerOf(table.name), {}};
             ScanOptions options;
             options.freelistRows = false; // freed pages are read once, below
-            status = decodeMessengerTable(file, table.name, kMessageColumns, partner, options, dates, messages);
-            liveTables.push_back(table.name);
+            status = decodeMessengerTable(file, table.name, kMessageColumns, partner, options, dates, messages,
+                                          livePages);
         }
         if (status == kStatusStopped) return status;
         if (problem == kStatusOk) problem = status;
@@ -94,7 +94,7 @@ Status decodeQQ(const std::filesystem::path& qqDb, PartnerChatMap& out, const De
     }
     std::vector<MessageRecord> unknown;
     const Status freedStatus =
-        decodeFreedMessengerPages(file, kMessageTablePrefix, liveTables, kMessageColumns, dates, unknown);
+        decodeFreedMessengerPages(file, kMessageTablePrefix, livePages, kMessageColumns, dates, unknown);
     if (freedStatus == kStatusStopped) return freedStatus;
     if (problem == kStatusOk) problem = freedStatus;
     if (!unknown.empty()) {

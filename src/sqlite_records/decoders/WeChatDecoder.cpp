@@ -86,6 +86,7 @@ public:
         Status schemaStatus = kStatusOk;
         Status problem = kStatusOk;
         const std::vector<std::string> tables = messageTables(file, schemaStatus);
+        LivePages livePages;
         for (const std::string& table : tables) {
             const auto known = m_partnerOfTable.find(table);
             const MessengerPartner partner =
@@ -94,13 +95,13 @@ public:
             ScanOptions options;
             options.freelistRows = false; // freed pages are read once, below
             const Status status =
-                decodeMessengerTable(file, table, kMessageColumns, partner, options, m_dates, chat);
+                decodeMessengerTable(file, table, kMessageColumns, partner, options, m_dates, chat, livePages);
             if (status == kStatusStopped) return status;
             if (problem == kStatusOk) problem = status;
         }
         std::vector<MessageRecord>& unknown = m_out[std::string(kUnknownPartner)];
-        const Status freedStatus = decodeFreedMessengerPages(file, kMessageTablePrefix, tables, kMessageColumns,
-                                                             m_dates, unknown);
+        const Status freedStatus =
+            decodeFreedMessengerPages(file, kMessageTablePrefix, livePages, kMessageColumns, m_dates, unknown);
         if (unknown.empty()) m_out.erase(std::string(kUnknownPartner));
         if (freedStatus == kStatusStopped) return freedStatus;
         return problem != kStatusOk ? problem : (schemaStatus != kStatusOk ? schemaStatus : freedStatus);
