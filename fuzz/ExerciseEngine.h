@@ -1,9 +1,10 @@
 #pragma once
 // Runs every part of the SQLite record engine over one file: the schema, the
-// CREATE TABLE parser, the b-tree walks and the table driver over a fixed list
-// of tables, with a row routine that reads every byte it is given. Shared by
-// the fuzz target and the test that replays its regression inputs; a crash,
-// a hang or a read outside a buffer shows up under the sanitizers.
+// CREATE TABLE parser, the b-tree walks, the table driver over a fixed list
+// of tables and the freed pages alone, with a row routine that reads every
+// byte it is given. Shared by the fuzz target and the test that replays its
+// regression inputs; a crash, a hang or a read outside a buffer shows up
+// under the sanitizers.
 
 #include "sqlite_records/Carver.h"
 #include "sqlite_records/SqliteFile.h"
@@ -90,6 +91,16 @@ inline std::uint64_t exerciseDatabase(const std::filesystem::path& path) {
                    static_cast<std::uint64_t>(file.countRecordColumns(page, root));
         }
     }
+    // The freed pages alone, as for rows whose table is gone (a chat app's
+    // message tables of nine columns), with no live tree walked first.
+    ScanOptions freed;
+    freed.columnCount = 9;
+    scanFreedPages(
+        file, "Chat_", [&](const Row& row) {
+            sum += touchRow(row);
+            return isPlausibleRow(row) ? kStatusOk : kStatusInvalid;
+        },
+        freed);
     return sum;
 }
 
