@@ -16,13 +16,7 @@ namespace {
 /// 2101-01-01 00:00:00 UTC: no message was sent after this.
 constexpr std::int64_t kLastMessengerSecond = 4133980800;
 
-} // namespace
-
-std::string messengerDateText(std::int64_t unixSeconds, DateTextCache& dates) {
-    if (unixSeconds <= 0 || unixSeconds >= kLastMessengerSecond) return {};
-    return dates.unixText(unixSeconds);
-}
-
+/// Makes each row a message of `partner` and appends it to `out`.
 RowSink messengerRowSink(const MessengerColumns& columns, const MessengerPartner& partner, DateTextCache& dates,
                          std::vector<MessageRecord>& out) {
     return [&columns, &partner, &dates, &out](const Row& row) {
@@ -32,6 +26,8 @@ RowSink messengerRowSink(const MessengerColumns& columns, const MessengerPartner
         const std::optional<std::int64_t> seconds = readNumber(row, columns.date);
         if (!seconds && text == TextField::absent) return kStatusInvalid;
         if (seconds) message.date = messengerDateText(*seconds, dates);
+        // A recovered row with neither a usable date nor a text tells nothing.
+        if (row.deleted != kLive && message.date.empty() && message.text.empty()) return kStatusInvalid;
         // The flag is 0 for a message the owner sent and 1 for one received;
         // any other value is taken as received.
         const std::optional<std::int64_t> direction = readKey(row, columns.direction);
@@ -43,6 +39,13 @@ RowSink messengerRowSink(const MessengerColumns& columns, const MessengerPartner
         out.push_back(std::move(message));
         return kStatusOk;
     };
+}
+
+} // namespace
+
+std::string messengerDateText(std::int64_t unixSeconds, DateTextCache& dates) {
+    if (unixSeconds <= 0 || unixSeconds >= kLastMessengerSecond) return {};
+    return dates.unixText(unixSeconds);
 }
 
 Status decodeMessengerTable(SqliteFile& file, std::string_view table, const MessengerColumns& columns,

@@ -48,11 +48,6 @@ Status decodeMessengerTable(SqliteFile& file, std::string_view table, const Mess
                             const MessengerPartner& partner, ScanOptions options, DateTextCache& dates,
                             std::vector<MessageRecord>& out, LivePages& livePages);
 
-/// The same rows as decodeMessengerTable would take, handed to `sink`
-/// already made into messages (for passes that are not a table's own).
-RowSink messengerRowSink(const MessengerColumns& columns, const MessengerPartner& partner, DateTextCache& dates,
-                         std::vector<MessageRecord>& out);
-
 /// The partner of the rows of freed message pages.
 inline constexpr std::string_view kUnknownPartner = "Unknown";
 
