@@ -33,8 +33,8 @@ constexpr int kDeleteEvery = 10;
 
 /// SQL that fills `table` with `messages` rows made by `values` (a select list over i).
 std::string fill(const std::string& table, int messages, const std::string& values) {
-    return "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(messages) +
-           ") INSERT INTO " + table + " SELECT " + values + " FROM n";
+    return "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+           std::to_string(messages) + ") INSERT INTO " + table + " SELECT " + values + " FROM n";
 }
 
 /// A text of 20 to 140 characters that differs per row.
@@ -77,8 +77,10 @@ void generateWeChat(const std::filesystem::path& path, int partners, int message
         db.addFriend(name, "Friend " + name);
         db.addChatTable(name);
         const std::string table = test::WeChatDb::tableOf(name);
-        db.fixture().exec(fill(table, messages, "NULL, i * 7919, 1, 1577836800 + i * 61, " + kText + ", 2, 0, 1, i % 2"));
-        db.fixture().exec("DELETE FROM " + table + " WHERE MesLocalID % " + std::to_string(kDeleteEvery) + " = 3");
+        db.fixture().exec(
+            fill(table, messages, "NULL, i * 7919, 1, 1577836800 + i * 61, " + kText + ", 2, 0, 1, i % 2"));
+        db.fixture().exec("DELETE FROM " + table + " WHERE MesLocalID % " + std::to_string(kDeleteEvery) +
+                          " = 3");
     }
     db.close();
 }
@@ -110,8 +112,8 @@ std::string readOnce(const std::filesystem::path& path, const std::vector<std::s
     const double wall = bench::secondsSince(start);
     const double cpu = bench::processCpuSeconds() - cpuBefore;
     char line[160];
-    std::snprintf(line, sizeof line, "%.6f %.6f %llu 0 %d", wall, cpu, static_cast<unsigned long long>(read.rows),
-                  read.ok ? 0 : 1);
+    std::snprintf(line, sizeof line, "%.6f %.6f %llu 0 %d", wall, cpu,
+                  static_cast<unsigned long long>(read.rows), read.ok ? 0 : 1);
     return line;
 }
 
@@ -137,11 +139,11 @@ struct Side {
 
 void report(const char* app, const Side& decoder, const Side& library) {
     std::printf("%s decoder: %8.1f ms wall, %8.1f ms cpu, peak %6.1f MiB  (%zu messages, %zu deleted)\n", app,
-                bench::median(decoder.wall) * 1000, bench::median(decoder.cpu) * 1000, bench::median(decoder.peakMiB),
-                decoder.rows, decoder.deleted);
+                bench::median(decoder.wall) * 1000, bench::median(decoder.cpu) * 1000,
+                bench::median(decoder.peakMiB), decoder.rows, decoder.deleted);
     std::printf("%s library: %8.1f ms wall, %8.1f ms cpu, peak %6.1f MiB  (%zu rows)\n", app,
-                bench::median(library.wall) * 1000, bench::median(library.cpu) * 1000, bench::median(library.peakMiB),
-                library.rows);
+                bench::median(library.wall) * 1000, bench::median(library.cpu) * 1000,
+                bench::median(library.peakMiB), library.rows);
     std::printf("%s ratio decoder / library (wall medians): %.2f\n", app,
                 bench::median(decoder.wall) / bench::median(library.wall));
 }
@@ -160,8 +162,10 @@ int main(int argc, char** argv) {
     const auto mm = temp / "MM.sqlite";
     generateQq(qq, partners, messages);
     generateWeChat(mm, partners, messages);
-    std::printf("%d partners x %d messages, every %dth deleted; QQ.db %.1f MiB, MM.sqlite %.1f MiB; median of %d runs\n",
-                partners, messages, kDeleteEvery, static_cast<double>(std::filesystem::file_size(qq)) / 1048576.0,
+    std::printf("%d partners x %d messages, every %dth deleted; QQ.db %.1f MiB, MM.sqlite %.1f MiB; median "
+                "of %d runs\n",
+                partners, messages, kDeleteEvery,
+                static_cast<double>(std::filesystem::file_size(qq)) / 1048576.0,
                 static_cast<double>(std::filesystem::file_size(mm)) / 1048576.0, runs);
 
     std::vector<std::string> qqQueries{"select tableName from tb_c2cTables"};
@@ -180,14 +184,17 @@ int main(int argc, char** argv) {
     };
     std::vector<App> apps;
     apps.push_back({"QQ    ", [&](PartnerChatMap& out) { return decodeQQ(qq, out); }, qq, qqQueries, {}, {}});
-    apps.push_back({"WeChat", [&](PartnerChatMap& out) { return decodeWeChat(mm, out); }, mm, weChatQueries, {}, {}});
+    apps.push_back(
+        {"WeChat", [&](PartnerChatMap& out) { return decodeWeChat(mm, out); }, mm, weChatQueries, {}, {}});
     bool failed = false;
     for (App& app : apps) {
         // One warm-up of each side: the file is in the page cache for both.
         bench::runInChild([&] { return decodeOnce(app.decode); });
         bench::runInChild([&] { return readOnce(app.file, app.queries); });
         for (int run = 0; run < runs; ++run) {
-            const auto decoder = [&] { app.decoder.add(bench::runInChild([&] { return decodeOnce(app.decode); })); };
+            const auto decoder = [&] {
+                app.decoder.add(bench::runInChild([&] { return decodeOnce(app.decode); }));
+            };
             const auto library = [&] {
                 app.library.add(bench::runInChild([&] { return readOnce(app.file, app.queries); }));
             };
@@ -201,8 +208,8 @@ int main(int argc, char** argv) {
         // Live rows: the library's count less the partner list's rows.
         const std::size_t live = app.decoder.rows - app.decoder.deleted;
         if (live != app.library.rows - static_cast<std::size_t>(partners)) {
-            std::fprintf(stderr, "%s: the decoder found %zu live messages, the library %zu rows\n", app.name, live,
-                         app.library.rows - static_cast<std::size_t>(partners));
+            std::fprintf(stderr, "%s: the decoder found %zu live messages, the library %zu rows\n", app.name,
+                         live, app.library.rows - static_cast<std::size_t>(partners));
             failed = true;
         }
     }

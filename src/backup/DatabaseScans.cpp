@@ -11,14 +11,14 @@
 #include "sqlite_records/decoders/NoteStoreDecoder.h"
 #include "sqlite_records/decoders/NotesDecoder.h"
 #include "sqlite_records/decoders/QqDecoder.h"
-#include "sqlite_records/decoders/WeChatDecoder.h"
 #include "sqlite_records/decoders/RemindersDecoder.h"
+#include "sqlite_records/decoders/WeChatDecoder.h"
 #include "sqlite_records/decoders/WhatsAppDecoder.h"
 
 #include <functional>
 #include <map>
-#include <utility>
 #include <string>
+#include <utility>
 
 namespace orvelle {
 
@@ -234,8 +234,9 @@ Status scanQqDatabases(BackupStore& store, AccountChatMap& chats) {
         if (!path.ends_with(kQqDatabaseEnd)) continue;
         const std::string_view folder = path.substr(0, path.size() - kQqDatabaseEnd.size());
         const auto slash = folder.find_last_of("/-");
-        accounts.emplace_back(std::string(slash == std::string_view::npos ? folder : folder.substr(slash + 1)),
-                              store.storedFilePath(entry.fileId));
+        accounts.emplace_back(
+            std::string(slash == std::string_view::npos ? folder : folder.substr(slash + 1)),
+            store.storedFilePath(entry.fileId));
     }
     return decodeInTurn(store, accounts.size(), [&](std::size_t i, const DecodeContext& context) {
         PartnerChatMap partners;

@@ -188,8 +188,9 @@ void printPartnerChats(const DecodeOptions& options, const PartnerChatMap& chats
         std::cout << "== partner " << partner << " (" << messages.size() << " messages)\n";
         for (const auto& m : messages) {
             (m.deleted ? deleted : live)++;
-            std::cout << m.date << '\t' << stateText(m.deleted) << '\t' << (m.fromMe ? std::string("Me") : partner)
-                      << '\t' << m.contactName << '\t' << oneLine(m.text) << '\n';
+            std::cout << m.date << '\t' << stateText(m.deleted) << '\t'
+                      << (m.fromMe ? std::string("Me") : partner) << '\t' << m.contactName << '\t'
+                      << oneLine(m.text) << '\n';
         }
     }
     std::cout << live + deleted << " messages (" << live << " live, " << deleted << " deleted) with "
@@ -371,28 +372,30 @@ void setup(CLI::App& app) {
     CLI::App* sqlite =
         subcommandGroup(app, "sqlite", "Read SQLite database files page by page, deleted rows included");
     CLI::App* decode = sqlite->add_subcommand(
-        "decode", "Decode the messages, contacts, notes, calls, WhatsApp, QQ or WeChat chats, calendar events, "
-                  "reminders or Safari bookmarks of a loose database file");
+        "decode",
+        "Decode the messages, contacts, notes, calls, WhatsApp, QQ or WeChat chats, calendar events, "
+        "reminders or Safari bookmarks of a loose database file");
     auto options = std::make_shared<DecodeOptions>();
     std::string kinds;
     for (const auto& [kind, file] : kKinds)
         kinds += "\n  " + kind + ": " + file;
     decode->add_option("KIND", options->kind, "What the database holds:" + kinds)
         ->required()
-        ->check(CLI::IsMember(
-            {"messages", "contacts", "notes", "calls", "whatsapp", "calendar", "reminder", "bookmarks", "qq",
-             "wechat"}));
+        ->check(CLI::IsMember({"messages", "contacts", "notes", "calls", "whatsapp", "calendar", "reminder",
+                               "bookmarks", "qq", "wechat"}));
     decode->add_option("DB", options->database, "The database file (it is only read)")->required();
     decode->add_option("--address-book", options->addressBook,
                        "AddressBook.sqlitedb for contact names (messages and calls)");
     decode->add_option("--message-file", options->messageFiles,
                        "wechat: a message_N.sqlite of the same account (repeat for each); its chats join "
                        "those of MM.sqlite");
-    decode->add_option("--contacts", options->contacts,
-                       "wechat: the account's WCDB_Contact.sqlite, for the friends newer app versions keep there");
-    decode->add_flag("--json", options->json,
-                     "JSON: one object per record; messages and WhatsApp grouped as "
-                     "[{\"key\":K,\"messages\":[...]}], QQ and WeChat as [{\"partner\":P,\"messages\":[...]}]");
+    decode->add_option(
+        "--contacts", options->contacts,
+        "wechat: the account's WCDB_Contact.sqlite, for the friends newer app versions keep there");
+    decode->add_flag(
+        "--json", options->json,
+        "JSON: one object per record; messages and WhatsApp grouped as "
+        "[{\"key\":K,\"messages\":[...]}], QQ and WeChat as [{\"partner\":P,\"messages\":[...]}]");
     decode->add_flag("--no-wal", options->noLog, kNoLogHelp);
     decode->callback([options] { run(*options); });
 }

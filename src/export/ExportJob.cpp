@@ -398,8 +398,8 @@ void ExportJob::exportMessengerChat(ItemKind kind, const MessengerChatSummary& s
             messages = &partner->second;
     writeChatText(folder / pathOf(name + ".txt"), messageTextLines(*messages));
     std::filesystem::path page;
-    writeMessageChatHtml(folder / pathOf(name + ".html"), m_templates.sms, summary.last, *messages, sink(), nullptr,
-                         &page);
+    writeMessageChatHtml(folder / pathOf(name + ".html"), m_templates.sms, summary.last, *messages, sink(),
+                         nullptr, &page);
     addLink(kind, summary.account + ": " + messengerChatName(summary), page);
     for (const MessageRecord& m : *messages)
         countRecord(kind, m.deleted);

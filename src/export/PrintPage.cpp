@@ -72,7 +72,8 @@ public:
             return eachTaken(m_results.bookmarks, [&](auto& b) { return bookmark(b); });
         case ItemKind::QQ:
         case ItemKind::WeChat:
-            return eachTaken(m_results.messengerSummaries(kind), [&](auto& s) { return messengerChat(kind, s); });
+            return eachTaken(m_results.messengerSummaries(kind),
+                             [&](auto& s) { return messengerChat(kind, s); });
         default:
             return kStatusOk;
         }

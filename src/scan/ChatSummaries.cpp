@@ -23,7 +23,8 @@ template <typename Record, typename Map> std::vector<Record> buildSummaries(cons
 }
 
 bool anyDeleted(const std::vector<MessageRecord>& messages) {
-    return std::any_of(messages.begin(), messages.end(), [](const MessageRecord& m) { return m.deleted != kLive; });
+    return std::any_of(messages.begin(), messages.end(),
+                       [](const MessageRecord& m) { return m.deleted != kLive; });
 }
 
 } // namespace
@@ -42,8 +43,9 @@ std::vector<MessengerChatSummary> buildMessengerSummaries(const AccountChatMap& 
             if (summary.last.address.empty()) summary.last.address = partner;
             summaries.push_back(std::move(summary));
         }
-    std::stable_sort(summaries.begin(), summaries.end(),
-                     [](const MessengerChatSummary& a, const MessengerChatSummary& b) { return a.deleted > b.deleted; });
+    std::stable_sort(
+        summaries.begin(), summaries.end(),
+        [](const MessengerChatSummary& a, const MessengerChatSummary& b) { return a.deleted > b.deleted; });
     return summaries;
 }
 

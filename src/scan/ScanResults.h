@@ -50,7 +50,9 @@ struct ScanResults {
     std::vector<MessengerChatSummary> weChatSummaries;
 
     /// The chats of QQ or WeChat (`kind` one of the two).
-    const AccountChatMap& messengerChats(ItemKind kind) const { return kind == ItemKind::QQ ? qqChats : weChatChats; }
+    const AccountChatMap& messengerChats(ItemKind kind) const {
+        return kind == ItemKind::QQ ? qqChats : weChatChats;
+    }
     /// Their conversation summaries.
     const std::vector<MessengerChatSummary>& messengerSummaries(ItemKind kind) const {
         return kind == ItemKind::QQ ? qqSummaries : weChatSummaries;

@@ -217,8 +217,9 @@ public:
             if (!leaf.isTableLeaf()) continue;
             ++m_stats.pagesRead;
             const bool ownPage = m_liveWalker.visited(frame.pageIndex) || m_carveWalker.visited(frame.pageIndex);
-            if (!ownPage && (!m_logOtherPages || m_columns == 0 || m_file.countRecordColumns(leaf.bytes(), leaf.index()) !=
-                                                   static_cast<std::int64_t>(m_columns)))
+            if (!ownPage && (!m_logOtherPages || m_columns == 0 ||
+                             m_file.countRecordColumns(leaf.bytes(), leaf.index()) !=
+                                 static_cast<std::int64_t>(m_columns)))
                 continue;
             if (const Status st = cells(leaf, RowSource::wal, 1); st != kStatusOk) return st;
             if (const Status st = candidates(leaf); st != kStatusOk) return st;

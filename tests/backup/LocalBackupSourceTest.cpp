@@ -4,9 +4,9 @@
 #include "backup/BackupStore.h"
 #include "backup/StoredFileCopy.h"
 #include "backup/encryption/DecryptProtocol.h"
+#include "support/BackupBuilder.h"
 #include "support/DemoBackup.h"
 #include "support/DemoDatabases.h"
-#include "support/BackupBuilder.h"
 #include "support/DeviceDbCalls.h"
 #include "support/DeviceDbMessengers.h"
 #include "support/DeviceDbNoteStore.h"
@@ -210,8 +210,8 @@ TEST(LocalBackupSource, QqAndWeChatChatsOfTheDemoComeLiveAndDeleted) {
         const char* account;
         int chats, live, deleted;
     } cases[] = {
-        {[](ScanSource& source, AccountChatMap& chats) { return source.scanQQ(chats); }, "10001", expected.qqChats,
-         expected.liveQqMessages, expected.deletedQqMessages},
+        {[](ScanSource& source, AccountChatMap& chats) { return source.scanQQ(chats); }, "10001",
+         expected.qqChats, expected.liveQqMessages, expected.deletedQqMessages},
         {[](ScanSource& source, AccountChatMap& chats) { return source.scanWeChat(chats); }, "User1",
          expected.weChatChats, expected.liveWeChatMessages, expected.deletedWeChatMessages},
     };
@@ -244,7 +244,8 @@ TEST(LocalBackupSource, MessengerAccountsAreKeyedAndReadWithTheFilesOfTheirOwnFo
         db.close();
         return contentOf(temp / name);
     };
-    /// A WeChat database file with `friendName`'s chat holding one message (and the friend when `withFriend`).
+    /// A WeChat database file with `friendName`'s chat holding one message (and the friend when
+    /// `withFriend`).
     const auto weChatWith = [&](const char* name, bool withFriend, const char* friendName, const char* text) {
         test::WeChatDb db(temp / name, withFriend);
         if (withFriend) db.addFriend(friendName, std::string("Nick of ") + friendName);
@@ -258,12 +259,14 @@ TEST(LocalBackupSource, MessengerAccountsAreKeyedAndReadWithTheFilesOfTheirOwnFo
     backup.addFile("AppDomain-com.tencent.mqq", "Documents/111/QQ.db-wal", "");
     backup.addFile("AppDomain-com.tencent.mqq", "Documents/222/QQ.db", qqWith("b.db", "6", "second account"));
     const std::string one = "Documents/aaaa/DB/", two = "Documents/bbbb/DB/";
-    backup.addFile("AppDomain-com.tencent.xin", one + "MM.sqlite", weChatWith("1.sqlite", true, "wxid_a", "mm a"));
+    backup.addFile("AppDomain-com.tencent.xin", one + "MM.sqlite",
+                   weChatWith("1.sqlite", true, "wxid_a", "mm a"));
     backup.addFile("AppDomain-com.tencent.xin", one + "message_10.sqlite",
                    weChatWith("2.sqlite", false, "wxid_a", "tenth file"));
     backup.addFile("AppDomain-com.tencent.xin", one + "message_2.sqlite",
                    weChatWith("3.sqlite", false, "wxid_a", "second file"));
-    backup.addFile("AppDomain-com.tencent.xin", two + "MM.sqlite", weChatWith("4.sqlite", false, "wxid_b", "mm b"));
+    backup.addFile("AppDomain-com.tencent.xin", two + "MM.sqlite",
+                   weChatWith("4.sqlite", false, "wxid_b", "mm b"));
     backup.addFile("AppDomain-com.tencent.xin", two + "WCDB_Contact.sqlite",
                    weChatWith("5.sqlite", true, "wxid_b", "contact file chat"));
     backup.addFile("AppDomain-com.tencent.xin", two + "old_message_1.sqlite",

@@ -259,7 +259,8 @@ TEST_F(ExportCommand, PrintWritesOneBlockPerTickedItem) {
     for (const auto& summary : results().qqSummaries)
         qqMessages += results().qqChats.at(summary.account).at(summary.partner).size();
     for (const auto& summary : results().weChatSummaries)
-        if (summary.deleted) weChatInDeletedChats += results().weChatChats.at(summary.account).at(summary.partner).size();
+        if (summary.deleted)
+            weChatInDeletedChats += results().weChatChats.at(summary.account).at(summary.partner).size();
     struct Case {
         std::vector<std::string> options;
         std::string marker;
@@ -303,9 +304,10 @@ TEST_F(ExportCommand, ExportedPagesShowEveryTextInABrowser) {
 #endif
     if (test::chromiumProgram().empty()) GTEST_SKIP() << "chromium is not installed";
     const fs::path dest = temp / "browser";
-    const CliRun run = orvelle(
-        temp, {"export", "--categories", "messages,contacts,whatsapp,reminder,calendar,safari-bookmark,qq,wechat",
-               test::arg(backup()), test::arg(dest)});
+    const CliRun run =
+        orvelle(temp, {"export", "--categories",
+                       "messages,contacts,whatsapp,reminder,calendar,safari-bookmark,qq,wechat",
+                       test::arg(backup()), test::arg(dest)});
     ASSERT_EQ(run.exitCode, 0) << run.err;
 
     // Every bubble of a chat page shows its message's text, in order, and

@@ -14,12 +14,12 @@
 #include "support/EncryptedFixture.h"
 #include "support/TempFolder.h"
 
-#include <algorithm>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <algorithm>
 #include <fstream>
 #include <memory>
 
@@ -35,7 +35,8 @@ QString optionName(std::size_t i) {
 }
 
 /// The categories the page offers (QQ and WeChat have no option).
-const std::size_t kOffered = std::size_t(std::count_if(kCategories.begin(), kCategories.end(), onCategoryPage));
+const std::size_t kOffered =
+    std::size_t(std::count_if(kCategories.begin(), kCategories.end(), onCategoryPage));
 
 const QString kDemoPassword = QString::fromLatin1(orvelle::test::kDemoPassword.data());
 

@@ -177,7 +177,8 @@ private slots:
         case ItemKind::WeChat:
             // One row per conversation: its account, partner and last message.
             for (const auto& x : r.messengerSummaries(ItemKind(kind))) {
-                const std::string name = x.last.contactName.empty() ? x.partner : x.last.contactName + "(" + x.partner + ")";
+                const std::string name =
+                    x.last.contactName.empty() ? x.partner : x.last.contactName + "(" + x.partner + ")";
                 expected.push_back({name, x.account, x.last.date, x.last.text});
                 deleted.push_back(x.deleted != kLive);
             }

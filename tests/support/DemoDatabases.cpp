@@ -3,10 +3,10 @@
 #include "support/DeviceDbAddressBook.h"
 #include "support/DeviceDbCalendar.h"
 #include "support/DeviceDbCalls.h"
+#include "support/DeviceDbMessengers.h"
 #include "support/DeviceDbNoteStore.h"
 #include "support/DeviceDbNotes.h"
 #include "support/DeviceDbSms.h"
-#include "support/DeviceDbMessengers.h"
 #include "support/DeviceDbWhatsApp.h"
 #include "support/TempFolder.h"
 #include "support/WriteAheadLogFixture.h"
@@ -304,7 +304,8 @@ WeChatFiles buildWeChat(const std::filesystem::path& folder) {
     messages.addChatTable("wxid_chen");
     messages.addMessage("wxid_maria", messengerMessage(25, false, "WeChat demo: I am in coach 4"));
     messages.addMessage("wxid_chen", messengerMessage(30, false, "WeChat demo: 周末一起吃饭吗?"));
-    const auto deleted = messages.addMessage("wxid_chen", messengerMessage(31, true, "WeChat demo: deleted answer"));
+    const auto deleted =
+        messages.addMessage("wxid_chen", messengerMessage(31, true, "WeChat demo: deleted answer"));
     messages.addMessage("wxid_chen", messengerMessage(32, true, "WeChat demo: Sunday works"));
     messages.addMessage("wxid_chen", messengerMessage(33, false, "WeChat demo: great"));
     messages.fixture().deleteWhere(WeChatDb::tableOf("wxid_chen"), "MesLocalID = " + std::to_string(deleted));

@@ -1,7 +1,8 @@
 #include "support/DeviceDbMessengers.h"
 
-#include <openssl/evp.h>
+#include "core/Text.h"
 
+#include <openssl/evp.h>
 #include <stdexcept>
 
 namespace orvelle::test {
@@ -21,13 +22,15 @@ std::string qqMessageTableSql(std::string_view table) {
 
 constexpr std::string_view kFriendTableSql =
     "CREATE TABLE Friend (FriendID INTEGER PRIMARY KEY, UsrName TEXT, NickName TEXT, Uin INTEGER DEFAULT 0, "
-    "Email TEXT, Mobile TEXT, Type INTEGER DEFAULT 0, Remark TEXT, ConRemark TEXT, ImgStatus INTEGER DEFAULT 0, "
+    "Email TEXT, Mobile TEXT, Type INTEGER DEFAULT 0, Remark TEXT, ConRemark TEXT, ImgStatus INTEGER DEFAULT "
+    "0, "
     "CertificationFlag INTEGER DEFAULT 0, EncodeUserName TEXT, ExtFlag INTEGER DEFAULT 0)";
 
 std::string weChatChatTableSql(std::string_view table) {
     return "CREATE TABLE " + std::string(table) +
            " (MesLocalID INTEGER PRIMARY KEY AUTOINCREMENT, MesSvrID INTEGER DEFAULT 0, TableVer INTEGER "
-           "DEFAULT 1, CreateTime INTEGER DEFAULT 0, Message TEXT, Status INTEGER DEFAULT 0, ImgStatus INTEGER "
+           "DEFAULT 1, CreateTime INTEGER DEFAULT 0, Message TEXT, Status INTEGER DEFAULT 0, ImgStatus "
+           "INTEGER "
            "DEFAULT 0, Type INTEGER DEFAULT 1, Des INTEGER)";
 }
 
@@ -78,19 +81,14 @@ std::string WeChatDb::tableOf(std::string_view userName) {
     unsigned int length = 0;
     if (EVP_Digest(userName.data(), userName.size(), digest, &length, EVP_md5(), nullptr) != 1)
         throw std::runtime_error("MD5 failed");
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string name = "Chat_";
-    for (unsigned int i = 0; i < length; ++i) {
-        name += kDigits[digest[i] >> 4];
-        name += kDigits[digest[i] & 15];
-    }
-    return name;
+    return "Chat_" + toHex(std::string_view(reinterpret_cast<const char*>(digest), length));
 }
 
 void WeChatDb::addFriend(std::string_view userName, std::string_view nickName) {
-    m_fixture.insert("Friend", {SqlValue::null(), text(userName), text(nickName), SqlValue::of(0), SqlValue::null(),
-                                SqlValue::null(), SqlValue::of(1), SqlValue::null(), SqlValue::null(),
-                                SqlValue::of(0), SqlValue::of(0), text(userName), SqlValue::of(0)});
+    m_fixture.insert("Friend",
+                     {SqlValue::null(), text(userName), text(nickName), SqlValue::of(0), SqlValue::null(),
+                      SqlValue::null(), SqlValue::of(1), SqlValue::null(), SqlValue::null(), SqlValue::of(0),
+                      SqlValue::of(0), text(userName), SqlValue::of(0)});
 }
 
 void WeChatDb::addChatTable(std::string_view userName) {

@@ -35,8 +35,10 @@ int scanStep(ItemKind kind) {
     case ItemKind::Reminder: return 9;
     case ItemKind::Calendar: return 10;
     case ItemKind::SafariBookmark: return 11;
-    case ItemKind::QQ: return 12;
-    case ItemKind::WeChat: return 13;
+    case ItemKind::QQ:
+        return 12;
+    case ItemKind::WeChat:
+        return 13;
     default: return -1;
     }
 }
@@ -53,7 +55,8 @@ bool countedAtCompletion(ItemKind kind) {
     case ItemKind::Messages:
     case ItemKind::WhatsApp:
     case ItemKind::QQ:
-    case ItemKind::WeChat: return true;
+    case ItemKind::WeChat:
+        return true;
     default: return false;
     }
 }

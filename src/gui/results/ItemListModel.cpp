@@ -97,7 +97,9 @@ void ItemListModel::showCategory(ItemKind kind) {
         case ItemKind::Calendar: m_container = &r.events; break;
         case ItemKind::SafariBookmark: m_container = &r.bookmarks; break;
         case ItemKind::QQ:
-        case ItemKind::WeChat: m_container = &r.messengerSummaries(kind); break;
+        case ItemKind::WeChat:
+            m_container = &r.messengerSummaries(kind);
+            break;
         case ItemKind::AppPhotos:
         case ItemKind::AppVideos:
             m_level = Level::Apps;
@@ -120,7 +122,9 @@ void ItemListModel::showCategory(ItemKind kind) {
         case ItemKind::Calendar: m_count = sizeOf<CalendarEventRecord>(m_container); break;
         case ItemKind::SafariBookmark: m_count = sizeOf<BookmarkRecord>(m_container); break;
         case ItemKind::QQ:
-        case ItemKind::WeChat: m_count = sizeOf<MessengerChatSummary>(m_container); break;
+        case ItemKind::WeChat:
+            m_count = sizeOf<MessengerChatSummary>(m_container);
+            break;
         case ItemKind::AppPhotos:
         case ItemKind::AppVideos: m_count = static_cast<int>(m_apps.size()); break;
         default: break;
@@ -237,7 +241,8 @@ const std::vector<ItemListModel::Column>& ItemListModel::columns() const {
     case ItemKind::Calendar: return events;
     case ItemKind::SafariBookmark: return bookmarks;
     case ItemKind::QQ:
-    case ItemKind::WeChat: return messengerChats;
+    case ItemKind::WeChat:
+        return messengerChats;
     default: return none;
     }
 }
@@ -265,7 +270,8 @@ const void* ItemListModel::recordAtSource(int source) const {
     case ItemKind::Calendar: return &recordOf<CalendarEventRecord>(m_container, source);
     case ItemKind::SafariBookmark: return &recordOf<BookmarkRecord>(m_container, source);
     case ItemKind::QQ:
-    case ItemKind::WeChat: return &recordOf<MessengerChatSummary>(m_container, source);
+    case ItemKind::WeChat:
+        return &recordOf<MessengerChatSummary>(m_container, source);
     default: return nullptr;
     }
 }
@@ -294,7 +300,8 @@ bool ItemListModel::isDeleted(int source) const {
     case ItemKind::Calendar: return recordOf<CalendarEventRecord>(m_container, source).deleted != kLive;
     case ItemKind::SafariBookmark: return recordOf<BookmarkRecord>(m_container, source).deleted != kLive;
     case ItemKind::QQ:
-    case ItemKind::WeChat: return recordOf<MessengerChatSummary>(m_container, source).deleted != kLive;
+    case ItemKind::WeChat:
+        return recordOf<MessengerChatSummary>(m_container, source).deleted != kLive;
     default: return false;
     }
 }
@@ -406,11 +413,15 @@ std::string_view ItemListModel::cell(int source, int column, std::string& scratc
         const auto& chat = recordOf<MessengerChatSummary>(m_container, source);
         switch (column) {
         case 0: // the nickname and the partner's number or user name, or the partner alone
-            return chat.last.contactName.empty() ? std::string_view(chat.partner)
-                                                 : keep(scratch, chat.last.contactName + "(" + chat.partner + ")");
-        case 1: return chat.account;
-        case 2: return chat.last.date;
-        default: return chat.last.text;
+            return chat.last.contactName.empty()
+                       ? std::string_view(chat.partner)
+                       : keep(scratch, chat.last.contactName + "(" + chat.partner + ")");
+        case 1:
+            return chat.account;
+        case 2:
+            return chat.last.date;
+        default:
+            return chat.last.text;
         }
     }
     case ItemKind::SafariBookmark: {

@@ -2,12 +2,12 @@
 
 #include "backup/BackupStore.h"
 #include "gui/app/LanguageTexts.h"
+#include "gui/common/BusyIndicator.h"
 #include "gui/common/Icons.h"
 #include "gui/common/MessageBox.h"
 #include "gui/common/ScanChoice.h"
 #include "gui/export/ExportWindow.h"
 #include "gui/export/PrintWindow.h"
-#include "gui/common/BusyIndicator.h"
 #include "gui/results/ResultsShared.h"
 #include "gui/results/ResultsView.h"
 #include "gui/results/ScanBridge.h"
@@ -61,9 +61,10 @@ QString categoryName(ItemKind kind) {
     for (const CategoryInfo& category : kCategories) {
         if (category.kind != kind) continue;
         // The categories without an option are named as their tree rows are.
-        const QString shown = onCategoryPage(category)
-                                  ? languageText(QStringLiteral("PageSpecifyFile"), fromView(category.optionControl))
-                                  : pageText(categoryNodeKey(category), fromView(category.treeLabel));
+        const QString shown =
+            onCategoryPage(category)
+                ? languageText(QStringLiteral("PageSpecifyFile"), fromView(category.optionControl))
+                : pageText(categoryNodeKey(category), fromView(category.treeLabel));
         return shown.isEmpty() ? fromView(category.treeLabel) : shown;
     }
     return {};

@@ -17,8 +17,8 @@ namespace {
 constexpr std::int64_t kLastMessengerSecond = 4133980800;
 
 /// Makes each row a message of `partner` and appends it to `out`.
-RowSink messengerRowSink(const MessengerColumns& columns, const MessengerPartner& partner, DateTextCache& dates,
-                         std::vector<MessageRecord>& out) {
+RowSink messengerRowSink(const MessengerColumns& columns, const MessengerPartner& partner,
+                         DateTextCache& dates, std::vector<MessageRecord>& out) {
     return [&columns, &partner, &dates, &out](const Row& row) {
         MessageRecord message;
         const TextField text = readText(row, columns.text, message.text);
@@ -79,8 +79,8 @@ Status decodeFreedMessengerPages(SqliteFile& file, std::string_view tablePrefix,
     ScanOptions freed;
     freed.columnCount = columns.count;
     return scanFreedPages(
-        file, tablePrefix, [&](const Row& row) { return livePages.count(row.page) ? kStatusInvalid : messages(row); },
-        freed);
+        file, tablePrefix,
+        [&](const Row& row) { return livePages.count(row.page) ? kStatusInvalid : messages(row); }, freed);
 }
 
 void dropKnownFromUnknown(PartnerChatMap& chats) {

@@ -76,8 +76,8 @@ Status decodeQQ(const std::filesystem::path& qqDb, PartnerChatMap& out, const De
             const MessengerPartner partner{qqPartnerOf(table.name), {}};
             ScanOptions options;
             options.freelistRows = false; // freed pages are read once, below
-            status = decodeMessengerTable(file, table.name, kMessageColumns, partner, options, dates, messages,
-                                          livePages);
+            status = decodeMessengerTable(file, table.name, kMessageColumns, partner, options, dates,
+                                          messages, livePages);
         }
         if (status == kStatusStopped) return status;
         if (problem == kStatusOk) problem = status;

@@ -1,18 +1,18 @@
 #include "sqlite_records/decoders/WeChatDecoder.h"
 
+#include "core/Text.h"
 #include "sqlite_records/SqliteFile.h"
-#include "sqlite_records/TableSchema.h"
 #include "sqlite_records/TableScan.h"
+#include "sqlite_records/TableSchema.h"
 #include "sqlite_records/decoders/DatabaseOpening.h"
 #include "sqlite_records/decoders/DateTextCache.h"
 #include "sqlite_records/decoders/MessengerTables.h"
 #include "sqlite_records/decoders/RowValues.h"
 #include "sqlite_records/decoders/TableColumns.h"
 
-#include <openssl/evp.h>
-
 #include <array>
 #include <map>
+#include <openssl/evp.h>
 
 namespace orvelle {
 
@@ -94,14 +94,14 @@ public:
             std::vector<MessageRecord>& chat = m_out[partner.address];
             ScanOptions options;
             options.freelistRows = false; // freed pages are read once, below
-            const Status status =
-                decodeMessengerTable(file, table, kMessageColumns, partner, options, m_dates, chat, livePages);
+            const Status status = decodeMessengerTable(file, table, kMessageColumns, partner, options,
+                                                       m_dates, chat, livePages);
             if (status == kStatusStopped) return status;
             if (problem == kStatusOk) problem = status;
         }
         std::vector<MessageRecord>& unknown = m_out[std::string(kUnknownPartner)];
-        const Status freedStatus =
-            decodeFreedMessengerPages(file, kMessageTablePrefix, livePages, kMessageColumns, m_dates, unknown);
+        const Status freedStatus = decodeFreedMessengerPages(file, kMessageTablePrefix, livePages,
+                                                             kMessageColumns, m_dates, unknown);
         if (unknown.empty()) m_out.erase(std::string(kUnknownPartner));
         if (freedStatus == kStatusStopped) return freedStatus;
         return problem != kStatusOk ? problem : (schemaStatus != kStatusOk ? schemaStatus : freedStatus);
@@ -121,13 +121,8 @@ std::string weChatTableName(std::string_view userName) {
     if (EVP_Digest(userName.data(), userName.size(), digest, &length, EVP_md5(), nullptr) != 1 ||
         length * 2 != kDigestDigits)
         return {};
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string name(kMessageTablePrefix);
-    for (unsigned int i = 0; i < length; ++i) {
-        name += kDigits[digest[i] >> 4];
-        name += kDigits[digest[i] & 15];
-    }
-    return name;
+    return std::string(kMessageTablePrefix) +
+           toHex(std::string_view(reinterpret_cast<const char*>(digest), length));
 }
 
 Status decodeWeChat(const WeChatDatabases& files, PartnerChatMap& out, const DecodeContext& context) {

@@ -52,6 +52,7 @@ std::string weChatTableName(std::string_view userName);
 Status decodeWeChat(const WeChatDatabases& files, PartnerChatMap& out, const DecodeContext& context = {});
 
 /// The same for a lone MM.sqlite.
-Status decodeWeChat(const std::filesystem::path& mmDb, PartnerChatMap& out, const DecodeContext& context = {});
+Status decodeWeChat(const std::filesystem::path& mmDb, PartnerChatMap& out,
+                    const DecodeContext& context = {});
 
 } // namespace orvelle

@@ -88,9 +88,8 @@ const ShotRegistrar notes("results-notes", [](ShotContext& c) {
 const ShotRegistrar whatsApp("results-whatsapp", [](ShotContext& c) {
     shoot(c, ItemKind::WhatsApp, QStringLiteral("results-whatsapp"));
 });
-const ShotRegistrar qq("results-qq", [](ShotContext& c) {
-    shoot(c, ItemKind::QQ, QStringLiteral("results-qq"));
-});
+const ShotRegistrar qq("results-qq",
+                       [](ShotContext& c) { shoot(c, ItemKind::QQ, QStringLiteral("results-qq")); });
 const ShotRegistrar weChat("results-wechat", [](ShotContext& c) {
     shoot(c, ItemKind::WeChat, QStringLiteral("results-wechat"));
 });

@@ -1,8 +1,7 @@
+#include "sqlite_records/decoders/DateTextCache.h"
 #include "sqlite_records/decoders/MessengerTables.h"
 #include "sqlite_records/decoders/QqDecoder.h"
 #include "sqlite_records/decoders/WeChatDecoder.h"
-
-#include "sqlite_records/decoders/DateTextCache.h"
 #include "support/DeviceDbMessengers.h"
 #include "support/TempFolder.h"
 #include "support/WriteAheadLogFixture.h"
@@ -150,7 +149,7 @@ TEST(QqDecoderTest, AListedTableTheFileLacksIsReportedAndTheOthersAreRead) {
     test::TempFolder temp;
     QqDb db(temp / "QQ.db");
     db.addPartner("12345");
-    db.listTable("tb_c2cMsg_55555"); // listed, never created
+    db.listTable("tb_c2cMsg_55555");                      // listed, never created
     db.listTable("tb_c2cMsg_1; DROP TABLE tb_c2cTables"); // a name is only looked up, never run
     db.addMessage("12345", MessengerMessage{});
     db.close();
@@ -176,7 +175,8 @@ TEST(QqDecoderTest, AFileWithoutATableListIsReported) {
 class WeChatAccountTest : public ::testing::Test {
 protected:
     WeChatDatabases files() const {
-        return {m_temp / "MM.sqlite", {m_temp / "message_1.sqlite", m_temp / "message_2.sqlite"},
+        return {m_temp / "MM.sqlite",
+                {m_temp / "message_1.sqlite", m_temp / "message_2.sqlite"},
                 m_temp / "WCDB_Contact.sqlite"};
     }
     test::TempFolder m_temp;
@@ -220,8 +220,8 @@ TEST_F(WeChatAccountTest, OnePartnersRowsFromEveryFileMakeOneConversation) {
         alice.erase(alice.find(Seen{dateOf({row.values[3].integer, false, {}}),
                                     row.values[8].integer == 0 ? 1 : 0, row.values[4].bytes}));
     for (const StoredRow& row : range)
-        bob.erase(bob.find(Seen{dateOf({row.values[3].integer, false, {}}), row.values[8].integer == 0 ? 1 : 0,
-                                row.values[4].bytes}));
+        bob.erase(bob.find(Seen{dateOf({row.values[3].integer, false, {}}),
+                                row.values[8].integer == 0 ? 1 : 0, row.values[4].bytes}));
 
     PartnerChatMap chats;
     ASSERT_EQ(decodeWeChat(files(), chats), kStatusOk);
@@ -313,9 +313,10 @@ TEST(MessengerRulesTest, PartnerIsTheTableNameAfterItsLastUnderscore) {
 }
 
 TEST(MessengerRulesTest, WeChatTableIsTheMd5OfTheUserNamesUtf8Bytes) {
-    const PartnerCase cases[] = {{"abc", "Chat_900150983cd24fb0d6963f7d28e17f72"},
-                                 {"张三", "Chat_615db57aa314529aaa0fbe95b3e95bd3"}, // not the GBK bytes' digest
-                                 {"", "Chat_d41d8cd98f00b204e9800998ecf8427e"}};
+    const PartnerCase cases[] = {
+        {"abc", "Chat_900150983cd24fb0d6963f7d28e17f72"},
+        {"张三", "Chat_615db57aa314529aaa0fbe95b3e95bd3"}, // not the GBK bytes' digest
+        {"", "Chat_d41d8cd98f00b204e9800998ecf8427e"}};
     for (const PartnerCase& c : cases)
         EXPECT_EQ(weChatTableName(c.tableName), c.partner) << c.tableName;
 }

@@ -1,5 +1,6 @@
 // End to end: `orvelle sqlite decode` on loose device databases.
 
+#include "support/CliRun.h"
 #include "support/DeviceDbAddressBook.h"
 #include "support/DeviceDbCalendar.h"
 #include "support/DeviceDbCalls.h"
@@ -8,7 +9,6 @@
 #include "support/DeviceDbNotes.h"
 #include "support/DeviceDbSms.h"
 #include "support/DeviceDbWhatsApp.h"
-#include "support/CliRun.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -217,16 +217,21 @@ TEST_F(SqliteDecodeCommandTest, QqAndWeChatChatsPerPartner) {
         std::string error; ///< a part of what standard error says
     } cases[] = {
         // The missing table is a damaged file: the other partners are printed, then exit code 4.
-        {{"qq", path("QQ.db"), "--json"}, 4, "[{\"partner\":\"12345\",\"messages\":[" + hello + "]}]\n",
+        {{"qq", path("QQ.db"), "--json"},
+         4,
+         "[{\"partner\":\"12345\",\"messages\":[" + hello + "]}]\n",
          "damaged"},
-        {{"qq", path("QQ.db")}, 4,
-         "date\tstate\tfrom\tcontactName\ttext\n== partner 12345 (1 messages)\n2020-01-01 00:00:00\tNormal\t12345\t\t"
+        {{"qq", path("QQ.db")},
+         4,
+         "date\tstate\tfrom\tcontactName\ttext\n== partner 12345 (1 messages)\n2020-01-01 "
+         "00:00:00\tNormal\t12345\t\t"
          "Hello\n1 messages (1 live, 0 deleted) with 1 partners\n",
          "damaged"},
         {{"wechat", path("MM.sqlite"), "--message-file", path("message_1.sqlite"), "--contacts",
           path("WCDB_Contact.sqlite")},
          0,
-         "date\tstate\tfrom\tcontactName\ttext\n== partner wxid_a (1 messages)\n2020-01-01 00:00:00\tNormal\tMe\tAnn\t"
+         "date\tstate\tfrom\tcontactName\ttext\n== partner wxid_a (1 messages)\n2020-01-01 "
+         "00:00:00\tNormal\tMe\tAnn\t"
          "Sent\n1 messages (1 live, 0 deleted) with 1 partners\n",
          ""},
         {{"wechat", path("MM.sqlite")}, 1, "", "cannot read"}, // no friend list anywhere
