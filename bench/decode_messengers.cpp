@@ -13,11 +13,14 @@
 // usage: bench_decode_messengers [--partners N] [--messages N] [--runs N]
 
 #include "BenchSupport.h"
+#include "sqlite_records/SqliteFile.h"
+#include "sqlite_records/TableScan.h"
 #include "sqlite_records/decoders/QqDecoder.h"
 #include "sqlite_records/decoders/WeChatDecoder.h"
 #include "support/DeviceDbMessengers.h"
 #include "support/TempFolder.h"
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -104,6 +107,46 @@ std::string decodeOnce(const std::function<Status(PartnerChatMap&)>& decode) {
     return line;
 }
 
+/// Where the decoder's time goes: the page reader alone over `tables` (live
+/// rows, then live and carved rows, handed to a routine that keeps nothing),
+/// and the whole decoder a second time in the same process, when the memory
+/// of the first call's records can be reused.
+std::string steps(const std::filesystem::path& path, const std::vector<std::string>& tables,
+                  const std::array<int, 3>& fields, const std::function<Status(PartnerChatMap&)>& decode) {
+    std::string out;
+    char line[128];
+    SqliteFile file;
+    file.open(path);
+    for (const bool carved : {false, true}) {
+        ScanOptions options;
+        options.carvedRows = carved;
+        options.freelistRows = false;
+        options.wantedColumns = fields;
+        std::size_t rows = 0;
+        const auto start = bench::Clock::now();
+        for (const std::string& table : tables)
+            scanTable(
+                file, table,
+                [&rows](const Row&) {
+                    ++rows;
+                    return kStatusOk;
+                },
+                options);
+        std::snprintf(line, sizeof line, "  page reader alone, %-17s %8.1f ms  (%zu rows)\n",
+                      carved ? "live + carved:" : "live rows:", bench::secondsSince(start) * 1000, rows);
+        out += line;
+    }
+    for (const char* call : {"first", "second"}) {
+        PartnerChatMap chats;
+        const auto start = bench::Clock::now();
+        decode(chats);
+        std::snprintf(line, sizeof line, "  decoder, %-6s call in a process:  %8.1f ms\n", call,
+                      bench::secondsSince(start) * 1000);
+        out += line;
+    }
+    return out;
+}
+
 /// The library's reading of `queries` in this process: "wall cpu rows 0 ok".
 std::string readOnce(const std::filesystem::path& path, const std::vector<std::string>& queries) {
     const double cpuBefore = bench::processCpuSeconds();
@@ -178,14 +221,21 @@ int main(int argc, char** argv) {
     struct App {
         const char* name;
         std::function<Status(PartnerChatMap&)> decode;
+        std::array<int, 3> fields; ///< date, direction and text columns of a partner table
         std::filesystem::path file;
         std::vector<std::string> queries;
         Side decoder, library;
     };
     std::vector<App> apps;
-    apps.push_back({"QQ    ", [&](PartnerChatMap& out) { return decodeQQ(qq, out); }, qq, qqQueries, {}, {}});
     apps.push_back(
-        {"WeChat", [&](PartnerChatMap& out) { return decodeWeChat(mm, out); }, mm, weChatQueries, {}, {}});
+        {"QQ    ", [&](PartnerChatMap& out) { return decodeQQ(qq, out); }, {2, 4, 6}, qq, qqQueries, {}, {}});
+    apps.push_back({"WeChat",
+                    [&](PartnerChatMap& out) { return decodeWeChat(mm, out); },
+                    {3, 4, 8},
+                    mm,
+                    weChatQueries,
+                    {},
+                    {}});
     bool failed = false;
     for (App& app : apps) {
         // One warm-up of each side: the file is in the page cache for both.
@@ -204,6 +254,12 @@ int main(int argc, char** argv) {
                 library(), decoder();
         }
         report(app.name, app.decoder, app.library);
+        std::vector<std::string> tables;
+        for (std::size_t i = 1; i < app.queries.size(); ++i)
+            tables.push_back(app.queries[i].substr(app.queries[i].rfind(' ') + 1));
+        std::fputs(
+            bench::runInChild([&] { return steps(app.file, tables, app.fields, app.decode); }).output.c_str(),
+            stdout);
         failed = failed || app.decoder.failed || app.library.failed;
         // Live rows: the library's count less the partner list's rows.
         const std::size_t live = app.decoder.rows - app.decoder.deleted;
