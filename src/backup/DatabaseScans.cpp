@@ -120,14 +120,12 @@ Status decodeInTurn(BackupStore& store, std::size_t count,
     return progress.finish(status);
 }
 
-/// The number N of ".../message_N.sqlite" in `folder`, or 0 when `path` is no such file.
-std::uint32_t messageFileNumber(std::string_view path, std::string_view folder) {
-    if (!path.starts_with(folder)) return 0;
-    std::string_view name = path.substr(folder.size());
-    if (!name.starts_with(kWeChatMessageFilePrefix) || !name.ends_with(".sqlite")) return 0;
-    name = name.substr(kWeChatMessageFilePrefix.size(), name.size() - kWeChatMessageFilePrefix.size() - 7);
-    if (name.empty() || name.size() > 6 || name.find_first_not_of("0123456789") != std::string_view::npos)
-        return 0;
+/// The number N of a file name "message_N.sqlite", or 0 when `name` is no such name.
+std::uint32_t messageFileNumber(std::string_view name) {
+    constexpr std::string_view kSuffix = ".sqlite";
+    if (!name.starts_with(kWeChatMessageFilePrefix) || !name.ends_with(kSuffix)) return 0;
+    name = name.substr(kWeChatMessageFilePrefix.size(), name.size() - kWeChatMessageFilePrefix.size() - kSuffix.size());
+    if (name.empty() || name.size() > 6 || name.find_first_not_of("0123456789") != std::string_view::npos) return 0;
     return static_cast<std::uint32_t>(std::stoul(std::string(name)));
 }
 
@@ -254,28 +252,34 @@ Status scanQqDatabases(BackupStore& store, AccountChatMap& chats) {
 
 Status scanWeChatDatabases(BackupStore& store, AccountChatMap& chats) {
     chats.clear();
+    // The accounts in the order of their MM.sqlite, by folder (with its last "/").
     std::vector<WeChatDatabases> accounts;
+    std::map<std::string_view, std::size_t> accountOfFolder;
     const ManifestList& manifest = store.manifest();
     for (const ManifestEntry& entry : manifest) {
         const std::string_view path = entry.domainPath;
         if (!path.ends_with(kWeChatDatabaseEnd)) continue;
-        // The folder, with its last "/".
         const std::string_view folder = path.substr(0, path.size() - kWeChatDatabaseEnd.size() + 1);
-        WeChatDatabases files;
-        files.mm = store.storedFilePath(entry.fileId);
-        std::map<std::uint32_t, std::filesystem::path> messageFiles;
-        for (const ManifestEntry& other : manifest) {
-            const std::string_view otherPath = other.domainPath;
-            if (const std::uint32_t number = messageFileNumber(otherPath, folder); number != 0)
-                messageFiles.emplace(number, store.storedFilePath(other.fileId));
-            else if (otherPath.size() == folder.size() + kWeChatContactFileName.size() &&
-                     otherPath.starts_with(folder) && otherPath.ends_with(kWeChatContactFileName))
-                files.contacts = store.storedFilePath(other.fileId);
-        }
-        for (auto& [number, file] : messageFiles)
-            files.messageFiles.push_back(std::move(file));
-        accounts.push_back(std::move(files));
+        if (!accountOfFolder.emplace(folder, accounts.size()).second) continue;
+        accounts.emplace_back().mm = store.storedFilePath(entry.fileId);
     }
+    // Then the files beside each MM.sqlite, message files in number order.
+    std::vector<std::map<std::uint32_t, std::filesystem::path>> messageFiles(accounts.size());
+    for (const ManifestEntry& entry : manifest) {
+        const std::string_view path = entry.domainPath;
+        const auto slash = path.rfind('/');
+        if (slash == std::string_view::npos) continue;
+        const auto account = accountOfFolder.find(path.substr(0, slash + 1));
+        if (account == accountOfFolder.end()) continue;
+        const std::string_view name = path.substr(slash + 1);
+        if (const std::uint32_t number = messageFileNumber(name); number != 0)
+            messageFiles[account->second].emplace(number, store.storedFilePath(entry.fileId));
+        else if (name == kWeChatContactFileName)
+            accounts[account->second].contacts = store.storedFilePath(entry.fileId);
+    }
+    for (std::size_t i = 0; i < accounts.size(); ++i)
+        for (auto& [number, file] : messageFiles[i])
+            accounts[i].messageFiles.push_back(std::move(file));
     return decodeInTurn(store, accounts.size(), [&](std::size_t i, const DecodeContext& context) {
         return decodeWeChat(accounts[i], chats["User" + std::to_string(i + 1)], context);
     });

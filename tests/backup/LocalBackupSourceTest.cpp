@@ -258,19 +258,26 @@ TEST(LocalBackupSource, MessengerAccountsAreKeyedAndReadWithTheFilesOfTheirOwnFo
     backup.addFile("AppDomain-com.tencent.mqq", "Documents/111/QQ.db", qqWith("a.db", "5", "first account"));
     backup.addFile("AppDomain-com.tencent.mqq", "Documents/111/QQ.db-wal", "");
     backup.addFile("AppDomain-com.tencent.mqq", "Documents/222/QQ.db", qqWith("b.db", "6", "second account"));
-    const std::string one = "Documents/aaaa/DB/", two = "Documents/bbbb/DB/";
-    backup.addFile("AppDomain-com.tencent.xin", one + "MM.sqlite",
-                   weChatWith("1.sqlite", true, "wxid_a", "mm a"));
-    backup.addFile("AppDomain-com.tencent.xin", one + "message_10.sqlite",
-                   weChatWith("2.sqlite", false, "wxid_a", "tenth file"));
-    backup.addFile("AppDomain-com.tencent.xin", one + "message_2.sqlite",
-                   weChatWith("3.sqlite", false, "wxid_a", "second file"));
-    backup.addFile("AppDomain-com.tencent.xin", two + "MM.sqlite",
-                   weChatWith("4.sqlite", false, "wxid_b", "mm b"));
-    backup.addFile("AppDomain-com.tencent.xin", two + "WCDB_Contact.sqlite",
-                   weChatWith("5.sqlite", true, "wxid_b", "contact file chat"));
-    backup.addFile("AppDomain-com.tencent.xin", two + "old_message_1.sqlite",
-                   weChatWith("6.sqlite", false, "wxid_b", "not a message file"));
+    // Two WeChat accounts: file in its folder, whether it holds the friend, whose chat, its one text.
+    const struct {
+        const char* path;
+        bool withFriend;
+        const char* friendName;
+        const char* text;
+    } weChatFiles[] = {
+        {"Documents/aaaa/DB/MM.sqlite", true, "wxid_a", "mm a"},
+        {"Documents/aaaa/DB/message_10.sqlite", false, "wxid_a", "tenth file"},
+        {"Documents/aaaa/DB/message_2.sqlite", false, "wxid_a", "second file"},
+        {"Documents/bbbb/DB/MM.sqlite", false, "wxid_b", "mm b"},
+        {"Documents/bbbb/DB/WCDB_Contact.sqlite", true, "wxid_b", "contact file chat"},
+        {"Documents/bbbb/DB/old_message_1.sqlite", false, "wxid_b", "not a message file"},
+    };
+    int made = 0;
+    for (const auto& f : weChatFiles) {
+        const std::string scratch = std::to_string(++made) + ".sqlite";
+        backup.addFile("AppDomain-com.tencent.xin", f.path,
+                       weChatWith(scratch.c_str(), f.withFriend, f.friendName, f.text));
+    }
     backup.build(temp / "backup");
 
     OpenedSource s(temp / "backup", temp / "data");
