@@ -63,15 +63,28 @@ BackupDecrypter::Outcome BackupDecrypter::decryptAll(std::string_view password, 
         return Outcome::Failed;
     }
     ManifestPlist manifest;
-    if (!readManifestPlist(m_backupFolder / kManifestPlistName, manifest, error)) return Outcome::Failed;
+    if (!readManifestPlist(m_backupFolder / kManifestPlistName, manifest, error)) return Outcome::Damaged;
     if (!manifest.isEncrypted) {
         error = "the backup is not encrypted";
         return Outcome::Failed;
     }
     KeyBag bag;
-    if (!parseKeyBag(manifest.keyBag, bag, error)) return Outcome::Failed;
+    if (!parseKeyBag(manifest.keyBag, bag, error)) {
+        error = "the backup's keybag is damaged: " + error;
+        return Outcome::Damaged;
+    }
     PasscodeKey passcodeKey{};
-    if (!derivePasscodeKey(password, bag, passcodeKey, error)) return Outcome::Failed;
+    switch (derivePasscodeKey(password, bag, passcodeKey, error, platform::interruptRequested)) {
+    case Derivation::Done:
+        break;
+    case Derivation::Stopped:
+        return Outcome::Interrupted;
+    case Derivation::KeyBagDamaged:
+        error = "the backup's keybag is damaged: " + error;
+        return Outcome::Damaged;
+    case Derivation::Failed:
+        return Outcome::Failed;
+    }
     ClassKeyRing keys;
     switch (keys.unlock(bag, passcodeKey, error)) {
     case ClassKeyRing::Result::Ok:
@@ -79,7 +92,8 @@ BackupDecrypter::Outcome BackupDecrypter::decryptAll(std::string_view password, 
     case ClassKeyRing::Result::WrongPassword:
         return Outcome::WrongPassword;
     case ClassKeyRing::Result::Corrupt:
-        return Outcome::Failed;
+        error = "the backup's keybag is damaged: " + error;
+        return Outcome::Damaged;
     }
 
     if (!fs::exists(m_outputFolder, ec)) {
@@ -91,7 +105,7 @@ BackupDecrypter::Outcome BackupDecrypter::decryptAll(std::string_view password, 
         return Outcome::Failed;
     }
     std::vector<BackupFileEntry> files;
-    if (!listFiles(keys, manifest.manifestKey, files, error)) return Outcome::Failed;
+    if (!listFiles(keys, manifest.manifestKey, files, error)) return Outcome::Damaged;
     return decryptFiles(keys, files);
 }
 

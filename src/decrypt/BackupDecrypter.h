@@ -26,7 +26,13 @@ class FileDecrypter;
 
 class BackupDecrypter {
 public:
-    enum class Outcome { Ok, WrongPassword, Failed, Interrupted };
+    enum class Outcome {
+        Ok,
+        WrongPassword,
+        Damaged, ///< Manifest.plist, its keybag or the manifest is damaged or missing
+        Failed,  ///< anything else (the output folder cannot be written, the library fails)
+        Interrupted
+    };
 
     /// `progress` receives the "Count: N" lines, `messages` the skipped files,
     /// `warnings` the files kept whole although the manifest recorded another
@@ -36,7 +42,9 @@ public:
                     std::ostream& progress, std::ostream& messages, std::ostream& warnings, unsigned threads);
 
     /// Runs the decryption. On any outcome but Ok, nothing written stays behind
-    /// and `error` says why (empty for WrongPassword).
+    /// and `error` says why (empty for WrongPassword). An interrupt request
+    /// (platform::interruptRequested) ends the run within a second, also while
+    /// the password key is derived.
     Outcome run(std::string_view password, std::string& error);
 
     /// Files written (decrypted files and the decrypted manifest).

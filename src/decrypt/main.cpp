@@ -59,9 +59,12 @@ int main(int argc, char** argv) {
     case decrypt::BackupDecrypter::Outcome::Interrupted:
         std::cout << "Error: interrupted; the files written so far were removed" << std::endl;
         return kDecryptExitInterrupted;
+    case decrypt::BackupDecrypter::Outcome::Damaged:
+        std::cout << kErrorText << ' ' << error << std::endl;
+        return kDecryptExitDamaged;
     case decrypt::BackupDecrypter::Outcome::Failed:
         break;
     }
-    std::cout << "Error: " << error << std::endl;
+    std::cout << kErrorText << ' ' << error << std::endl;
     return kDecryptExitFailed;
 }

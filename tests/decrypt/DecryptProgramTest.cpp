@@ -1,9 +1,11 @@
 // orvelle-decrypt end to end: encrypted fixture backups in, plain files out.
 
 #include "backup/encryption/DecryptProtocol.h"
+#include "decrypt/KeyDerivation.h"
 #include "platform/Process.h"
 #include "support/BackupEncrypter.h"
 #include "support/EncryptedFixture.h"
+#include "support/SignalledRun.h"
 #include "support/TempFolder.h"
 
 #include <algorithm>
@@ -12,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -150,13 +153,18 @@ TEST_F(DecryptProgram, DamagedBackupsFailWithAClearError) {
         {"class key of the wrong size",
          [&] { BackupEncrypter::writeManifestPlist(plist, shortClassKey, "x"); }, "expected 40"},
         {"no manifest", [&] { fs::remove(backup / "Manifest.db"); }, "neither Manifest.db nor Manifest.mbdb"},
+        {"iteration count out of range", [&] { plantKeyBagCount(backup, "ITER", 0xFFFFFFFF); },
+         "the backup's keybag is damaged: its iteration count ITER is 4294967295, out of range"},
+        {"iteration count zero", [&] { plantKeyBagCount(backup, "DPIC", 0); },
+         "the backup's keybag is damaged"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         writeFile(plist, goodPlist);
         c.damage();
         const RunResult run = runDecrypt(backup, output, "orvelle");
-        EXPECT_EQ(run.exitCode, kDecryptExitFailed) << run.output;
+        EXPECT_EQ(run.exitCode, kDecryptExitDamaged) << run.output;
+        EXPECT_EQ(run.output.find(kWrongPasswordText), std::string::npos) << run.output;
         EXPECT_NE(run.output.find("Error: "), std::string::npos) << run.output;
         EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;
         EXPECT_TRUE(filesIn(output).empty());
@@ -267,7 +275,7 @@ TEST_F(DecryptProgram, AFailurePartWayRemovesWhatItWrote) {
     fs::create_directories(output);
     writeFile(output / "unrelated.txt", "the user's own file");
     const RunResult run = runDecrypt(backup, output, "orvelle");
-    EXPECT_EQ(run.exitCode, kDecryptExitFailed) << run.output;
+    EXPECT_EQ(run.exitCode, kDecryptExitDamaged) << run.output;
     EXPECT_NE(run.output.find("Error: "), std::string::npos);
     EXPECT_EQ(filesIn(output), std::vector<fs::path>{output / "unrelated.txt"});
 }
@@ -303,6 +311,37 @@ TEST_F(DecryptProgram, AnInterruptedRunRemovesWhatItWrote) {
     ::close(writer);
     EXPECT_EQ(child.wait(), kDecryptExitInterrupted) << seen;
     EXPECT_TRUE(filesIn(output).empty()) << seen;
+#endif
+}
+
+// The password key of a real backup takes seconds to derive (ten million
+// iterations); a keybag asking for the most this program accepts takes far
+// longer. Ctrl+C (to the whole process group, as a terminal sends it) and a
+// terminate request to the program alone both end it within about a second,
+// with the interrupt's own exit code and message, not a wrong password.
+TEST_F(DecryptProgram, AnInterruptDuringTheKeyDerivationEndsTheRunAtOnce) {
+#ifdef _WIN32
+    GTEST_SKIP() << "sends POSIX signals; on Windows the stop request is an event (see the process tests)";
+#else
+    writeEncryptedBackup(plain, backup, ManifestKind::Db, files);
+    plantKeyBagCount(backup, "DPIC", decrypt::kMaxIterations);
+    struct Case {
+        const char* name;
+        int signal;
+        SignalTarget target;
+    };
+    for (const Case& c : {Case{"Ctrl+C", SIGINT, SignalTarget::ProcessGroup},
+                          Case{"terminate request", SIGTERM, SignalTarget::ProgramOnly}}) {
+        SCOPED_TRACE(c.name);
+        const SignalledRun run = runAndSignal(kProgram, {backup.string(), output.string()}, "orvelle", {},
+                                              std::chrono::milliseconds(500), c.signal, c.target);
+        EXPECT_EQ(run.endingSignal, 0) << "the program catches the signal";
+        EXPECT_EQ(run.exitCode, kDecryptExitInterrupted) << run.output;
+        EXPECT_LT(run.secondsToEnd, 1.5) << run.output;
+        EXPECT_NE(run.output.find("Error: interrupted"), std::string::npos) << run.output;
+        EXPECT_EQ(run.output.find(kWrongPasswordText), std::string::npos) << run.output;
+        EXPECT_FALSE(fs::exists(output));
+    }
 #endif
 }
 

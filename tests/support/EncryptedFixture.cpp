@@ -1,9 +1,12 @@
 #include "support/EncryptedFixture.h"
 
 #include "decrypt/FileDecryption.h"
+#include "decrypt/ManifestPlist.h"
 #include "support/DemoBackup.h"
 #include "support/MediaSamples.h"
 #include "support/TempFolder.h"
+
+#include <stdexcept>
 
 namespace orvelle::test {
 
@@ -18,6 +21,31 @@ FixtureFile file(std::string domain, std::string relativePath, std::string conte
 }
 
 } // namespace
+
+void plantKeyBagCount(const std::filesystem::path& encryptedFolder, std::string_view tag,
+                      std::uint32_t value) {
+    const std::filesystem::path path = encryptedFolder / "Manifest.plist";
+    decrypt::ManifestPlist manifest;
+    std::string error;
+    if (!decrypt::readManifestPlist(path, manifest, error)) throw std::runtime_error(error);
+    std::string& bag = manifest.keyBag;
+    // Records are TAG, 4-byte big-endian length, value: walk them, not a search
+    // that could match inside another record's value.
+    for (std::size_t at = 0; at + 8 <= bag.size();) {
+        const std::uint32_t length = (std::uint32_t(std::uint8_t(bag[at + 4])) << 24) |
+                                     (std::uint32_t(std::uint8_t(bag[at + 5])) << 16) |
+                                     (std::uint32_t(std::uint8_t(bag[at + 6])) << 8) |
+                                     std::uint8_t(bag[at + 7]);
+        if (bag.compare(at, 4, tag) == 0 && length == 4) {
+            for (int i = 0; i < 4; ++i)
+                bag[at + 8 + i] = static_cast<char>(value >> (24 - 8 * i));
+            BackupEncrypter::writeManifestPlist(path, bag, manifest.manifestKey);
+            return;
+        }
+        at += 8 + length;
+    }
+    throw std::runtime_error("plantKeyBagCount: the keybag has no " + std::string(tag));
+}
 
 std::vector<FixtureFile> sampleFixtureFiles() {
     return {

@@ -6,6 +6,7 @@
 #include "support/BackupBuilder.h"
 #include "support/BackupEncrypter.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string_view>
@@ -27,6 +28,12 @@ std::vector<FixtureFile> sampleFixtureFiles();
 void writeEncryptedBackup(const std::filesystem::path& plainFolder,
                           const std::filesystem::path& encryptedFolder, ManifestKind kind,
                           const std::vector<FixtureFile>& files, const EncryptionSettings& settings = {});
+
+/// Rewrites the Manifest.plist of the encrypted backup `encryptedFolder` with
+/// the first `tag` record of its keybag (a 4-byte count: "ITER", "DPIC")
+/// set to `value`; the rest of the keybag and the manifest key stay.
+void plantKeyBagCount(const std::filesystem::path& encryptedFolder, std::string_view tag,
+                      std::uint32_t value);
 
 /// The encrypted demo backup: the recent demo backup (with an address book, by
 /// which a backup is known to be encrypted) encrypted with kDemoPassword.
