@@ -3,6 +3,7 @@
 #include "backup/InfoPlistReader.h"
 #include "backup/KnownFileIds.h"
 #include "backup/ManifestLoader.h"
+#include "backup/PlistBounds.h"
 #include "core/Status.h"
 #include "core/Text.h"
 #include "platform/File.h"
@@ -26,8 +27,9 @@ constexpr std::string_view kManifestPlistName = "Manifest.plist";
 constexpr std::uint64_t kLargestManifestPlist = 16 * 1024 * 1024;
 
 /// What the backup's Manifest.plist says with IsEncrypted; nothing when the
-/// file is missing, unreadable or does not say.
-std::optional<bool> manifestPlistSaysEncrypted(const std::filesystem::path& folder) {
+/// file is missing, unreadable or does not say. `problem` tells when the file
+/// was refused unread (nested too deeply, for one).
+std::optional<bool> manifestPlistSaysEncrypted(const std::filesystem::path& folder, std::string& problem) {
     const std::filesystem::path path = folder / std::string(kManifestPlistName);
     std::error_code ec;
     platform::InputFile file;
@@ -37,8 +39,12 @@ std::optional<bool> manifestPlistSaysEncrypted(const std::filesystem::path& fold
     std::string bytes(static_cast<std::size_t>(size), '\0');
     if (file.readAt(0, bytes.data(), bytes.size(), ec) != bytes.size()) return std::nullopt;
     plist_t root = nullptr;
-    plist_from_memory(bytes.data(), static_cast<std::uint32_t>(bytes.size()), &root);
+    const PlistBoundsFault fault = parseBoundedPlist(bytes, root);
     const std::unique_ptr<void, void (*)(void*)> owner(root, [](void* node) { plist_free(static_cast<plist_t>(node)); });
+    if (fault != PlistBoundsFault::none) {
+        problem = std::string(kManifestPlistName) + ": " + std::string(plistBoundsText(fault));
+        return std::nullopt;
+    }
     if (!root || plist_get_node_type(root) != PLIST_DICT) return std::nullopt;
     plist_t flag = plist_dict_get_item(root, "IsEncrypted");
     if (!flag || plist_get_node_type(flag) != PLIST_BOOLEAN) return std::nullopt;
@@ -59,7 +65,9 @@ bool readSummary(const std::filesystem::path& folder, BackupInfo& out) {
     BackupInfo info;
     info.folder = folderText(folder);
     if (!readInfoPlist(folder / std::string(kInfoPlistName), info)) return false;
-    info.encrypted = isEncryptedBackup(folder);
+    std::string manifestProblem;
+    info.encrypted = isEncryptedBackup(folder, manifestProblem);
+    if (info.problem.empty()) info.problem = std::move(manifestProblem);
     out = std::move(info);
     return true;
 }
@@ -86,9 +94,14 @@ std::int32_t readBackupFolder(const std::filesystem::path& folder, BackupInfo& o
 }
 
 bool isEncryptedBackup(const std::filesystem::path& folder) {
+    std::string problem;
+    return isEncryptedBackup(folder, problem);
+}
+
+bool isEncryptedBackup(const std::filesystem::path& folder, std::string& manifestProblem) {
     // The backup's own word decides: an encrypted backup without an address
     // book is still encrypted.
-    if (const std::optional<bool> said = manifestPlistSaysEncrypted(folder)) return *said;
+    if (const std::optional<bool> said = manifestPlistSaysEncrypted(folder, manifestProblem)) return *said;
     const std::string id(kAddressBookFileId);
     const auto path = platform::isRegularFile(folder / std::string(kManifestDbName))
                           ? folder / id.substr(0, 2) / id

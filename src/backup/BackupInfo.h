@@ -13,6 +13,9 @@ struct BackupInfo {
     std::string serialNumber;         ///< as stored
     std::string folder;               ///< full path of the backup folder, no trailing separator
     std::string displayName;          ///< Display Name (UTF-8)
+    /// Why Info.plist or Manifest.plist could not be read (e.g. "Info.plist:
+    /// the property list is nested too deeply"); empty when nothing was refused.
+    std::string problem;
 };
 
 } // namespace orvelle

@@ -1,6 +1,7 @@
 #include "backup/InfoPlistReader.h"
 
 #include "backup/BackupDate.h"
+#include "backup/PlistBounds.h"
 #include "platform/File.h"
 #include "platform/LocalTime.h"
 
@@ -183,8 +184,12 @@ void readBinaryPlist(const platform::InputFile& file, std::uint64_t size, Backup
     std::error_code ec;
     if (file.readAt(0, bytes.data(), bytes.size(), ec) != bytes.size()) return;
     plist_t root = nullptr;
-    plist_from_bin(bytes.data(), static_cast<std::uint32_t>(bytes.size()), &root);
+    const PlistBoundsFault fault = parseBoundedPlist(bytes, root);
     PlistPtr holder(root);
+    if (fault != PlistBoundsFault::none) {
+        info.problem = std::string(kInfoPlistName) + ": " + std::string(plistBoundsText(fault));
+        return;
+    }
     if (!root || plist_get_node_type(root) != PLIST_DICT) return;
     info.displayName = stringValue(root, "Display Name");
     info.lastBackupDate = dateValue(root, "Last Backup Date");

@@ -10,8 +10,9 @@ void writeBackupInfoJson(JsonWriter& json, const BackupInfo& info) {
         .field("phoneNumber", info.phoneNumber)
         .field("serialNumber", info.serialNumber)
         .field("folder", info.folder)
-        .field("displayName", info.displayName)
-        .endObject();
+        .field("displayName", info.displayName);
+    if (!info.problem.empty()) json.field("problem", info.problem);
+    json.endObject();
 }
 
 TextTable backupTable(const std::vector<BackupInfo>& backups) {

@@ -42,6 +42,7 @@ void runInfo(const InfoOptions& options) {
     table.addRow({"iOS 12 or later", info.majorVersionAbove11 ? "yes" : "no"});
     table.addRow({"Encrypted", info.encrypted ? "yes" : "no"});
     table.addRow({"Folder", info.folder});
+    if (!info.problem.empty()) table.addRow({"Unreadable", info.problem});
     table.print(std::cout);
 }
 

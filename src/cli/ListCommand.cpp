@@ -21,6 +21,11 @@ struct ListOptions {
 void runList(const ListOptions& options) {
     BackupStore store(commandStoreOptions(options.roots));
     const std::vector<BackupInfo> backups = store.listBackups();
+    // A backup whose plists were refused is listed with what could be read;
+    // the reason goes to the error stream, so the table and JSON stay data.
+    for (const auto& b : backups)
+        if (!b.problem.empty())
+            std::cerr << "orvelle list: " << b.folder << ": unreadable: " << b.problem << '\n';
     if (options.json) {
         JsonWriter json(std::cout, true);
         json.beginArray();

@@ -28,7 +28,12 @@ bool readManifestPlist(const std::filesystem::path& path, ManifestPlist& out, st
         error = "cannot read " + path.string();
         return false;
     }
-    PlistPtr root = parsePlist(bytes);
+    std::string refused;
+    PlistPtr root = parsePlist(bytes, &refused);
+    if (!refused.empty()) {
+        error = path.string() + ": " + refused;
+        return false;
+    }
     if (!root || plist_get_node_type(root.get()) != PLIST_DICT) {
         error = path.string() + " is not a property list";
         return false;

@@ -1,14 +1,15 @@
 #include "decrypt/Plist.h"
 
+#include "backup/PlistBounds.h"
+
 #include <cstdlib>
-#include <limits>
 
 namespace orvelle::decrypt {
 
-PlistPtr parsePlist(std::string_view bytes) {
-    if (bytes.empty() || bytes.size() > std::numeric_limits<std::uint32_t>::max()) return nullptr;
+PlistPtr parsePlist(std::string_view bytes, std::string* problem) {
     plist_t root = nullptr;
-    plist_from_memory(bytes.data(), static_cast<std::uint32_t>(bytes.size()), &root);
+    const PlistBoundsFault fault = parseBoundedPlist(bytes, root);
+    if (fault != PlistBoundsFault::none && problem) *problem = plistBoundsText(fault);
     return PlistPtr(root);
 }
 

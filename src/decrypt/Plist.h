@@ -16,8 +16,10 @@ struct PlistFree {
 };
 using PlistPtr = std::unique_ptr<std::remove_pointer_t<plist_t>, PlistFree>;
 
-/// Parses an XML or binary property list; empty when `bytes` is neither.
-PlistPtr parsePlist(std::string_view bytes);
+/// Parses an XML or binary property list; empty when `bytes` is neither, or
+/// when it nests too deeply or refers to itself (see backup/PlistBounds.h):
+/// `problem`, when given, then says why.
+PlistPtr parsePlist(std::string_view bytes, std::string* problem = nullptr);
 
 /// The value of `key` in the dictionary `dict` when it has type `type`.
 plist_t dictItem(plist_t dict, const char* key, plist_type type);
