@@ -2,19 +2,6 @@
 
 namespace orvelle {
 
-std::string csvField(std::string_view value) {
-    if (value.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(value);
-    std::string out;
-    out.reserve(value.size() + 2);
-    out += '"';
-    for (char c : value) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    out += '"';
-    return out;
-}
-
 std::string_view deletedText(std::uint32_t deleted) {
     return deleted != 0 ? "yes" : "no";
 }

@@ -1,7 +1,9 @@
 #pragma once
-/// CSV lines as RFC 4180 writes them: a field holding a comma, a double
-/// quote, a CR or a LF is enclosed in double quotes with its quotes doubled;
-/// every line ends with CR LF.
+/// CSV lines of the exported documents: fields as csvField writes them
+/// (guarded against formulas, quoted as RFC 4180 asks), every line ending
+/// with CR LF.
+
+#include "core/CsvField.h"
 
 #include <cstdint>
 #include <initializer_list>
@@ -9,9 +11,6 @@
 #include <string_view>
 
 namespace orvelle {
-
-/// One field, quoted when it needs to be.
-std::string csvField(std::string_view value);
 
 /// The "Deleted" column of the exported CSV files: "yes" for a deleted record, "no" for a live one.
 std::string_view deletedText(std::uint32_t deleted);

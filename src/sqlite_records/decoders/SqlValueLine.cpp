@@ -1,5 +1,7 @@
 #include "sqlite_records/decoders/SqlValueLine.h"
 
+#include "core/CsvField.h"
+
 #include <charconv>
 #include <cstdio>
 
@@ -18,7 +20,8 @@ void SqlValueLine::addRaw(std::string_view field) {
 void SqlValueLine::addText(std::string_view text) {
     separate();
     m_line += '"';
-    for (const char c : text) {
+    // The dump is opened in spreadsheets too: a text that would run as a formula there starts with "'".
+    for (const char c : formulaGuarded(text)) {
         if (c == '"' || c == '\'') m_line += c;
         m_line += c;
     }
@@ -64,13 +67,14 @@ void SqlValueLine::add(const RecordValue& value) {
 
 std::string dumpHeaderLine(const std::vector<std::string>& columns, std::initializer_list<std::string> extra) {
     std::string line;
+    // Column names come from the database's own statement: quoted and guarded like any field.
     for (const std::string& name : columns) {
         if (!line.empty()) line += ',';
-        line += name;
+        line += csvField(name);
     }
     for (const std::string& name : extra) {
         if (!line.empty()) line += ',';
-        line += name;
+        line += csvField(name);
     }
     return line + "\r\n";
 }

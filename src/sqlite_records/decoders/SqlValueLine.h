@@ -5,7 +5,9 @@
 ///   NULL            NULL
 ///   integer         decimal digits (the constants 0 and 1 as 0 and 1)
 ///   float           shortest decimal that reads back the same double
-///   text            in double quotes, single and double quotes doubled
+///   text            in double quotes, single and double quotes doubled; a
+///                   text a spreadsheet would run as a formula starts with
+///                   "'" (see core/CsvField.h)
 ///   blob            X'…' with two lower-case hex digits per byte
 ///
 /// Values are separated by "," (one field per column, so columns stay aligned
@@ -45,8 +47,8 @@ private:
     bool m_first = true;
 };
 
-/// The header line of a dump: the column names and then `extra`, separated
-/// by "," and ended by "\r\n".
+/// The header line of a dump: the column names and then `extra` as CSV
+/// fields, separated by "," and ended by "\r\n".
 std::string dumpHeaderLine(const std::vector<std::string>& columns, std::initializer_list<std::string> extra);
 
 } // namespace orvelle
