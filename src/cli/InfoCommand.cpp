@@ -6,6 +6,7 @@
 #include "cli/Command.h"
 #include "cli/Json.h"
 #include "core/Status.h"
+#include "core/TerminalText.h"
 #include "platform/PathText.h"
 
 #include <iostream>
@@ -23,7 +24,7 @@ struct InfoOptions {
 void runInfo(const InfoOptions& options) {
     BackupInfo info;
     if (readBackupFolder(requireBackupFolder("info", options.folder), info) != kStatusOk) {
-        std::cerr << "orvelle info: " << options.folder
+        std::cerr << "orvelle info: " << terminalText(options.folder)
                   << ": its Info.plist is missing or cannot be read, so the backup's summary is unknown "
                      "(scan, files and export still read the backup through its manifest)\n";
         throw CLI::RuntimeError(kExitUnreadableBackup);

@@ -5,6 +5,8 @@
 #include "cli/BackupOpening.h"
 #include "cli/Command.h"
 #include "cli/Json.h"
+#include "core/TerminalText.h"
+#include "platform/PathText.h"
 
 #include <iostream>
 #include <memory>
@@ -43,7 +45,7 @@ void runList(const ListOptions& options) {
     if (backups.empty()) {
         std::cout << "No backups found under:";
         for (const auto& root : roots)
-            std::cout << ' ' << root.string();
+            std::cout << ' ' << terminalText(platform::pathText(root));
         std::cout << '\n';
         return;
     }

@@ -7,6 +7,7 @@
 
 #include "cli/Command.h"
 #include "cli/CommandScan.h"
+#include "core/TerminalText.h"
 #include "export/ExportTemplates.h"
 #include "export/PrintPage.h"
 #include "platform/PathText.h"
@@ -58,12 +59,12 @@ void run(const PrintOptions& options) {
                                          loadPrintTemplate(templateFolder()), page, control,
                                          PrintHeading{request.backup.displayName, {}});
     if (status != kStatusOk) {
-        std::cerr << "orvelle print: cannot write " << options.out << ": "
+        std::cerr << "orvelle print: cannot write " << terminalText(options.out) << ": "
                   << std::error_code(status, std::system_category()).message() << '\n';
         throw CLI::RuntimeError(kExitFailure);
     }
-    std::cout << "Print page of " << category->treeLabel << " written to " << platform::pathText(page)
-              << '\n';
+    std::cout << "Print page of " << category->treeLabel << " written to "
+              << terminalText(platform::pathText(page)) << '\n';
     if (unreadable > 0) throw CLI::RuntimeError(kExitUnreadableCategory);
 }
 

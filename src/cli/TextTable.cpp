@@ -1,5 +1,7 @@
 #include "cli/TextTable.h"
 
+#include "core/TerminalText.h"
+
 #include <algorithm>
 
 namespace orvelle::cli {
@@ -14,10 +16,14 @@ std::size_t displayWidth(const std::string& text) {
 TextTable::TextTable(std::vector<std::string> header, std::vector<Align> align)
     : m_header(std::move(header)), m_align(std::move(align)) {
     m_align.resize(m_header.size(), Align::Left);
+    for (std::string& cell : m_header)
+        cell = terminalText(cell);
 }
 
 void TextTable::addRow(std::vector<std::string> cells) {
     cells.resize(m_header.size());
+    for (std::string& cell : cells)
+        cell = terminalText(cell);
     m_rows.push_back(std::move(cells));
 }
 

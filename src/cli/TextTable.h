@@ -1,6 +1,9 @@
 #pragma once
 /// A plain text table for terminal output: columns padded to their widest
-/// cell (counted in characters, not bytes), two blanks apart.
+/// cell (counted in characters, not bytes), two blanks apart. Cells hold
+/// texts from backups (device names, paths), so each is kept as terminalText
+/// shows it: a control character cannot reach the terminal, a line break
+/// cannot start a row of its own, and widths are those of what is printed.
 
 #include <ostream>
 #include <string>
