@@ -59,7 +59,10 @@ public:
     // slot 4
     /// Opens the current backup (decrypting it with `password` when it is
     /// encrypted) and loads its manifest. 0, kStatusStopped,
-    /// kStatusWrongPassword, kStatusInvalid, a manifest status, or kStatusFailed.
+    /// kStatusWrongPassword, kStatusInvalid, a manifest status, or, when the
+    /// backup cannot be opened at all, kStatusEncryptionDamaged (its keybag or
+    /// manifest is damaged) or kStatusFailed; the store's openProblem() then
+    /// says why when the decryption program told.
     virtual Status open(std::string_view password) = 0;
     // slot 5
     /// Message conversations (the map is replaced).

@@ -1,6 +1,11 @@
 #include "core/ProblemText.h"
 
+#include "platform/File.h"
+
 namespace orvelle {
+
+static_assert(kStatusNotRegularFile == static_cast<Status>(platform::FileRefusal::notRegularFile));
+static_assert(kStatusLinkedFolder == static_cast<Status>(platform::FileRefusal::linkedFolder));
 
 std::string problemText(Status status) {
     switch (status) {
@@ -24,8 +29,14 @@ std::string problemText(Status status) {
                "are shown)";
     case kStatusManifestUnreadable:
         return "Manifest.mbdb cannot be opened";
+    case kStatusNotRegularFile:
+        return "not a regular file: skipped";
+    case kStatusLinkedFolder:
+        return "the folder is a link or not a folder: nothing written into it";
     case kStatusWrongPassword:
         return "wrong password";
+    case kStatusEncryptionDamaged:
+        return "the backup cannot be decrypted: its keybag or manifest is damaged";
     case kStatusFailed:
         return "it cannot be read";
     default:

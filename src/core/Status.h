@@ -28,8 +28,19 @@ constexpr Status kStatusTableMissing = 1168;
 constexpr Status kStatusDatabaseDamaged = 1392;
 /// A Manifest.mbdb exists but cannot be opened.
 constexpr Status kStatusManifestUnreadable = 6009;
+/// A stored file that is no regular file (a FIFO, device, socket, folder or
+/// link) and was left unread. The same number as the platform layer's refusal
+/// (platform::FileRefusal::notRegularFile), so a system error passed on as a
+/// status keeps its meaning.
+constexpr Status kStatusNotRegularFile = 20001;
+/// A folder of the export's destination is a link (or a file): nothing is
+/// written into it (platform::FileRefusal::linkedFolder).
+constexpr Status kStatusLinkedFolder = 20002;
 /// Wrong or missing password for an encrypted backup.
 constexpr Status kStatusWrongPassword = -110;
+/// An encrypted backup whose Manifest.plist, keybag or manifest is damaged or
+/// missing: no password opens it, so it is not a wrong password.
+constexpr Status kStatusEncryptionDamaged = 6001;
 /// A generic failure (the device source answers this to every operation).
 constexpr Status kStatusFailed = -1;
 

@@ -9,6 +9,12 @@ namespace orvelle::platform {
 /// ending the process at once.
 void catchInterrupts();
 
+/// Undoes catchInterrupts(): from now on an interrupt or terminate request
+/// ends the process at once again, as it does before catchInterrupts(). For
+/// a command whose part that must clean up after itself is over. The flag
+/// and the count keep what arrived meanwhile.
+void releaseInterrupts();
+
 /// True once an interrupt or terminate request has arrived.
 bool interruptRequested();
 

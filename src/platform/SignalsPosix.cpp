@@ -28,6 +28,17 @@ void catchInterrupts() {
 #endif
 }
 
+void releaseInterrupts() {
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+#ifdef SIGHUP
+    std::signal(SIGHUP, SIG_DFL);
+#endif
+#ifdef SIGPIPE
+    std::signal(SIGPIPE, SIG_DFL);
+#endif
+}
+
 bool interruptRequested() {
     return g_interrupted != 0;
 }

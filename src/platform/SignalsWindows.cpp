@@ -18,6 +18,7 @@ namespace {
 
 std::atomic<int> g_interruptCount{0};
 std::atomic<bool> g_catching{false};
+std::atomic<bool> g_watchingStopEvent{false};
 
 // How long a closing console, log-off or shutdown waits for the work to
 // notice the flag and clean up; the system ends the process after at most
@@ -46,12 +47,20 @@ VOID CALLBACK onStopRequest(PVOID, BOOLEAN) {
 void catchInterrupts() {
     if (g_catching.exchange(true)) return;
     ::SetConsoleCtrlHandler(onConsoleEvent, TRUE);
-    // The event and the wait stay for the life of the process.
+    // The event and the wait stay for the life of the process (a parent's
+    // stop request only sets the flag, also after releaseInterrupts()).
+    if (g_watchingStopEvent.exchange(true)) return;
     const HANDLE stop = ::OpenEventW(SYNCHRONIZE, FALSE, windows::stopEventName(::GetCurrentProcessId()).c_str());
     if (stop == nullptr) return; // not started by our own ChildProcess
     HANDLE wait = nullptr;
     if (!::RegisterWaitForSingleObject(&wait, stop, onStopRequest, nullptr, INFINITE, WT_EXECUTEONLYONCE))
         ::CloseHandle(stop);
+}
+
+void releaseInterrupts() {
+    if (!g_catching.exchange(false)) return;
+    // Without our handler the console's default one ends the process.
+    ::SetConsoleCtrlHandler(onConsoleEvent, FALSE);
 }
 
 bool interruptRequested() {

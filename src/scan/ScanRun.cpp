@@ -167,7 +167,7 @@ void ScanRun::work() {
     bool notifyFinished = true;
     if (result == kStatusStopped) {
         // stopped while opening
-    } else if (result == kStatusFailed) {
+    } else if (result == kStatusFailed || result == kStatusEncryptionDamaged) {
         m_control.requestStop();
         if (m_observer) m_observer->openFailed();
         result = kStatusStopped;

@@ -59,7 +59,8 @@ public:
     virtual void scanOpened() {}
     /// open answered kStatusWrongPassword: ask for the (right) password and start again.
     virtual void passwordNeeded() {}
-    /// open answered kStatusFailed: the scan ends as stopped, without results.
+    /// open answered kStatusFailed or kStatusEncryptionDamaged (the store's
+    /// openProblem() may say why): the scan ends as stopped, without results.
     virtual void openFailed() {}
     /// An accepted progress report: `percent` is what a progress bar shows (0..99).
     virtual void progressShown(int /*percent*/) {}

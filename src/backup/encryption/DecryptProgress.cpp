@@ -70,7 +70,12 @@ Status DecryptProgress::onChunk(std::string_view chunk) {
     const std::int64_t value = static_cast<std::int64_t>(m_progress) + share;
     const auto clamped = static_cast<std::int32_t>(std::clamp<std::int64_t>(
         value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+    m_lastReported = clamped;
     return m_report(clamped);
+}
+
+Status DecryptProgress::onQuiet() {
+    return m_report(m_lastReported.value_or(m_progress));
 }
 
 void DecryptProgress::finish() {

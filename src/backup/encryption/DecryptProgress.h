@@ -42,6 +42,11 @@ public:
     /// Takes what is left of an unfinished last line once the output has ended.
     Status onEndOfOutput();
 
+    /// No output for a while: reports the last reported value again (the
+    /// store's running value before any), so a stop answer is heard while the
+    /// program is quiet. kStatusOk or the report's stop answer.
+    Status onQuiet();
+
     /// The closing report: `progress` + `step`.
     void finish();
 
@@ -58,6 +63,7 @@ private:
     ProgressReport m_report;
     std::function<void(std::string_view)> m_messages;
     std::string m_pending; // an unfinished line carried to the next read
+    std::optional<std::int32_t> m_lastReported;
 };
 
 } // namespace orvelle

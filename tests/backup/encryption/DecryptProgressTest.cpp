@@ -74,6 +74,21 @@ TEST(DecryptProgress, AStopAnswerEndsTheRunWithThatAnswer) {
     EXPECT_EQ(r.reports, (std::vector<std::int32_t>{1}));
 }
 
+// While the program prints nothing (it derives the password key for
+// seconds) the last value is reported again, so a stop answer is heard.
+TEST(DecryptProgress, AQuietProgramRepeatsTheLastReport) {
+    Recorder r;
+    std::int32_t progress = 4; // the store's running value
+    DecryptProgress tracker(progress, 10, 100, r.fn());
+    EXPECT_EQ(tracker.onQuiet(), kStatusOk);
+    EXPECT_EQ(tracker.onOutput("Count: 50\n"), kStatusOk);
+    EXPECT_EQ(tracker.onQuiet(), kStatusOk);
+    EXPECT_EQ(r.reports, (std::vector<std::int32_t>{4, 9, 9}));
+    r.answer = kStatusStopped;
+    EXPECT_EQ(tracker.onQuiet(), kStatusStopped);
+    EXPECT_EQ(progress, 4);
+}
+
 TEST(DecryptProgress, UnfinishedLastLineIsTakenAtTheEnd) {
     Recorder r;
     std::int32_t progress = 0;
