@@ -16,12 +16,15 @@ namespace orvelle {
 /// Longest name, in bytes, that the export gives a file or folder.
 constexpr std::size_t kMaxExportNameBytes = 200;
 
-/// `name` as one safe file name: path separators, control characters and
-/// the characters < > : " / \ | ? * become "_"; trailing dots and spaces are
-/// dropped; a reserved device name (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with
-/// or without extension) gets a leading "_"; text that is not UTF-8 has its
-/// non-ASCII bytes replaced; over-long names are cut (keeping the extension)
-/// at a character boundary. An empty result, "." and ".." become "_".
+/// `name` as one safe file name: path separators, control characters (C0,
+/// DEL, C1) and the characters < > : " / \ | ? * become "_"; bidirectional
+/// controls (U+061C, U+200E, U+200F, U+202A-U+202E, U+2066-U+2069) are
+/// dropped; trailing dots and spaces are dropped; a reserved device name (CON,
+/// PRN, AUX, NUL, CONIN$, CONOUT$, CLOCK$, COM0-9, LPT0-9, COM¹²³, LPT¹²³, any
+/// case, with or without extension, with spaces before the first dot) gets a
+/// leading "_"; text that is not UTF-8 has its non-ASCII bytes replaced;
+/// over-long names are cut (keeping the extension) at a character boundary.
+/// An empty result, "." and ".." become "_".
 std::string safeFileName(std::string_view name);
 
 /// `path` with "(n)" put before its extension: "N.JPG" -> "N(1).JPG".

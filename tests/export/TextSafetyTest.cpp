@@ -66,8 +66,31 @@ TEST(SafeFileNameTest, HostileNamesBecomeOneHarmlessName) {
         {"CON", "_CON"},
         {"con.txt", "_con.txt"},
         {"LPT9.log", "_LPT9.log"},
-        {"COM0", "COM0"},
+        {"COM0", "_COM0"},
+        {"lpt0.txt", "_lpt0.txt"},
         {"CONSOLE", "CONSOLE"},
+        {"COM10", "COM10"},
+        {"CON .jpg", "_CON .jpg"},
+        {"nul.txt.jpg", "_nul.txt.jpg"},
+        {"Aux  .tar.gz", "_Aux  .tar.gz"},
+        {"CONIN$", "_CONIN$"},
+        {"conout$.log", "_conout$.log"},
+        {"Clock$", "_Clock$"},
+        {"com\xC2\xB9.jpg", "_com\xC2\xB9.jpg"},
+        {"COM\xC2\xB2", "_COM\xC2\xB2"},
+        {"LPT\xC2\xB3.png", "_LPT\xC2\xB3.png"},
+        {"COM\xC2\xB4", "COM\xC2\xB4"}, // U+00B4 is an accent, not a superscript digit
+        {"C\xE2\x80\xAEON", "_CON"},    // an override hid the device name
+        {"photo\xE2\x80\xAEgpj.exe", "photogpj.exe"},
+        {"a\xE2\x80\xAA\xE2\x80\xAB\xE2\x80\xAC\xE2\x80\xAD\xE2\x80\xAE"
+         "b\xE2\x81\xA6\xE2\x81\xA7\xE2\x81\xA8\xE2\x81\xA9"
+         "c\xE2\x80\x8E\xE2\x80\x8F\xD8\x9C.txt",
+         "abc.txt"},
+        {"c1\xC2\x85\xC2\x9F"
+         "end\xC2\xA0",
+         "c1__end\xC2\xA0"}, // NEL and APC replaced; no-break space kept
+        {"\xE2\x80\xAE", "_"},
+        {"\xE2\x80\xAE.\xE2\x80\xAE.", "_"},
         {"Zo\xC3\xAB", "Zo\xC3\xAB"},
         {"bad\xFFutf8", "bad_utf8"},
     };
