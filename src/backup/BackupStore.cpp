@@ -58,10 +58,25 @@ void BackupStore::useDecryptedCopy(const std::filesystem::path& folder) {
 Status BackupStore::loadManifest(const std::filesystem::path& backupFolder,
                                  const std::filesystem::path& decryptedCopyFolder) {
     m_manifest.clear();
+    m_skippedFiles.clear();
     const ManifestLoadResult result = orvelle::loadManifest(backupFolder, decryptedCopyFolder, m_manifest);
     m_twoLevelLayout = result.twoLevelLayout;
     return result.status;
 }
+
+namespace {
+
+/// A file may be met by two collections (an app's attachment): named once.
+void keepSkippedFilesOnce(std::vector<SkippedFile>& files) {
+    std::stable_sort(files.begin(), files.end(), [](const SkippedFile& a, const SkippedFile& b) {
+        return a.domainPath != b.domainPath ? a.domainPath < b.domainPath : a.fileId < b.fileId;
+    });
+    files.erase(std::unique(files.begin(), files.end(),
+                            [](const SkippedFile& a, const SkippedFile& b) { return a.fileId == b.fileId; }),
+                files.end());
+}
+
+} // namespace
 
 std::filesystem::path BackupStore::storedFilePath(std::string_view fileId) const {
     return orvelle::storedFilePath(m_backupRoot, fileId, storedLayout(m_current.encrypted, m_twoLevelLayout));
@@ -81,21 +96,27 @@ std::filesystem::path BackupStore::writeAheadLogPath(const std::filesystem::path
 
 Status BackupStore::scanCameraRoll(std::vector<MediaFileRecord>& cameraRoll,
                                    std::vector<MediaFileRecord>& photoStream) {
-    MediaCollector collector({m_manifest, m_backupRoot, storedLayout(m_current.encrypted, m_twoLevelLayout)},
-                             m_progress);
-    return collector.scanCameraRoll(cameraRoll, photoStream);
+    MediaCollector collector(
+        {m_manifest, m_backupRoot, storedLayout(m_current.encrypted, m_twoLevelLayout), &m_skippedFiles}, m_progress);
+    const Status status = collector.scanCameraRoll(cameraRoll, photoStream);
+    keepSkippedFilesOnce(m_skippedFiles);
+    return status;
 }
 
 Status BackupStore::scanMessageAttachments(std::vector<AttachmentRecord>& attachments) {
-    MediaCollector collector({m_manifest, m_backupRoot, storedLayout(m_current.encrypted, m_twoLevelLayout)},
-                             m_progress);
-    return collector.scanMessageAttachments(attachments);
+    MediaCollector collector(
+        {m_manifest, m_backupRoot, storedLayout(m_current.encrypted, m_twoLevelLayout), &m_skippedFiles}, m_progress);
+    const Status status = collector.scanMessageAttachments(attachments);
+    keepSkippedFilesOnce(m_skippedFiles);
+    return status;
 }
 
 Status BackupStore::scanAppFiles(std::vector<AppFileRecord>& appFiles) {
-    MediaCollector collector({m_manifest, m_backupRoot, storedLayout(m_current.encrypted, m_twoLevelLayout)},
-                             m_progress);
-    return collector.scanAppFiles(appFiles, m_whatsAppAttachments);
+    MediaCollector collector(
+        {m_manifest, m_backupRoot, storedLayout(m_current.encrypted, m_twoLevelLayout), &m_skippedFiles}, m_progress);
+    const Status status = collector.scanAppFiles(appFiles, m_whatsAppAttachments);
+    keepSkippedFilesOnce(m_skippedFiles);
+    return status;
 }
 
 Status BackupStore::makePreviewCopy(const std::filesystem::path& storedPath,

@@ -91,6 +91,10 @@ public:
     Status scanAppFiles(std::vector<AppFileRecord>& appFiles);
     /// WhatsApp media found by the last scanAppFiles.
     const std::vector<MediaFileRecord>& whatsAppAttachments() const { return m_whatsAppAttachments; }
+    /// Stored files the media scans refused since the manifest was loaded (a
+    /// FIFO, device, socket or link where a file should be), each once, in
+    /// device-path order.
+    const std::vector<SkippedFile>& skippedFiles() const { return m_skippedFiles; }
     /// Copies a stored file to the preview file of its kind in the data folder.
     Status makePreviewCopy(const std::filesystem::path& storedPath, std::filesystem::path& previewPath,
                            PreviewProgress function, void* context) const;
@@ -110,6 +114,7 @@ private:
     bool m_twoLevelLayout = false;
     ScanProgress m_progress;
     std::vector<MediaFileRecord> m_whatsAppAttachments;
+    std::vector<SkippedFile> m_skippedFiles;
     std::int64_t m_largestMessageRowId = kInitialRowIdMark;
     std::int64_t m_largestAddressBookRowId = kInitialRowIdMark;
 };

@@ -154,7 +154,7 @@ Status scanContactDatabase(BackupStore& store, std::vector<ContactRecord>& conta
 Status scanCallDatabase(BackupStore& store, std::vector<CallRecord>& calls) {
     DecoderProgress progress(store);
     std::filesystem::path callDb = store.storedFilePath(kCallHistoryFileId);
-    if (!platform::isRegularFile(callDb)) callDb = store.storedFilePath(kOlderCallHistoryFileId);
+    if (!platform::pathExists(callDb)) callDb = store.storedFilePath(kOlderCallHistoryFileId);
     const Status status =
         decodeCalls(callDb, store.storedFilePath(kAddressBookFileId), progress.context(), calls);
     return progress.finish(status);
@@ -177,7 +177,7 @@ Status scanCalendarDatabase(BackupStore& store, std::vector<CalendarEventRecord>
 Status scanReminderDatabases(BackupStore& store, std::vector<ReminderRecord>& reminders) {
     reminders.clear();
     std::vector<std::filesystem::path> files;
-    if (const auto calendarDb = store.storedFilePath(kCalendarFileId); platform::isRegularFile(calendarDb))
+    if (const auto calendarDb = store.storedFilePath(kCalendarFileId); platform::pathExists(calendarDb))
         files.push_back(calendarDb);
     const std::size_t calendarFiles = files.size();
     for (const ManifestEntry& entry : store.manifest()) {

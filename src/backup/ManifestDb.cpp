@@ -1,5 +1,6 @@
 #include "backup/ManifestDb.h"
 
+#include "platform/File.h"
 #include "platform/PathText.h"
 
 #include <sqlite3.h>
@@ -84,9 +85,20 @@ Status listManifestDb(const std::filesystem::path& databasePath, ManifestList& o
     // One connection used by this thread alone: no per-call locking. No memory
     // map either: a file that shrinks under a map (an unplugged drive) would
     // kill the process instead of failing the read.
+    // The library would wait on a FIFO for good: the file is opened our own
+    // way first, which refuses anything but a regular file (and a link), and
+    // the library is told not to follow a link either.
+    {
+        platform::InputFile check;
+        std::error_code ec;
+        if (!check.open(databasePath, ec))
+            return platform::isNotRegularFile(ec) ? kStatusNotRegularFile : SQLITE_CANTOPEN;
+    }
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(immutableUri(databasePath).c_str(), &db,
-                                   SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
+                                   SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX |
+                                       SQLITE_OPEN_NOFOLLOW,
+                                   nullptr);
     if (rc != SQLITE_OK) {
         sqlite3_close(db);
         return rc;

@@ -1,6 +1,8 @@
 #pragma once
 /// One file of a backup as its manifest lists it.
 
+#include "core/Status.h"
+
 #include <string>
 #include <vector>
 
@@ -13,5 +15,13 @@ struct ManifestEntry {
 
 /// The manifest of one backup, in manifest order.
 using ManifestList = std::vector<ManifestEntry>;
+
+/// A stored file that was left unread, and why (a FIFO, device, socket or
+/// link stands where the file should be: kStatusNotRegularFile).
+struct SkippedFile {
+    std::string domainPath; ///< the device path the manifest gives it
+    std::string fileId;
+    Status status = kStatusOk;
+};
 
 } // namespace orvelle

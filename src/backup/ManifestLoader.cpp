@@ -17,6 +17,8 @@ std::string manifestStatusText(Status status) {
         return "Manifest.mbdb cannot be opened";
     case kStatusSqliteQueryFailed:
         return "the Files table of Manifest.db could not be read";
+    case kStatusNotRegularFile:
+        return "the manifest is not a regular file: skipped";
     case kStatusShortRead:
         return "Manifest.mbdb is truncated or damaged; the files listed before the damage are used";
     default:
@@ -28,7 +30,9 @@ ManifestLoadResult loadManifest(const std::filesystem::path& backupFolder,
                                 const std::filesystem::path& decryptedCopyFolder, ManifestList& out) {
     ManifestLoadResult result;
     const auto db = backupFolder / std::string(kManifestDbName);
-    result.twoLevelLayout = platform::isRegularFile(db);
+    // Whatever stands there under the name is looked at: a FIFO or a link in
+    // its place is reported as such, not taken for a missing manifest.
+    result.twoLevelLayout = platform::pathExists(db);
     if (result.twoLevelLayout) {
         result.manifestPath = db;
         const std::string decrypted(kDecryptedManifestFile);
@@ -40,7 +44,7 @@ ManifestLoadResult loadManifest(const std::filesystem::path& backupFolder,
         return result;
     }
     const auto mbdb = backupFolder / std::string(kManifestMbdbName);
-    if (platform::isRegularFile(mbdb)) {
+    if (platform::pathExists(mbdb)) {
         result.manifestPath = mbdb;
         result.status = parseManifestMbdb(mbdb, out);
         return result;

@@ -22,22 +22,44 @@ struct ProbedFile {
     std::string detectedName; ///< "<counter>.<extension>"
 };
 
-/// Opens the stored file once for its size and its first bytes. False when it
-/// cannot be opened, is shorter than the signature, or is not recognised.
-bool probe(const std::filesystem::path& path, std::int64_t& counter, ProbedFile& out) {
-    if (path.empty()) return false;
+/// What probing a stored file found.
+enum class Probe {
+    recognised,   ///< opened, and its signature is known
+    unrecognised, ///< opened, but too short or of no known kind
+    unopened,     ///< missing, unreadable, or refused (no regular file)
+};
+
+/// Opens the stored file once for its size and its first bytes; `refused`
+/// tells when it was no regular file (or a link).
+Probe probe(const std::filesystem::path& path, std::int64_t& counter, ProbedFile& out, bool& refused) {
+    refused = false;
+    if (path.empty()) return Probe::unopened;
     platform::InputFile file;
     std::error_code ec;
-    if (!file.open(path, ec)) return false;
+    if (!file.open(path, ec)) {
+        refused = platform::isNotRegularFile(ec);
+        return Probe::unopened;
+    }
     out.size = file.size(ec);
-    if (ec) return false;
+    if (ec) return Probe::unrecognised;
     std::array<unsigned char, kSignatureBytes> head{};
-    if (file.readAt(0, head.data(), head.size(), ec) < head.size()) return false;
+    if (file.readAt(0, head.data(), head.size(), ec) < head.size()) return Probe::unrecognised;
     const FileType type = detectSignature(head);
-    if (type == FileType::Unknown) return false;
+    if (type == FileType::Unknown) return Probe::unrecognised;
     out.detectedName = std::to_string(counter) + "." + std::string(extensionOf(type));
     ++counter;
-    return true;
+    return Probe::recognised;
+}
+
+/// Probes the stored file of `entry`; one that is refused is added to the
+/// source's list of skipped files.
+Probe probeEntry(const CollectionSource& source, const ManifestEntry& entry, std::int64_t& counter,
+                 ProbedFile& out) {
+    bool refused = false;
+    const Probe found = probe(storedFilePath(source.root, entry.fileId, source.layout), counter, out, refused);
+    if (refused && source.skipped)
+        source.skipped->push_back({entry.domainPath, entry.fileId, kStatusNotRegularFile});
+    return found;
 }
 
 template <typename Record> void sortByName(std::vector<Record>& records) {
@@ -99,9 +121,10 @@ Status MediaCollector::scanCameraRoll(std::vector<MediaFileRecord>& cameraRoll,
         const bool inPhotoStream = !inCameraRoll && contains(entry.domainPath, kPhotoStreamMatch);
         if (inCameraRoll || inPhotoStream) {
             const auto path = storedPath(entry);
-            if (path.empty() || !platform::isRegularFile(path)) continue;
             ProbedFile file;
-            if (probe(path, counter, file)) {
+            const Probe found = probeEntry(m_source, entry, counter, file);
+            if (found == Probe::unopened) continue; // nor counted as examined
+            if (found == Probe::recognised) {
                 MediaFileRecord record;
                 record.size = static_cast<std::uint32_t>(file.size);
                 record.name = std::string(displayNameOf(entry.domainPath));
@@ -125,9 +148,10 @@ Status MediaCollector::scanMessageAttachments(std::vector<AttachmentRecord>& att
     for (const auto& entry : manifest) {
         if (contains(entry.domainPath, kAttachmentsMatch)) {
             const auto path = storedPath(entry);
-            if (path.empty() || !platform::isRegularFile(path)) continue;
             ProbedFile file;
-            if (probe(path, counter, file) && file.size != 0) {
+            const Probe found = probeEntry(m_source, entry, counter, file);
+            if (found == Probe::unopened) continue; // nor counted as examined
+            if (found == Probe::recognised && file.size != 0) {
                 AttachmentRecord record;
                 record.size = static_cast<std::uint32_t>(file.size);
                 record.name = renamedByContent(displayNameOf(entry.domainPath), file.detectedName);
@@ -154,7 +178,7 @@ Status MediaCollector::scanAppFiles(std::vector<AppFileRecord>& appFiles,
         if (whatsAppMedia || contains(entry.domainPath, kAppDomainMatch)) {
             const auto path = storedPath(entry);
             ProbedFile file;
-            if (probe(path, counter, file)) {
+            if (probeEntry(m_source, entry, counter, file) == Probe::recognised) {
                 std::string name = renamedByContent(displayNameOf(entry.domainPath), file.detectedName);
                 if (whatsAppMedia) {
                     if (file.size != 0)

@@ -49,6 +49,8 @@ struct CollectionSource {
     const ManifestList& manifest;
     std::filesystem::path root; ///< backup folder or decrypted copy
     StoredLayout layout = StoredLayout::Flat;
+    /// Receives the stored files that were refused; may be null.
+    std::vector<SkippedFile>* skipped = nullptr;
 };
 
 /// The collecting operations over one manifest. Reports through `progress`.

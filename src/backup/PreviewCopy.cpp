@@ -17,7 +17,8 @@ Status copyChunks(const std::filesystem::path& from, const std::filesystem::path
     platform::InputFile in;
     platform::OutputFile out;
     std::error_code ec;
-    if (!in.open(from, ec) || !out.create(to, true, ec)) return kStatusInvalid;
+    if (!in.open(from, ec)) return platform::isNotRegularFile(ec) ? kStatusNotRegularFile : kStatusInvalid;
+    if (!out.create(to, true, ec)) return kStatusInvalid;
     const std::uint64_t size = in.size(ec);
     if (ec) return kStatusInvalid;
     std::vector<char> chunk(kPreviewChunkSize);

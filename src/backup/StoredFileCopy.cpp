@@ -14,6 +14,11 @@ Status errorStatus(const std::error_code& ec, Status fallback) {
     return ec && ec.value() != 0 ? ec.value() : fallback;
 }
 
+/// The status of a source that could not be opened.
+Status openStatus(const std::error_code& ec) {
+    return platform::isNotRegularFile(ec) ? kStatusNotRegularFile : kStatusInvalid;
+}
+
 int call(CopyProgressFn function, void* context, int percent, Status status,
          const std::filesystem::path& path) {
     return function ? function(context, percent, status, path) : 0;
@@ -90,8 +95,8 @@ Status copyStoredFile(const std::filesystem::path& source, const std::filesystem
     std::error_code ec;
     platform::InputFile in;
     platform::OutputFile out;
-    if (!in.open(source, ec) || !out.create(destination, false, ec))
-        return finish(kStatusInvalid, function, context, destination);
+    if (!in.open(source, ec)) return finish(openStatus(ec), function, context, destination);
+    if (!out.create(destination, false, ec)) return finish(kStatusInvalid, function, context, destination);
     return copyOpenFiles(in, out, destination, function, context);
 }
 
@@ -100,8 +105,9 @@ Status copyStoredFileInto(const std::filesystem::path& source, platform::OutputF
     std::error_code ec;
     platform::InputFile in;
     if (!out.isOpen() || !in.open(source, ec)) {
+        const Status status = out.isOpen() ? openStatus(ec) : kStatusInvalid;
         out.close(ec);
-        return finish(kStatusInvalid, function, context, destination);
+        return finish(status, function, context, destination);
     }
     return copyOpenFiles(in, out, destination, function, context);
 }

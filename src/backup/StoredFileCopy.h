@@ -10,7 +10,8 @@
 /// stops the copy with the read's code. When the copy ends with a positive
 /// status a closing call function(context, 100, status, destination)
 /// follows. A file that cannot be opened (either side) gives kStatusInvalid
-/// and only the closing call. An empty source gives an empty destination,
+/// and only the closing call; a source that is no regular file (a FIFO,
+/// device, socket or link) gives kStatusNotRegularFile the same way. An empty source gives an empty destination,
 /// result 0 and no report.
 
 #include "backup/ScanSource.h"

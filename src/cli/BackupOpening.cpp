@@ -5,6 +5,7 @@
 #include "cli/Command.h"
 #include "cli/DecryptedCopy.h"
 #include "cli/Password.h"
+#include "core/ProblemText.h"
 #include "platform/PathText.h"
 
 #include <iostream>
@@ -82,6 +83,12 @@ OpenedBackup openBackupForCommand(const std::string& command, BackupStore& store
         std::cerr << "orvelle " << command << ": warning: " << args.folder << ": "
                   << manifestStatusText(opened.manifestStatus) << '\n';
     return opened;
+}
+
+void reportSkippedFiles(const std::string& command, const BackupStore& store) {
+    for (const SkippedFile& file : store.skippedFiles())
+        std::cerr << "orvelle " << command << ": warning: " << file.domainPath << " (" << file.fileId
+                  << "): " << problemText(file.status) << '\n';
 }
 
 } // namespace orvelle::cli

@@ -50,5 +50,9 @@ struct OpenedBackup {
 /// cannot be decrypted.
 OpenedBackup openBackupForCommand(const std::string& command, BackupStore& store, const BackupArguments& args);
 
+/// Prints a warning line for each stored file the store's scans refused
+/// (device path, file ID and why: "not a regular file: skipped").
+void reportSkippedFiles(const std::string& command, const BackupStore& store);
+
 
 } // namespace orvelle::cli

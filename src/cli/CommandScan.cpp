@@ -126,6 +126,7 @@ CommandScanOutcome CommandScan::run(const ScanRequest& request) {
     if (outcome.openStatus != kStatusOk && outcome.openStatus != kStatusStopped)
         std::cerr << "orvelle " << command << ": warning: " << request.backup.folder << ": "
                   << manifestStatusText(outcome.openStatus) << '\n';
+    reportSkippedFiles(command, *m_store);
     return outcome;
 }
 

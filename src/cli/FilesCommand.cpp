@@ -128,6 +128,7 @@ void runFiles(const FilesOptions& options) {
     BackupStore store(commandStoreOptions());
     const OpenedBackup opened = openBackupForCommand("files", store, options.backup);
     const CollectedFiles files = collect(store, options);
+    reportSkippedFiles("files", store);
     if (options.json)
         printJson(opened, files);
     else

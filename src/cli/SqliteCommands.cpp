@@ -38,7 +38,8 @@ struct TablesOptions {
 /// Opens the database with the log beside it (unless `noLog`); a log that
 /// could be used only in part gets a warning.
 void openOrFail(SqliteFile& file, const std::string& path, std::string_view command, bool noLog) {
-    const Status st = file.open(path, LogOptions{!noLog, {}});
+    // A loose database the user names may be their own link.
+    const Status st = file.open(path, LogOptions{!noLog, {}}, platform::LinkRule::follow);
     if (st == kStatusOk) {
         if (!file.logProblem().empty())
             std::cerr << "orvelle sqlite " << command << ": warning: " << path << "-wal: " << file.logProblem()
@@ -48,6 +49,7 @@ void openOrFail(SqliteFile& file, const std::string& path, std::string_view comm
     std::cerr << "orvelle sqlite " << command << ": cannot read " << path << ": "
               << (st == kStatusInvalid       ? "not a SQLite database"
                   : st == kStatusFileMissing ? "no such file"
+                  : st == kStatusNotRegularFile ? "not a regular file"
                                              : "error " + std::to_string(st))
               << "\n";
     throw CLI::RuntimeError(kExitFailure);

@@ -99,6 +99,7 @@ void checkDecoded(const std::string& database, Status status) {
 /// a warning for a log that could be used only in part.
 DecodeContext decodeContext(const DecodeOptions& options) {
     DecodeContext context;
+    context.links = platform::LinkRule::follow; // loose files the user names may be their own links
     const bool readLog = !options.noLog;
     context.logFor = [readLog](const std::filesystem::path&) { return LogOptions{readLog, {}}; };
     context.logWarning = [](const std::filesystem::path& database, const std::string& problem) {
@@ -305,7 +306,8 @@ void runCalendar(const DecodeOptions& options) {
 /// Calendar.sqlitedb holds a CalendarItem table; a Reminders store does not.
 bool isCalendarDatabase(const std::string& database) {
     SqliteFile file;
-    return file.open(platform::utf8Path(database)) == kStatusOk && TableSchema::load(file, "CalendarItem");
+    return file.open(platform::utf8Path(database), {}, platform::LinkRule::follow) == kStatusOk &&
+           TableSchema::load(file, "CalendarItem");
 }
 
 void runReminders(const DecodeOptions& options) {

@@ -101,7 +101,10 @@ bool openSource(const std::filesystem::path& source, platform::InputFile& in, st
                 std::string& error) {
     std::error_code ec;
     if (!in.open(source, ec)) {
-        error = "cannot open " + source.string() + ": " + ec.message();
+        // A FIFO, device, socket or link stands where the encrypted file
+        // should be: it is never read (a link could lead out of the backup).
+        error = platform::isNotRegularFile(ec) ? "not a regular file: skipped"
+                                               : "cannot open " + source.string() + ": " + ec.message();
         return false;
     }
     size = in.size(ec);

@@ -74,7 +74,7 @@ bool listManifestDbFiles(const std::filesystem::path& manifestPath, const std::f
     sqlite3* raw = nullptr;
     // SQLite takes file names as UTF-8 on every system (not the wide native form).
     const std::string name = platform::pathText(manifestPath);
-    const int rc = sqlite3_open_v2(name.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    const int rc = sqlite3_open_v2(name.c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOFOLLOW, nullptr);
     std::unique_ptr<sqlite3, DatabaseClose> db(raw);
     if (rc != SQLITE_OK) {
         error = "cannot open the decrypted manifest: " + std::string(sqlite3_errstr(rc));

@@ -124,6 +124,7 @@ struct ExportJob::TableDocument {
     std::filesystem::path csvWanted; ///< the readable CSV file beside the document
     std::string csvHeader;
     std::filesystem::path path;
+    platform::OutputFile file; ///< held open from the first row until the document is written
     bool created = false;
     Status createStatus = kStatusOk;
     std::string rows;
@@ -163,6 +164,12 @@ void ExportJob::documentFailed(const std::filesystem::path& file, Status status)
     if (m_observer) m_observer->fileFinished(file, status, text);
 }
 
+Status ExportJob::makeFolder(const std::filesystem::path& folder) const {
+    std::error_code ec;
+    if (platform::createFoldersWithin(m_settings.destination, folder, ec)) return kStatusOk;
+    return ec ? static_cast<Status>(ec.value()) : kStatusInvalid;
+}
+
 ExportSummary ExportJob::run() {
     m_control.begin();
     m_summary = ExportSummary{};
@@ -170,6 +177,7 @@ ExportSummary ExportJob::run() {
     m_summary.expected = m_tally.selectedVisibleCount();
     m_messagesWritten = false;
     m_copyFolder.clear();
+    m_copyFolderStatus = kStatusOk;
     m_copies = ExportedFiles{};
     m_index.clear();
     m_messagesCsv.clear();
@@ -329,10 +337,14 @@ void ExportJob::copyApps(const AppFileMap& apps, ItemKind kind) {
 void ExportJob::copyOut(ItemKind kind, const std::string& storedPath, const std::filesystem::path& folder,
                         const std::string& name) {
     if (folder != m_copyFolder) {
-        platform::createFolders(folder);
+        m_copyFolderStatus = makeFolder(folder);
         m_copyFolder = folder;
     }
-    std::filesystem::path target;
+    std::filesystem::path target = folder / safePath(name);
+    if (m_copyFolderStatus != kStatusOk) {
+        report(100, m_copyFolderStatus, target);
+        return;
+    }
     platform::OutputFile file;
     Status status = createUniqueFile(folder / safePath(name), target, file);
     if (status != kStatusOk) {
@@ -366,7 +378,10 @@ void ExportJob::exportMessageChat(const MessageRecord& summary) {
     const std::filesystem::path folder =
         m_settings.destination / kMessagesFolder /
         pathOf(safeFileName(messageChatName(summary)) + "-" + m_summary.stamp);
-    platform::createFolders(folder);
+    if (const Status status = makeFolder(folder); status != kStatusOk) {
+        documentFailed(folder, status);
+        return;
+    }
     const std::string file = safeFileName(messageChatFileName(summary));
     static const std::vector<MessageRecord> kNoMessages;
     const auto it = m_results.messageChats.find(summary.handleId);
@@ -389,7 +404,10 @@ void ExportJob::exportMessengerChat(ItemKind kind, const MessengerChatSummary& s
     const std::filesystem::path folder = m_settings.destination /
                                          (kind == ItemKind::QQ ? kQqFolder : kWeChatFolder) /
                                          safePath(summary.account) / pathOf(name + "-" + m_summary.stamp);
-    platform::createFolders(folder);
+    if (const Status status = makeFolder(folder); status != kStatusOk) {
+        documentFailed(folder, status);
+        return;
+    }
     static const std::vector<MessageRecord> kNoMessages;
     const AccountChatMap& chats = m_results.messengerChats(kind);
     const std::vector<MessageRecord>* messages = &kNoMessages;
@@ -409,7 +427,10 @@ void ExportJob::exportWhatsAppChat(const WhatsAppMessageRecord& summary) {
     const std::string name = safeFileName(whatsAppChatName(summary));
     const std::filesystem::path folder =
         m_settings.destination / kWhatsAppFolder / pathOf(name + "-" + m_summary.stamp);
-    platform::createFolders(folder);
+    if (const Status status = makeFolder(folder); status != kStatusOk) {
+        documentFailed(folder, status);
+        return;
+    }
     static const std::vector<WhatsAppMessageRecord> kNoMessages;
     const auto it = m_results.whatsAppChats.find(summary.chatKey);
     const auto& messages = it != m_results.whatsAppChats.end() ? it->second : kNoMessages;
@@ -430,8 +451,10 @@ template <typename Record>
 void ExportJob::addRecord(TableDocument& document, const Record& record, std::string row, std::string csvLine) {
     if (!document.created) {
         document.created = true;
-        platform::createFolders(document.wanted.parent_path());
-        document.createStatus = createUniqueFile(document.wanted, document.path);
+        document.path = document.wanted;
+        document.createStatus = makeFolder(document.wanted.parent_path());
+        if (document.createStatus == kStatusOk)
+            document.createStatus = createUniqueFile(document.wanted, document.path, document.file);
     }
     if (document.createStatus == kStatusOk) {
         document.rows += row;
@@ -446,8 +469,10 @@ void ExportJob::writeDocument(TableDocument& document) {
     std::string text = document.html.head;
     text += document.rows;
     text += document.html.tail;
+    // Written through the file created at the first row, never reopened by
+    // its name: whatever took that name since is not written through.
     std::error_code ec;
-    if (!platform::writeWholeFile(document.path, text, ec))
+    if (!document.file.writeAt(0, text.data(), text.size(), ec) || !document.file.close(ec))
         documentFailed(document.path, ec ? static_cast<Status>(ec.value()) : kStatusInvalid);
     addLink(document.kind, platform::pathText(document.path.filename()), document.path);
     writeReadableCsv(document.csvWanted, document.kind, document.csvLines, document.csvHeader);
@@ -455,9 +480,9 @@ void ExportJob::writeDocument(TableDocument& document) {
 
 void ExportJob::writeReadableCsv(const std::filesystem::path& wanted, ItemKind kind, const std::string& lines,
                                  const std::string& header) {
-    std::filesystem::path path;
-    platform::createFolders(wanted.parent_path());
-    const Status status = writeNewDocument(wanted, header + lines, &path);
+    std::filesystem::path path = wanted;
+    Status status = makeFolder(wanted.parent_path());
+    if (status == kStatusOk) status = writeNewDocument(wanted, header + lines, &path);
     if (status != kStatusOk) {
         documentFailed(path, status);
         return;
@@ -515,11 +540,18 @@ void ExportJob::addListRows(TableDocument& document, const std::vector<Record>& 
 }
 
 void ExportJob::writeDump(const std::filesystem::path& wanted, bool messages) {
-    platform::createFolders(wanted.parent_path());
-    std::filesystem::path path;
-    Status status = createUniqueFile(wanted, path);
-    if (status == kStatusOk)
-        status = messages ? m_source.exportDeletedMessages(path) : m_source.exportDeletedContacts(path);
+    std::filesystem::path path = wanted;
+    Status status = makeFolder(wanted.parent_path());
+    if (status != kStatusOk) {
+        documentFailed(path, status);
+        return;
+    }
+    status = createUniqueFile(wanted, path);
+    if (status != kStatusOk) {
+        documentFailed(path, status); // nothing of ours to remove
+        return;
+    }
+    status = messages ? m_source.exportDeletedMessages(path) : m_source.exportDeletedContacts(path);
     if (status == kStatusOk) return;
     platform::removeFile(path);
     documentFailed(path, status);

@@ -30,6 +30,10 @@
 ///
 /// Every name taken from the backup is made safe (SafeFileName.h) and every
 /// file is created under a name not yet taken: "N.JPG", then "N(1).JPG".
+/// The export makes its folders itself and never writes through a link: a
+/// folder below the destination that already exists as a link (a reparse
+/// point on Windows) or as a file is refused, and every file meant for it is
+/// reported failed (kStatusLinkedFolder) rather than written elsewhere.
 /// Categories are exported in ItemKind order, the items of each in the
 /// order of their container.
 ///
@@ -111,6 +115,9 @@ private:
     ProgressSink sink() { return {&ExportJob::progressThunk, this}; }
     bool stopping() const { return m_control.stopRequested(); }
     void documentFailed(const std::filesystem::path& file, Status status);
+    /// Creates `folder` below the destination (see createFoldersWithin): 0,
+    /// kStatusLinkedFolder, or the system's error code.
+    Status makeFolder(const std::filesystem::path& folder) const;
 
     void exportCategory(ItemKind kind);
     template <typename Record>
@@ -146,6 +153,7 @@ private:
     bool m_messagesWritten = false;
     bool m_fileFinishedReported = false;
     std::filesystem::path m_copyFolder; ///< the folder of the last copy, created already
+    Status m_copyFolderStatus = kStatusOk; ///< how creating m_copyFolder went
     ExportedFiles m_copies;
     std::map<ItemKind, IndexCategory> m_index;
     std::string m_messagesCsv; ///< lines of the readable CSV files of the chats

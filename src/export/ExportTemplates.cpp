@@ -12,7 +12,8 @@ Status loadOne(const std::filesystem::path& file, std::string_view title, std::s
                HtmlTemplate& out) {
     std::string text;
     std::error_code ec;
-    if (!platform::readWholeFile(file, text, ec))
+    // The program's own files: a link the user put there is theirs to make.
+    if (!platform::readWholeFile(file, text, ec, platform::LinkRule::follow))
         return ec ? static_cast<Status>(ec.value()) : kStatusInvalid;
     if (!splitTemplate(text, out)) return kStatusInvalid;
     replacePlaceholder(out.head, kTitlePlaceholder, std::string(title) + htmlEscape(backupName));
@@ -67,7 +68,9 @@ HtmlTemplate loadPrintTemplate(const std::filesystem::path& folder) {
     HtmlTemplate out;
     std::string text;
     std::error_code ec;
-    if (!platform::readWholeFile(folder / kPrintTemplate, text, ec) || !splitTemplate(text, out)) return {};
+    if (!platform::readWholeFile(folder / kPrintTemplate, text, ec, platform::LinkRule::follow) ||
+        !splitTemplate(text, out))
+        return {};
     return out;
 }
 

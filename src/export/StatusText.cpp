@@ -1,5 +1,7 @@
 #include "export/StatusText.h"
 
+#include "core/ProblemText.h"
+
 #include <system_error>
 
 namespace orvelle {
@@ -12,6 +14,9 @@ std::string statusText(Status status) {
         return "The parameter is incorrect.";
     case kStatusFileMissing:
         return "The system cannot find the file specified.";
+    case kStatusNotRegularFile:
+    case kStatusLinkedFolder:
+        return problemText(status);
     default:
         return std::system_category().message(status);
     }

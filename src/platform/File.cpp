@@ -9,6 +9,37 @@
 
 namespace orvelle::platform {
 
+namespace {
+
+class FileRefusalCategory : public std::error_category {
+public:
+    const char* name() const noexcept override { return "orvelle.file"; }
+    std::string message(int value) const override {
+        switch (static_cast<FileRefusal>(value)) {
+        case FileRefusal::notRegularFile:
+            return "not a regular file";
+        case FileRefusal::linkedFolder:
+            return "the folder is a link or not a folder";
+        }
+        return "refused";
+    }
+};
+
+} // namespace
+
+const std::error_category& fileRefusalCategory() {
+    static const FileRefusalCategory category;
+    return category;
+}
+
+std::error_code make_error_code(FileRefusal refusal) {
+    return {static_cast<int>(refusal), fileRefusalCategory()};
+}
+
+bool isNotRegularFile(const std::error_code& ec) {
+    return ec == FileRefusal::notRegularFile;
+}
+
 InputFile::~InputFile() { close(); }
 
 InputFile::InputFile(InputFile&& other) noexcept : m_handle(other.m_handle) { other.m_handle = -1; }
@@ -22,9 +53,9 @@ InputFile& InputFile::operator=(InputFile&& other) noexcept {
     return *this;
 }
 
-bool readWholeFile(const std::filesystem::path& path, std::string& out, std::error_code& ec) {
+bool readWholeFile(const std::filesystem::path& path, std::string& out, std::error_code& ec, LinkRule links) {
     InputFile file;
-    if (!file.open(path, ec)) return false;
+    if (!file.open(path, ec, links)) return false;
     const std::uint64_t size = file.size(ec);
     if (ec) return false;
     try {

@@ -13,17 +13,35 @@ namespace {
 std::error_code lastError() { return {errno, std::system_category()}; }
 } // namespace
 
-bool InputFile::open(const std::filesystem::path& path, std::error_code& ec) {
+bool InputFile::open(const std::filesystem::path& path, std::error_code& ec, LinkRule links) {
     close();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: opening a FIFO would otherwise wait for a writer that never
+    // comes. It changes nothing for the regular files that are kept open.
+    int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
+    if (links == LinkRule::refuse) flags |= O_NOFOLLOW;
+    const int fd = ::open(path.c_str(), flags);
     if (fd < 0) {
-        ec = lastError();
+        const int error = errno;
+        // A refused link answers ELOOP (EMLINK on FreeBSD), a socket ENXIO or
+        // EOPNOTSUPP: tell them apart from a real fault by what the name is.
+        struct stat st {};
+        if ((error == ELOOP || error == EMLINK || error == ENXIO || error == EOPNOTSUPP) &&
+            ::lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+            ec = FileRefusal::notRegularFile;
+        else
+            ec = {error, std::system_category()};
         return false;
     }
     m_handle = fd;
+    // What was opened counts, not what the name was a moment before.
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        ec = S_ISDIR(st.st_mode) ? std::make_error_code(std::errc::is_a_directory) : lastError();
+    if (::fstat(fd, &st) != 0) {
+        ec = lastError();
+        close();
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ec = FileRefusal::notRegularFile;
         close();
         return false;
     }
@@ -67,6 +85,11 @@ std::size_t InputFile::readAt(std::uint64_t offset, void* buffer, std::size_t le
 bool isRegularFile(const std::filesystem::path& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool pathExists(const std::filesystem::path& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
 }
 
 } // namespace orvelle::platform

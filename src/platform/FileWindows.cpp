@@ -22,18 +22,82 @@ bool isFolder(const std::wstring& name) {
 
 } // namespace
 
-bool InputFile::open(const std::filesystem::path& path, std::error_code& ec) {
-    close();
-    const std::wstring name = windows::longPath(path);
+namespace {
+
+/// Opens `name` for reading; with `reparsePoint` a link is opened itself
+/// instead of what it leads to.
+HANDLE openForReading(const std::wstring& name, bool reparsePoint) {
     // Others may go on reading, writing or renaming the file (a backup that
     // the system's own sync is updating): we only ever read.
-    const HANDLE file = ::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return ::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL | (reparsePoint ? FILE_FLAG_OPEN_REPARSE_POINT : 0), nullptr);
+}
+
+/// True when the open handle is a link of some kind (symbolic link, junction,
+/// ...): a reparse point whose tag stands for another name. Other reparse
+/// points (deduplicated or cloud files) are files of their own.
+bool isLink(HANDLE file) {
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if (!::GetFileInformationByHandleEx(file, FileAttributeTagInfo, &tag, sizeof tag)) return true;
+    return (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && IsReparseTagNameSurrogate(tag.ReparseTag);
+}
+
+/// True when the open handle is a file on a disk, not a folder, device or pipe.
+bool isRegular(HANDLE file) {
+    if (::GetFileType(file) != FILE_TYPE_DISK) return false;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(file, &info)) return false;
+    return (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
+}
+
+} // namespace
+
+bool InputFile::open(const std::filesystem::path& path, std::error_code& ec, LinkRule links) {
+    close();
+    const std::wstring name = windows::longPath(path);
+    const bool refuseLinks = links == LinkRule::refuse;
+    HANDLE file = openForReading(name, refuseLinks);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
         // A folder refuses to open without backup semantics; say what it is.
-        ec = error == ERROR_ACCESS_DENIED && isFolder(name) ? std::make_error_code(std::errc::is_a_directory)
-                                                            : windows::errorCode(error);
+        if (error == ERROR_ACCESS_DENIED && isFolder(name))
+            ec = FileRefusal::notRegularFile;
+        else
+            ec = windows::errorCode(error);
+        return false;
+    }
+    if (refuseLinks) {
+        if (isLink(file)) {
+            ::CloseHandle(file);
+            ec = FileRefusal::notRegularFile;
+            return false;
+        }
+        FILE_ATTRIBUTE_TAG_INFO tag{};
+        if (::GetFileInformationByHandleEx(file, FileAttributeTagInfo, &tag, sizeof tag) &&
+            (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+            // A reparse point that names no other file: open it as the file
+            // system presents it, so that its bytes are read, not its tag;
+            // it must still be the same file (not a link put in its place).
+            const HANDLE presented = openForReading(name, false);
+            BY_HANDLE_FILE_INFORMATION first{}, second{};
+            const bool same = presented != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(file, &first) &&
+                              ::GetFileInformationByHandle(presented, &second) &&
+                              first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+                              first.nFileIndexHigh == second.nFileIndexHigh &&
+                              first.nFileIndexLow == second.nFileIndexLow;
+            ::CloseHandle(file);
+            if (!same) {
+                if (presented != INVALID_HANDLE_VALUE) ::CloseHandle(presented);
+                ec = FileRefusal::notRegularFile;
+                return false;
+            }
+            file = presented;
+        }
+    }
+    if (!isRegular(file)) {
+        ::CloseHandle(file);
+        ec = FileRefusal::notRegularFile;
         return false;
     }
     m_handle = reinterpret_cast<std::intptr_t>(file);
@@ -99,6 +163,11 @@ bool isRegularFile(const std::filesystem::path& path) {
     const bool ok = ::GetFileInformationByHandle(target, &info) != 0;
     ::CloseHandle(target);
     return ok && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool pathExists(const std::filesystem::path& path) {
+    // Attributes are those of the name itself: a link counts, wherever it leads.
+    return ::GetFileAttributesW(windows::longPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 } // namespace orvelle::platform

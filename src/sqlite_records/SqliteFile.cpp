@@ -27,10 +27,10 @@ bool isPowerOfTwo(std::uint32_t v) {
 
 } // namespace
 
-Status SqliteFile::open(const std::filesystem::path& path, const LogOptions& log) {
+Status SqliteFile::open(const std::filesystem::path& path, const LogOptions& log, platform::LinkRule links) {
     close();
     std::error_code ec;
-    if (!m_file.open(path, ec)) {
+    if (!m_file.open(path, ec, links)) {
         if (ec == std::errc::no_such_file_or_directory) return kStatusFileMissing;
         return ec.value() != 0 ? ec.value() : kStatusInvalid;
     }
@@ -57,14 +57,14 @@ Status SqliteFile::open(const std::filesystem::path& path, const LogOptions& log
     }
     m_pageSize = pageSize;
     m_usableSize = pageSize - reserved;
-    openLog(path, log);
+    openLog(path, log, links);
     // The log may hold a newer first page, with another freelist.
     if (m_log.committedOffset(0) != 0 && readAt(0, header.size(), header.data()) != kStatusOk) m_log.close();
     readFreelist(readBigEndian32(header.data() + kHeaderFreelistTrunkOffset));
     return kStatusOk;
 }
 
-void SqliteFile::openLog(const std::filesystem::path& database, const LogOptions& log) {
+void SqliteFile::openLog(const std::filesystem::path& database, const LogOptions& log, platform::LinkRule links) {
     if (!log.read) return;
     std::filesystem::path logPath = log.path;
     if (logPath.empty()) {
@@ -73,7 +73,7 @@ void SqliteFile::openLog(const std::filesystem::path& database, const LogOptions
     }
     // A missing log is the ordinary case; an unusable one is left out (its
     // problem stays for the caller to show).
-    if (m_log.open(logPath, m_pageSize) == kStatusOk) m_log.limitDatabasePages((m_fileSize + m_pageSize - 1) / m_pageSize);
+    if (m_log.open(logPath, m_pageSize, links) == kStatusOk) m_log.limitDatabasePages((m_fileSize + m_pageSize - 1) / m_pageSize);
 }
 
 Status SqliteFile::readLogFrame(const LogFrame& frame, std::vector<std::uint8_t>& buffer) const {

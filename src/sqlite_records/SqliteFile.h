@@ -70,7 +70,10 @@ public:
     /// freelist. May be called again: the previous file is closed first.
     /// Returns 0, the system error of the open, or 87. The log that `log`
     /// names is applied when it is usable; one that is not never fails the open.
-    Status open(const std::filesystem::path& path, const LogOptions& log = {});
+    /// `links` tells whether the database and its log may be links (a loose
+    /// file the user named) or not (a file of a backup).
+    Status open(const std::filesystem::path& path, const LogOptions& log = {},
+                platform::LinkRule links = platform::LinkRule::refuse);
     void close();
     bool isOpen() const { return m_file.isOpen(); }
 
@@ -147,7 +150,7 @@ public:
 
 private:
     void readFreelist(std::uint32_t firstTrunk);
-    void openLog(const std::filesystem::path& database, const LogOptions& log);
+    void openLog(const std::filesystem::path& database, const LogOptions& log, platform::LinkRule links);
     Status readFileAt(std::uint64_t offset, std::size_t length, std::uint8_t* buffer) const;
 
     platform::InputFile m_file;

@@ -36,11 +36,17 @@ std::uint32_t LogChecksum::word(const std::uint8_t* p) const {
     return m_bigEndian ? readBigEndian32(p) : readLittleEndian32(p);
 }
 
-Status WriteAheadLog::open(const std::filesystem::path& path, std::uint32_t pageSize) {
+Status WriteAheadLog::open(const std::filesystem::path& path, std::uint32_t pageSize, platform::LinkRule links) {
     close();
     std::error_code ec;
-    if (!platform::isRegularFile(path)) return kStatusFileMissing;
-    if (!m_file.open(path, ec)) {
+    if (!platform::pathExists(path)) return kStatusFileMissing;
+    if (!m_file.open(path, ec, links)) {
+        if (platform::isNotRegularFile(ec)) {
+            m_problem = "the log is not a regular file: skipped";
+            return kStatusNotRegularFile;
+        }
+        // A link that leads nowhere is no log either.
+        if (ec == std::errc::no_such_file_or_directory) return kStatusFileMissing;
         m_problem = "the log cannot be opened";
         return ec.value() != 0 ? ec.value() : kStatusInvalid;
     }

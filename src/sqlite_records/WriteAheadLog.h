@@ -108,8 +108,11 @@ public:
     /// such file; kStatusInvalid when it is no usable log (bad magic, version,
     /// page size or header checksum: `problem()` says which), and the log is
     /// then closed. A log with no valid commit frame opens (kStatusOk) with an
-    /// empty committed index; its frames are still listed for carving.
-    Status open(const std::filesystem::path& path, std::uint32_t pageSize);
+    /// empty committed index; its frames are still listed for carving. A log
+    /// that is no regular file (or a link, unless `links` follows them) gives
+    /// kStatusNotRegularFile with that problem.
+    Status open(const std::filesystem::path& path, std::uint32_t pageSize,
+                platform::LinkRule links = platform::LinkRule::refuse);
     void close();
     bool isOpen() const { return m_file.isOpen(); }
 

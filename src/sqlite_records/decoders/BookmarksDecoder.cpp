@@ -98,7 +98,7 @@ Status decodeBookmarkRows(SqliteFile& file, std::vector<BookmarkRecord>& out) {
 Status decodeBookmarks(const std::filesystem::path& bookmarksDb, const DecodeContext& context,
                        std::vector<BookmarkRecord>& out) {
     out.clear();
-    if (!platform::isRegularFile(bookmarksDb)) return kStatusFileMissing;
+    if (!platform::pathExists(bookmarksDb)) return kStatusFileMissing;
     SqliteFile file;
     if (const Status status = openDatabase(file, bookmarksDb, context); status != kStatusOk) return status;
     const Status status = decodeBookmarkRows(file, out);

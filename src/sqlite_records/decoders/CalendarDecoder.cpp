@@ -171,7 +171,7 @@ Status decodeCalendarRows(SqliteFile& file, CalendarItems& out) {
 Status decodeCalendar(const std::filesystem::path& calendarDb, const DecodeContext& context,
                       CalendarItems& out) {
     out = {};
-    if (!platform::isRegularFile(calendarDb)) return kStatusFileMissing;
+    if (!platform::pathExists(calendarDb)) return kStatusFileMissing;
     SqliteFile file;
     if (const Status status = openDatabase(file, calendarDb, context); status != kStatusOk) return status;
     // A table that breaks off keeps what was read before the break; the

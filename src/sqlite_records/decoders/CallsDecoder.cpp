@@ -91,8 +91,8 @@ Status decodeCallRows(SqliteFile& file, CallLayout layout, const TableColumns& c
 Status decodeCalls(const std::filesystem::path& callDb, const std::filesystem::path& addressBook,
                    const DecodeContext& context, std::vector<CallRecord>& out, DecodeReport* report) {
     out.clear();
-    const ProbeResult probe = probeQuery(callDb, kCallRecordProbe);
-    if (probe.status == kStatusFileMissing) return probe.status;
+    const ProbeResult probe = probeQuery(callDb, kCallRecordProbe, context.links);
+    if (probe.status == kStatusFileMissing || probe.status == kStatusNotRegularFile) return probe.status;
     const CallLayout layout = probe.status == kStatusOk ? CallLayout::callRecord : CallLayout::call;
 
     SqliteFile file;

@@ -117,7 +117,7 @@ Status decodeContactRows(SqliteFile& file, const TableColumns& columns, std::vec
 std::optional<ContactLookup> loadContactLookup(const std::filesystem::path& addressBook,
                                                const DecodeContext& context, Status& status) {
     SqliteFile book;
-    status = platform::isRegularFile(addressBook) ? openDatabase(book, addressBook, context) : kStatusFileMissing;
+    status = platform::pathExists(addressBook) ? openDatabase(book, addressBook, context) : kStatusFileMissing;
     if (status != kStatusOk) return std::nullopt;
     book.state().newAddressBookLayout = context.newAddressBookLayout ? 1 : 0;
     std::vector<ContactRecord> rows;
@@ -160,7 +160,7 @@ std::string rebuildPhones(std::string_view phoneText) {
 
 Status decodeContacts(const std::filesystem::path& addressBook, const DecodeContext& context,
                       std::vector<ContactRecord>& out, std::uint64_t& maxContactRowId) {
-    if (!platform::isRegularFile(addressBook)) return kStatusFileMissing;
+    if (!platform::pathExists(addressBook)) return kStatusFileMissing;
     SqliteFile file;
     Status status = openDatabase(file, addressBook, context);
     std::vector<ContactRecord> rows;
@@ -190,7 +190,7 @@ Status decodeContacts(const std::filesystem::path& addressBook, const DecodeCont
 
 Status exportContacts(const std::filesystem::path& addressBook, const std::filesystem::path& output,
                       std::uint64_t& maxContactRowId, const DecodeContext& context) {
-    if (!platform::isRegularFile(addressBook)) return kStatusFileMissing;
+    if (!platform::pathExists(addressBook)) return kStatusFileMissing;
     SqliteFile file;
     if (const Status status = openDatabase(file, addressBook, context); status != kStatusOk) return status;
     std::ofstream stream(output, std::ios::binary | std::ios::app);

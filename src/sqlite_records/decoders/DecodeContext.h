@@ -3,6 +3,7 @@
 /// reports back beside its records.
 
 #include "core/Status.h"
+#include "platform/File.h"
 #include "sqlite_records/WriteAheadLog.h"
 
 #include <cstdint>
@@ -26,6 +27,9 @@ struct DecodeContext {
     /// Told when a database's log could be used only in part or not at all;
     /// the decoder goes on with what could be read.
     std::function<void(const std::filesystem::path& database, const std::string& problem)> logWarning;
+    /// Whether the databases may be links: never inside a backup, where a
+    /// link could lead out of it; a loose database the user names may be one.
+    platform::LinkRule links = platform::LinkRule::refuse;
 };
 
 /// Side results of a decoder run.

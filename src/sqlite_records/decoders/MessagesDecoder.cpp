@@ -255,7 +255,7 @@ Status decodeMessages(const std::filesystem::path& smsDb, const std::filesystem:
                       DecodeReport* report) {
     out.clear();
     SqliteFile file;
-    Status status = platform::isRegularFile(smsDb) ? openDatabase(file, smsDb, context) : kStatusFileMissing;
+    Status status = platform::pathExists(smsDb) ? openDatabase(file, smsDb, context) : kStatusFileMissing;
     if (status != kStatusOk) {
         reportProgress(context, 100);
         return status;
@@ -332,7 +332,7 @@ Status decodeMessages(const std::filesystem::path& smsDb, const std::filesystem:
 
 Status exportMessageRows(const std::filesystem::path& smsDb, const std::filesystem::path& output,
                          std::uint64_t& maxRowId, const DecodeContext& context) {
-    if (!platform::isRegularFile(smsDb)) return kStatusFileMissing;
+    if (!platform::pathExists(smsDb)) return kStatusFileMissing;
     SqliteFile file;
     if (const Status status = openDatabase(file, smsDb, context); status != kStatusOk) return status;
     std::ofstream stream(output, std::ios::binary | std::ios::app);

@@ -379,7 +379,7 @@ std::string attachmentKind(std::string_view typeUti) {
 Status decodeNoteStore(const std::filesystem::path& noteStore, std::vector<NoteRecord>& out,
                        const DecodeContext& context) {
     out.clear();
-    if (!platform::isRegularFile(noteStore)) return kStatusFileMissing;
+    if (!platform::pathExists(noteStore)) return kStatusFileMissing;
     SqliteFile file;
     if (const Status status = openDatabase(file, noteStore, context); status != kStatusOk) return status;
     return decodeNoteStore(file, out);
@@ -400,7 +400,7 @@ Status decodeNoteStore(SqliteFile& file, std::vector<NoteRecord>& out) {
 Status decodeAnyNotes(const std::filesystem::path& database, std::vector<NoteRecord>& out,
                       const DecodeContext& context) {
     out.clear();
-    if (!platform::isRegularFile(database)) return kStatusFileMissing;
+    if (!platform::pathExists(database)) return kStatusFileMissing;
     bool noteStore = false;
     {
         SqliteFile file;

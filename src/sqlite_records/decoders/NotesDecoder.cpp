@@ -216,7 +216,7 @@ std::vector<NoteRecord> pairNotes(std::vector<NoteRow> bodies, std::vector<NoteR
 
 Status decodeNotes(const std::filesystem::path& notesDb, std::vector<NoteRecord>& out, const DecodeContext& context) {
     out.clear();
-    if (!platform::isRegularFile(notesDb)) return kStatusFileMissing;
+    if (!platform::pathExists(notesDb)) return kStatusFileMissing;
     SqliteFile file;
     if (const Status status = openDatabase(file, notesDb, context); status != kStatusOk) return status;
     std::vector<NoteRow> bodies, notes;

@@ -75,7 +75,7 @@ Status decodeReminderRows(SqliteFile& file, std::vector<ReminderRecord>& out) {
 
 Status decodeReminderStore(const std::filesystem::path& storeDb, const DecodeContext& context,
                            std::vector<ReminderRecord>& out) {
-    if (!platform::isRegularFile(storeDb)) return kStatusFileMissing;
+    if (!platform::pathExists(storeDb)) return kStatusFileMissing;
     SqliteFile file;
     if (const Status status = openDatabase(file, storeDb, context); status != kStatusOk) return status;
     const Status status = decodeReminderRows(file, out);

@@ -32,15 +32,22 @@ std::string immutableUri(const std::filesystem::path& path) {
     return uri;
 }
 
-ProbeResult probeQuery(const std::filesystem::path& path, std::string_view query) {
+ProbeResult probeQuery(const std::filesystem::path& path, std::string_view query, platform::LinkRule links) {
     ProbeResult result;
-    if (!platform::isRegularFile(path)) {
-        result.status = kStatusFileMissing;
-        return result;
+    // The library would wait on a FIFO for good: the file is opened our own
+    // way first, which refuses anything but a regular file.
+    {
+        platform::InputFile check;
+        std::error_code ec;
+        if (!check.open(path, ec, links)) {
+            result.status = platform::isNotRegularFile(ec) ? kStatusNotRegularFile : kStatusFileMissing;
+            return result;
+        }
     }
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(immutableUri(path).c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) !=
-        SQLITE_OK) {
+    const int flags =
+        SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | (links == platform::LinkRule::refuse ? SQLITE_OPEN_NOFOLLOW : 0);
+    if (sqlite3_open_v2(immutableUri(path).c_str(), &db, flags, nullptr) != SQLITE_OK) {
         sqlite3_close(db);
         result.status = kStatusSqliteQueryFailed;
         return result;

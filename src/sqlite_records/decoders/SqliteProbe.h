@@ -5,6 +5,7 @@
 /// anything beside it (no journal, no -shm) — backups are never written to.
 
 #include "core/Status.h"
+#include "platform/File.h"
 
 #include <filesystem>
 #include <string>
@@ -14,15 +15,17 @@ namespace orvelle {
 
 struct ProbeResult {
     /// 0 when the query could be prepared; kStatusFileMissing when the file does
-    /// not exist; kStatusSqliteQueryFailed when the library could not open the
+    /// not exist; kStatusNotRegularFile when it is no regular file (or a link
+    /// not to be followed); kStatusSqliteQueryFailed when the library could not open the
     /// file or prepare the query (no such table, not a database, encrypted).
     Status status = kStatusOk;
     /// Columns of the query's result rows.
     int columnCount = 0;
 };
 
-/// Prepares `query` (not run) on the database at `path`.
-ProbeResult probeQuery(const std::filesystem::path& path, std::string_view query);
+/// Prepares `query` (not run) on the database at `path`; `links` as for InputFile::open.
+ProbeResult probeQuery(const std::filesystem::path& path, std::string_view query,
+                       platform::LinkRule links = platform::LinkRule::refuse);
 
 /// The path as an SQLite "file:" URI with read-only, immutable parameters.
 std::string immutableUri(const std::filesystem::path& path);

@@ -216,7 +216,7 @@ WhatsAppChatMap joinWhatsAppTables(WhatsAppTables tables) {
 
 Status decodeWhatsApp(const std::filesystem::path& chatDb, WhatsAppChatMap& out, const DecodeContext& context) {
     out.clear();
-    const ProbeResult probe = probeQuery(chatDb, kMessageProbe);
+    const ProbeResult probe = probeQuery(chatDb, kMessageProbe, context.links);
     if (probe.status != kStatusOk) return probe.status;
     SqliteFile file;
     if (const Status status = openDatabase(file, chatDb, context); status != kStatusOk) return status;
