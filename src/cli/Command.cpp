@@ -27,8 +27,8 @@ std::string exitCodesText() {
            "  0  done\n"
            "  1  failed (a file could not be written, a wrong password, ...)\n"
            "  2  wrong use: an unknown command, option or category\n"
-           "  3  the backup could not be read at all: the path does not exist, is not a folder, or "
-           "holds no backup\n"
+           "  3  the backup could not be read at all: the path does not exist, is not a folder, "
+           "holds no backup, or is encrypted with a damaged keybag or manifest\n"
            "  4  the backup was read, but a category asked for could not be (a damaged database or "
            "manifest); the others were shown or exported\n"
            "130  interrupted by Ctrl+C";

@@ -36,7 +36,7 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 /// The backup could not be read at all: the path does not exist, is not a
-/// folder, or holds no backup.
+/// folder, holds no backup, or is encrypted with a damaged keybag or manifest.
 constexpr int kExitUnreadableBackup = 3;
 /// The backup was read, but a category asked for could not be (a damaged
 /// database or manifest); the other categories were shown or exported.
