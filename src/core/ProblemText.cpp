@@ -33,6 +33,9 @@ std::string problemText(Status status) {
         return "not a regular file: skipped";
     case kStatusLinkedFolder:
         return "the folder is a link or not a folder: nothing written into it";
+    case kStatusNotesCut:
+        return "notes too large to hold in memory are cut, marked \"[Note too large: cut]\" (the other notes "
+               "are read in full)";
     case kStatusWrongPassword:
         return "wrong password";
     case kStatusEncryptionDamaged:

@@ -36,6 +36,9 @@ constexpr Status kStatusNotRegularFile = 20001;
 /// A folder of the export's destination is a link (or a file): nothing is
 /// written into it (platform::FileRefusal::linkedFolder).
 constexpr Status kStatusLinkedFolder = 20002;
+/// Notes whose documents inflate past what may be held in memory: their text
+/// reads "[Note too large: cut]"; the other notes are read in full.
+constexpr Status kStatusNotesCut = 20010;
 /// Wrong or missing password for an encrypted backup.
 constexpr Status kStatusWrongPassword = -110;
 /// An encrypted backup whose Manifest.plist, keybag or manifest is damaged or

@@ -1,7 +1,6 @@
 #include "sqlite_records/decoders/NoteStoreDecoder.h"
 
-#include "sqlite_records/decoders/DatabaseOpening.h"
-
+#include "core/NoteText.h"
 #include "note_document/NoteDocument.h"
 #include "platform/File.h"
 #include "sqlite_records/PageMaps.h"
@@ -12,6 +11,7 @@
 #include "sqlite_records/decoders/RowValues.h"
 #include "sqlite_records/decoders/TableColumns.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <unordered_map>
@@ -194,8 +194,11 @@ Status readObjects(SqliteFile& file, StoreObjects& objects) {
         columns, FieldValues::fieldsOnly);
 }
 
-Status readNoteData(SqliteFile& file, std::vector<NoteData>& out) {
+/// Reads the note data rows. Each document may inflate only to what is left
+/// of `textBudget` after the texts already kept.
+Status readNoteData(SqliteFile& file, std::vector<NoteData>& out, std::size_t textBudget) {
     const TableColumns columns = TableColumns::resolve(file, kNoteDataTable, kDataFields, 0);
+    std::size_t held = 0;
     return scanRecordTable(
         file, kNoteDataTable,
         [&](const Row& row) {
@@ -204,10 +207,16 @@ Status readNoteData(SqliteFile& file, std::vector<NoteData>& out) {
             data.note = readKey(row, columns[kDataNote]).value_or(0);
             data.deleted = row.deleted;
             const RecordValue* blob = columnValue(row, columns[kData]);
-            if (blob && (blob->kind == ValueKind::blob || blob->kind == ValueKind::text))
-                data.status = readNoteDocument(blob->bytes, data.document);
-            // A carved row whose document is lost tells nothing.
-            if (row.deleted != kLive && data.status != NoteDocumentStatus::ok) return kStatusInvalid;
+            if (blob && (blob->kind == ValueKind::blob || blob->kind == ValueKind::text)) {
+                const std::size_t room = std::min(kMaxNoteDocumentSize, textBudget - held);
+                data.status = readNoteDocument(blob->bytes, data.document, room);
+                if (data.status == NoteDocumentStatus::ok) held += data.document.text.size();
+            }
+            // A carved row whose document is lost tells nothing; one too
+            // large to keep still gives its note the mark.
+            if (row.deleted != kLive && data.status != NoteDocumentStatus::ok &&
+                data.status != NoteDocumentStatus::tooLarge)
+                return kStatusInvalid;
             out.push_back(std::move(data));
             return kStatusOk;
         },
@@ -262,7 +271,11 @@ bool inTrash(const StoreFolder& folder) {
     return folder.type ? *folder.type == kTrashFolderType : folder.title == kTrashFolderTitle;
 }
 
-std::vector<NoteRecord> joinNotes(StoreObjects& objects, std::vector<NoteData>& data) {
+/// Joins notes to their documents. A document's text is let go once its
+/// note's body is made, so that the texts are not held twice. `cut` tells
+/// whether a note was given kCutNoteText.
+std::vector<NoteRecord> joinNotes(StoreObjects& objects, std::vector<NoteData>& data, bool& cut) {
+    cut = false;
     std::unordered_map<std::int64_t, std::vector<std::size_t>> dataByRowId;
     for (std::size_t i = 0; i < data.size(); ++i)
         if (data[i].rowId != 0) dataByRowId[data[i].rowId].push_back(i);
@@ -292,7 +305,7 @@ std::vector<NoteRecord> joinNotes(StoreObjects& objects, std::vector<NoteData>& 
         if (note.deleted == kLive) shown.insert(identity(note));
     for (std::size_t i = 0; i < objects.notes.size(); ++i) {
         const StoreNote& note = objects.notes[i];
-        const NoteData* body = bodies[i];
+        NoteData* body = bodies[i];
         if (note.deleted != kLive) {
             const std::string id = identity(note);
             if ((!body && withBody.contains(id)) || !shown.insert(id).second) continue;
@@ -313,7 +326,11 @@ std::vector<NoteRecord> joinNotes(StoreObjects& objects, std::vector<NoteData>& 
             record.locked = 1;
         } else if (body && body->status == NoteDocumentStatus::ok) {
             record.body = noteText(objects, body->document);
+            std::string().swap(body->document.text);
             if (record.title.empty()) record.title = firstLine(record.body);
+        } else if (body && body->status == NoteDocumentStatus::tooLarge) {
+            record.body = kCutNoteText;
+            cut = true;
         }
         if (record.date.empty()) record.date = record.created;
         if (record.title.empty() && record.body.empty() && !record.locked && note.deleted != kLive) continue;
@@ -377,24 +394,25 @@ std::string attachmentKind(std::string_view typeUti) {
 }
 
 Status decodeNoteStore(const std::filesystem::path& noteStore, std::vector<NoteRecord>& out,
-                       const DecodeContext& context) {
+                       const DecodeContext& context, std::size_t textBudget) {
     out.clear();
     if (!platform::pathExists(noteStore)) return kStatusFileMissing;
     SqliteFile file;
     if (const Status status = openDatabase(file, noteStore, context); status != kStatusOk) return status;
-    return decodeNoteStore(file, out);
+    return decodeNoteStore(file, out, textBudget);
 }
 
-Status decodeNoteStore(SqliteFile& file, std::vector<NoteRecord>& out) {
+Status decodeNoteStore(SqliteFile& file, std::vector<NoteRecord>& out, std::size_t textBudget) {
     out.clear();
     // A table that breaks off keeps what was read before the break; the
     // damage is still reported.
     StoreObjects objects;
     std::vector<NoteData> data;
-    const Status dataStatus = readNoteData(file, data);
+    const Status dataStatus = readNoteData(file, data, textBudget);
     const Status objectStatus = readObjects(file, objects);
-    out = joinNotes(objects, data);
-    return firstProblem({objectStatus, dataStatus});
+    bool cut = false;
+    out = joinNotes(objects, data, cut);
+    return firstProblem({objectStatus, dataStatus, cut ? kStatusNotesCut : kStatusOk});
 }
 
 Status decodeAnyNotes(const std::filesystem::path& database, std::vector<NoteRecord>& out,

@@ -19,6 +19,14 @@
 /// | attachment     | ZIDENTIFIER, ZTYPEUTI; name: ZFILENAME (its own or its |
 /// |                | ZMEDIA row's), ZUSERTITLE, ZTITLE, ZALTTEXT            |
 ///
+/// Note documents are small, but each may inflate to 64 MB: a store of a few
+/// megabytes could otherwise grow to gigabytes. The text held at once across
+/// all notes of one decode (their inflated documents while the rows are
+/// joined, then the records' bodies) is bounded by a budget: a document that
+/// would inflate past what is left of it, or past the 64 MB a single note may
+/// hold, is not kept, and its note reads kCutNoteText ("[Note too large:
+/// cut]"); the decoder then answers kStatusNotesCut with every note it read.
+///
 /// A row is a note when it links note data, a folder when it has a folder
 /// title or type, an attachment when it has a type UTI. A note is deleted when
 /// its row was found in free space or on a freed page, when it stands in the
@@ -38,6 +46,7 @@
 #include "core/Status.h"
 #include "sqlite_records/decoders/DecodeContext.h"
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -54,14 +63,19 @@ bool isNoteStore(const SqliteFile& file);
 /// ...); the UTI itself when it is none of the known ones, "Attachment" when empty.
 std::string attachmentKind(std::string_view typeUti);
 
-/// Decodes the note store. Returns 0, the open's code (no notes), or the
-/// first table problem (the notes read are kept). The store's write-ahead log
-/// is read as `context` says.
+/// How much inflated note text one decode of a note store may hold at once.
+constexpr std::size_t kNoteTextBudget = std::size_t(256) << 20;
+
+/// Decodes the note store. Returns 0, the open's code (no notes), the first
+/// table problem, or kStatusNotesCut when notes were cut to keep within
+/// `textBudget` (the notes read are kept in each case). The store's
+/// write-ahead log is read as `context` says.
 Status decodeNoteStore(const std::filesystem::path& noteStore, std::vector<NoteRecord>& out,
-                       const DecodeContext& context = {});
+                       const DecodeContext& context = {}, std::size_t textBudget = kNoteTextBudget);
 
 /// The same, from a file already open.
-Status decodeNoteStore(SqliteFile& file, std::vector<NoteRecord>& out);
+Status decodeNoteStore(SqliteFile& file, std::vector<NoteRecord>& out,
+                       std::size_t textBudget = kNoteTextBudget);
 
 /// Decodes either notes database, told apart by its schema: NoteStore.sqlite
 /// or the older notes.sqlite.

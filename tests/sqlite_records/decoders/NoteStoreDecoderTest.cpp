@@ -1,5 +1,6 @@
 #include "sqlite_records/decoders/NoteStoreDecoder.h"
 
+#include "core/NoteText.h"
 #include "support/DeviceDbNoteStore.h"
 #include "support/DeviceDbNotes.h"
 #include "support/TempFolder.h"
@@ -170,6 +171,40 @@ TEST_F(NoteStoreDecoderTest, ADamagedBodyLeavesTheNoteWithItsTitleOnly) {
     ASSERT_EQ(out.size(), 1u);
     EXPECT_EQ(describe(out[0]), describe(NoteRecord{kLive, 0, "2023-03-08 20:27:40", "Broken", "", "Notes",
                                                     "2023-03-08 20:26:40"}));
+}
+
+// Ten small documents that each inflate to 100 kB, read with a budget for
+// three and a half: the first three are whole, the rest cut and marked, and
+// the texts held never pass the budget.
+TEST_F(NoteStoreDecoderTest, NotesPastTheTextBudgetAreCutAndMarked) {
+    constexpr std::size_t kInflated = 100000;
+    constexpr std::size_t kBudget = 3 * kInflated + kInflated / 2;
+    {
+        NoteStoreDb db(m_temp / "NoteStore.sqlite");
+        for (int i = 0; i < 10; ++i)
+            db.addNote(noteTitled("Note " + std::to_string(i), std::string(kInflated, 'a' + i)));
+        db.close();
+    }
+    std::vector<NoteRecord> out;
+    ASSERT_EQ(decodeNoteStore(m_temp / "NoteStore.sqlite", out, {}, kBudget), kStatusNotesCut);
+    ASSERT_EQ(out.size(), 10u);
+    std::size_t held = 0;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        SCOPED_TRACE(out[i].title);
+        EXPECT_EQ(out[i].title, "Note " + std::to_string(i)) << "a cut note keeps its title";
+        held += out[i].body.size();
+        if (i < 3)
+            EXPECT_EQ(out[i].body,
+                      "Note " + std::to_string(i) + "\n" + std::string(kInflated, char('a' + i)));
+        else
+            EXPECT_EQ(out[i].body, kCutNoteText);
+    }
+    EXPECT_LE(held, kBudget);
+
+    ASSERT_EQ(decodeNoteStore(m_temp / "NoteStore.sqlite", out), kStatusOk)
+        << "the default budget holds them all";
+    EXPECT_EQ(
+        std::count_if(out.begin(), out.end(), [](const NoteRecord& n) { return n.body == kCutNoteText; }), 0);
 }
 
 // Stores that keep no folder type tell Recently Deleted by its title.
