@@ -1,5 +1,6 @@
 #include "backup/FileSignature.h"
 
+#include "core/Text.h"
 #include "platform/File.h"
 
 #include <array>
@@ -174,6 +175,13 @@ std::string_view extensionOf(FileType type) {
     for (const auto& row : kSignatureTable)
         if (row.type == type && row.detector) return row.extension;
     return {};
+}
+
+bool isExtensionOf(FileType type, std::string_view extension) {
+    if (type == FileType::Unknown || extension.empty()) return false;
+    for (const auto& row : kSignatureTable)
+        if (row.type == type && equalsIgnoreCase(row.extension, extension)) return true;
+    return false;
 }
 
 Status detectFileType(const std::filesystem::path& path, std::int64_t& counter, std::string& name) {

@@ -70,6 +70,11 @@ FileType detectSignature(std::span<const unsigned char> head);
 /// The extension of a type ("jpg", "mpeg", "wmv", ...); empty for Unknown.
 std::string_view extensionOf(FileType type);
 
+/// True when `extension` (without the dot, any case) is one of the type's own
+/// extensions: "JPG", "jpeg" and "jpe" for a JPEG, "mpg" and "vob" for MPEG.
+/// False for Unknown and for an empty extension.
+bool isExtensionOf(FileType type, std::string_view extension);
+
 /// Detection over a file: reads its first 512 bytes. kStatusOk with `name` set
 /// to "<counter>.<extension>" (and the counter raised) when recognised, or with
 /// `name` empty when not; kStatusShortRead when the file holds fewer than 512

@@ -19,6 +19,7 @@ bool contains(std::string_view text, std::string_view part) {
 /// A stored file that detection recognised.
 struct ProbedFile {
     std::uint64_t size = 0;
+    FileType type = FileType::Unknown;
     std::string detectedName; ///< "<counter>.<extension>"
 };
 
@@ -46,6 +47,7 @@ Probe probe(const std::filesystem::path& path, std::int64_t& counter, ProbedFile
     if (file.readAt(0, head.data(), head.size(), ec) < head.size()) return Probe::unrecognised;
     const FileType type = detectSignature(head);
     if (type == FileType::Unknown) return Probe::unrecognised;
+    out.type = type;
     out.detectedName = std::to_string(counter) + "." + std::string(extensionOf(type));
     ++counter;
     return Probe::recognised;
@@ -92,6 +94,15 @@ std::string renamedByContent(std::string_view displayName, std::string_view dete
     return name + "." + asciiUpper(detectedName.substr(detectedDot + 1));
 }
 
+std::string nameMatchingContent(std::string_view displayName, FileType type) {
+    const auto dot = displayName.rfind('.');
+    const std::string_view extension =
+        dot == std::string_view::npos ? std::string_view() : displayName.substr(dot + 1);
+    if (type == FileType::Unknown || isExtensionOf(type, extension)) return std::string(displayName);
+    const std::string_view stem = dot == std::string_view::npos ? displayName : displayName.substr(0, dot);
+    return std::string(stem) + "." + std::string(extensionOf(type));
+}
+
 std::string appNameOf(std::string_view domainPath) {
     auto pos = domainPath.find("com.");
     if (pos == std::string_view::npos) pos = domainPath.find("net.");
@@ -127,7 +138,7 @@ Status MediaCollector::scanCameraRoll(std::vector<MediaFileRecord>& cameraRoll,
             if (found == Probe::recognised) {
                 MediaFileRecord record;
                 record.size = static_cast<std::uint32_t>(file.size);
-                record.name = std::string(displayNameOf(entry.domainPath));
+                record.name = nameMatchingContent(displayNameOf(entry.domainPath), file.type);
                 record.storedPath = platform::pathText(path);
                 (inPhotoStream ? photoStream : cameraRoll).push_back(std::move(record));
             }

@@ -32,6 +32,8 @@
 
 namespace orvelle {
 
+enum class FileType : int;
+
 constexpr std::string_view kCameraRollMatch = "CameraRollDomain-Media/DCIM/";
 constexpr std::string_view kPhotoStreamMatch = "MediaDomain-Media/PhotoStreamsData/";
 constexpr std::string_view kAttachmentsMatch = "/Attachments/";
@@ -83,6 +85,12 @@ std::string_view displayNameOf(std::string_view domainPath);
 /// The display name cut at its last "." followed by the upper-cased extension
 /// of the name detection made ("IMG_1.HEIC" + "0.jpg" gives "IMG_1.JPG").
 std::string renamedByContent(std::string_view displayName, std::string_view detectedName);
+
+/// The display name kept when its extension is one of the content type's own
+/// ("IMG_1.JPG" for a JPEG); otherwise with the type's extension in place of
+/// its own, or added when it has none ("a.exe" or "a" of a JPEG give "a.jpg"),
+/// so that a copy never opens as anything but what its content is.
+std::string nameMatchingContent(std::string_view displayName, FileType type);
 
 /// The app identifier without "com." or "net.", or "other".
 std::string appNameOf(std::string_view domainPath);

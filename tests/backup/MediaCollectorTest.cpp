@@ -2,6 +2,7 @@
 
 #include "backup/BackupStore.h"
 #include "backup/FileId.h"
+#include "backup/FileSignature.h"
 #include "support/BackupBuilder.h"
 #include "support/MediaSamples.h"
 #include "support/TempFolder.h"
@@ -118,6 +119,43 @@ TEST(MediaCollector, MessageAttachmentsAreRenamedByContent) {
     EXPECT_EQ(names(attachments), (std::vector<std::string>{"clip.tar.MOV", "IMG_1.JPG", "noext.PNG"}));
     // 6 entries, one missing: 1 + 11 n / 6 for n = 1..5, then 1 + 11.
     EXPECT_EQ(s.reports.values, (std::vector<std::int32_t>{2, 4, 6, 8, 10, 12}));
+}
+
+TEST(MediaCollector, CameraRollNamesEndInTheirContentsExtension) {
+    const struct {
+        std::string name;
+        FileType type;
+        std::string kept;
+    } cases[] = {
+        {"IMG_1.JPG", FileType::Jpeg, "IMG_1.JPG"},
+        {"a.jpeg", FileType::Jpeg, "a.jpeg"},
+        {"a.Jpe", FileType::Jpeg, "a.Jpe"},
+        {"clip.MOV", FileType::QuickTime, "clip.MOV"},
+        {"film.vob", FileType::Mpeg, "film.vob"},
+        {"song.WMA", FileType::Asf, "song.WMA"},
+        {"a.exe", FileType::Jpeg, "a.jpg"},
+        {"index.html", FileType::Png, "index.png"},
+        {"noext", FileType::Gif, "noext.gif"},
+        {"trailing.", FileType::Jpeg, "trailing.jpg"},
+        {"a.png", FileType::Jpeg, "a.jpg"},
+        {"clip.mp4", FileType::QuickTime, "clip.mov"},
+        {"archive.jpg.exe", FileType::Jpeg, "archive.jpg.jpg"},
+        {"photo\xE2\x80\xAEgpj.exe", FileType::Jpeg, "photo\xE2\x80\xAEgpj.jpg"},
+        {"kept.exe", FileType::Unknown, "kept.exe"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(nameMatchingContent(c.name, c.type), c.kept) << c.name;
+
+    TempFolder temp;
+    BackupBuilder b;
+    b.addFile("CameraRollDomain", "Media/DCIM/100APPLE/IMG_0001.JPG", mediaSample(MediaSample::JpegExif));
+    b.addFile("CameraRollDomain", "Media/DCIM/100APPLE/IMG_0002.exe", mediaSample(MediaSample::JpegJfif));
+    b.addFile("MediaDomain", "Media/PhotoStreamsData/1/100APPLE/IMG_0003", mediaSample(MediaSample::Png));
+    OpenedStore s(b.build(temp / "b"), temp / "data");
+    std::vector<MediaFileRecord> cameraRoll, photoStream;
+    ASSERT_EQ(s.store.scanCameraRoll(cameraRoll, photoStream), kStatusOk);
+    EXPECT_EQ(names(cameraRoll), (std::vector<std::string>{"IMG_0001.JPG", "IMG_0002.jpg"}));
+    EXPECT_EQ(names(photoStream), (std::vector<std::string>{"IMG_0003.png"}));
 }
 
 TEST(MediaCollector, AppFilesAndWhatsAppMedia) {
