@@ -47,10 +47,10 @@ void openOrFail(SqliteFile& file, const std::string& path, std::string_view comm
         return;
     }
     std::cerr << "orvelle sqlite " << command << ": cannot read " << path << ": "
-              << (st == kStatusInvalid       ? "not a SQLite database"
-                  : st == kStatusFileMissing ? "no such file"
+              << (st == kStatusInvalid          ? "not a SQLite database"
+                  : st == kStatusFileMissing    ? "no such file"
                   : st == kStatusNotRegularFile ? "not a regular file"
-                                             : "error " + std::to_string(st))
+                                                : "error " + std::to_string(st))
               << "\n";
     throw CLI::RuntimeError(kExitFailure);
 }

@@ -13,11 +13,10 @@
 #include "support/MediaSamples.h"
 #include "support/TempFolder.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -177,7 +176,8 @@ TEST(NonRegularFilesTest, ExportNeverWritesThroughALinkInItsDestination) {
     const CliRun run = boundedOrvelle(temp, {"export", test::arg(backup), test::arg(dest)});
     EXPECT_EQ(run.exitCode, 1) << run.err;
     // Each file meant for those folders is listed as failed, with the reason.
-    EXPECT_NE(run.out.find("Camera Roll/IMG_0002.JPG: the folder is a link or not a folder"), std::string::npos)
+    EXPECT_NE(run.out.find("Camera Roll/IMG_0002.JPG: the folder is a link or not a folder"),
+              std::string::npos)
         << run.out;
     EXPECT_NE(run.out.find("Message/James Chen-"), std::string::npos) << run.out;
     EXPECT_TRUE(fs::is_empty(elsewhere / "photos"));

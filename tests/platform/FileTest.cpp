@@ -1,13 +1,12 @@
 #include "platform/File.h"
+
 #include "platform/Folder.h"
 #include "platform/OutputFile.h"
-
 #include "support/TempFolder.h"
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <future>
+#include <gtest/gtest.h>
 
 #ifndef _WIN32
 #include <cstring>
@@ -83,13 +82,15 @@ TEST(InputFileTest, OnlyRegularFilesOpenAndALinkOnlyWhenTheUserNamedIt) {
     };
     for (const Case& c : cases) {
         for (const LinkRule links : {LinkRule::refuse, LinkRule::follow}) {
-            SCOPED_TRACE(std::string(c.name) + (links == LinkRule::refuse ? ", links refused" : ", links followed"));
+            SCOPED_TRACE(std::string(c.name) +
+                         (links == LinkRule::refuse ? ", links refused" : ", links followed"));
             bool opened = false;
             const std::error_code ec = openWithin5Seconds(folder / c.name, links, opened);
             const bool expected = links == LinkRule::refuse ? c.opensRefusingLinks : c.opensFollowingLinks;
             EXPECT_EQ(opened, expected) << ec.message();
             // A followed link that leads nowhere is simply missing.
-            const bool refusal = c.refusal && !(links == LinkRule::follow && std::string(c.name) == "dangling");
+            const bool refusal =
+                c.refusal && !(links == LinkRule::follow && std::string(c.name) == "dangling");
             if (!expected) EXPECT_EQ(isNotRegularFile(ec), refusal) << ec.message();
         }
     }
