@@ -1,6 +1,7 @@
 #include "gui/export/ExportDetailModel.h"
 
 #include "gui/app/LanguageTexts.h"
+#include "gui/common/PlainText.h"
 
 #include <QBrush>
 #include <QColor>
@@ -74,7 +75,7 @@ QVariant ExportDetailModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
         return index.column() == FileColumn ? shownFile(row.file) : row.status;
     case Qt::ToolTipRole:
-        return index.column() == FileColumn ? row.file : row.status;
+        return plainToolTip(index.column() == FileColumn ? row.file : row.status);
     case Qt::ForegroundRole:
         if (row.failed) return QBrush(kFailedColour);
         return {};

@@ -8,6 +8,7 @@
 #include "gui/common/FolderChooser.h"
 #include "gui/common/Icons.h"
 #include "gui/common/MessageBox.h"
+#include "gui/common/PlainText.h"
 #include "gui/export/ExportDetailModel.h"
 #include "gui/export/ExportRelay.h"
 #include "gui/export/StopWait.h"
@@ -91,7 +92,7 @@ ExportWindow::ExportWindow(ScanRun& run, std::filesystem::path destination, QStr
     s.ui->OpenBtn->setIcon(skinIcon(QStringLiteral("open-folder")));
     s.ui->DetailBtn->setIcon(skinIcon(QStringLiteral("details")));
     s.ui->destination->setText(pathText(s.destination));
-    s.ui->destination->setToolTip(pathText(s.destination));
+    s.ui->destination->setToolTip(plainToolTip(pathText(s.destination)));
     s.ui->FinishBtn->hide();
     s.ui->ExportPages->setCurrentWidget(s.ui->SummaryPage);
 
@@ -217,7 +218,7 @@ void ExportWindow::showCurrent(const QString& path) {
     QLabel* label = s.ui->current;
     const int width = std::max(200, label->width());
     label->setText(label->fontMetrics().elidedText(path, Qt::ElideMiddle, width));
-    label->setToolTip(path);
+    label->setToolTip(plainToolTip(path));
 }
 
 void ExportWindow::showEnded() {

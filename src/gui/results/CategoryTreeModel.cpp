@@ -2,6 +2,7 @@
 
 #include "gui/app/LanguageTexts.h"
 #include "gui/common/Icons.h"
+#include "gui/common/PlainText.h"
 #include "gui/results/ResultsShared.h"
 #include "scan/ScanRun.h"
 
@@ -243,7 +244,7 @@ QVariant CategoryTreeModel::data(const QModelIndex& index, int role) const {
     case Qt::ToolTipRole: {
         if (!unreadable(kind)) return {};
         const QString reason = QString::fromStdString(m_run->outcome(kind).reason);
-        return formatMessage(pageText("NodeUnreadableTip", "Could not be read: %s"), {reason});
+        return plainToolTip(formatMessage(pageText("NodeUnreadableTip", "Could not be read: %s"), {reason}));
     }
     case Qt::ForegroundRole:
         if (unreadable(kind)) return QColor(Qt::red);

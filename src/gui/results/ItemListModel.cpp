@@ -3,6 +3,7 @@
 #include "core/NoteText.h"
 #include "gui/app/LanguageTexts.h"
 #include "gui/common/Icons.h"
+#include "gui/common/PlainText.h"
 #include "gui/results/ResultsShared.h"
 #include "scan/DisplayText.h"
 #include "scan/FileTypes.h"
@@ -494,7 +495,8 @@ QVariant ItemListModel::data(const QModelIndex& index, int role) const {
         std::string scratch;
         const std::string_view text = cell(source, column, scratch);
         if (text.size() < 40 && text.find('\n') == std::string_view::npos) return {};
-        return QString::fromUtf8(text.data(), static_cast<qsizetype>(std::min<std::size_t>(text.size(), 2000)));
+        return plainToolTip(
+            QString::fromUtf8(text.data(), static_cast<qsizetype>(std::min<std::size_t>(text.size(), 2000))));
     }
     case Qt::DecorationRole: return column == 0 ? QVariant(rowIcon(source)) : QVariant();
     case Qt::ForegroundRole:

@@ -2,6 +2,7 @@
 
 #include "gui/app/LanguageTexts.h"
 #include "gui/common/Icons.h"
+#include "gui/common/PlainText.h"
 
 #include <QIcon>
 #include <QPixmap>
@@ -82,7 +83,8 @@ QVariant BackupListModel::data(const QModelIndex& index, int role) const {
     case Qt::ToolTipRole:
         // The full name and where the backup lies, for names cut short.
         if (index.column() == NameColumn)
-            return oneLine(backup.displayName) + QLatin1Char('\n') + QString::fromStdString(backup.folder);
+            return plainToolTip(oneLine(backup.displayName) + QLatin1Char('\n') +
+                                QString::fromStdString(backup.folder));
         break;
     case Qt::DecorationRole:
         if (index.column() == NameColumn) return backup.encrypted ? m_lockIcon : m_backupIcon;
