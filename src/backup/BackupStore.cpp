@@ -4,7 +4,8 @@
 #include "backup/ManifestLoader.h"
 #include "backup/MediaCollector.h"
 #include "backup/StoredFileRule.h"
-#include "backup/encryption/DecryptedCopies.h"
+#include "backup/encryption/RunFolder.h"
+#include "backup/encryption/ScratchFolder.h"
 #include "platform/AppFolders.h"
 #include "platform/Folder.h"
 #include "platform/PathText.h"
@@ -20,20 +21,35 @@ BackupStoreOptions defaultBackupStoreOptions() {
     return options;
 }
 
-BackupStore::BackupStore(BackupStoreOptions options) : m_dataFolder(std::move(options.dataFolder)) {
+BackupStore::BackupStore(BackupStoreOptions options)
+    : m_dataFolder(std::move(options.dataFolder)),
+      m_runFolder(std::make_unique<RunFolder>(m_dataFolder, options.scratchParent)) {
     if (!options.backupRoots.empty()) m_backupRoot = options.backupRoots.front();
-    if (!m_dataFolder.empty()) {
-        platform::createFolders(m_dataFolder);
-        removePreviewCopies(m_dataFolder);
-        cleanUpDecryptedCopiesAt(m_dataFolder); // a copy left by an interrupted run
+    if (!m_dataFolder.empty()) platform::createFolders(m_dataFolder);
+    // Copies left by runs that died; the folders of live runs stay.
+    std::vector<std::filesystem::path> parents;
+    if (options.scratchParent.empty()) {
+        parents = runFolderParents(m_dataFolder);
+    } else {
+        parents.push_back(options.scratchParent);
+        std::error_code ec;
+        if (auto temporary = std::filesystem::temp_directory_path(ec); !ec) parents.push_back(temporary);
     }
+    for (const std::filesystem::path& parent : parents)
+        removeAbandonedRunFolders(parent);
     enumerateCandidates(options.backupRoots, m_candidates);
 }
 
-BackupStore::~BackupStore() {
-    if (m_dataFolder.empty()) return;
-    removePreviewCopies(m_dataFolder);
-    cleanUpDecryptedCopiesAt(m_dataFolder); // the decrypted copy never outlives the store
+// The run folder goes with m_runFolder: the copies never outlive the store.
+BackupStore::~BackupStore() = default;
+
+std::filesystem::path BackupStore::runFolder() const {
+    return m_runFolder->path();
+}
+
+std::filesystem::path BackupStore::decryptedCopyFolder() const {
+    const std::filesystem::path folder = m_runFolder->path();
+    return folder.empty() ? folder : folder / kDecryptOutputFolderName;
 }
 
 std::vector<BackupInfo> BackupStore::listBackups() const {
@@ -122,7 +138,7 @@ Status BackupStore::scanAppFiles(std::vector<AppFileRecord>& appFiles) {
 Status BackupStore::makePreviewCopy(const std::filesystem::path& storedPath,
                                     std::filesystem::path& previewPath, PreviewProgress function,
                                     void* context) const {
-    return orvelle::makePreviewCopy(storedPath, m_dataFolder, previewPath, function, context);
+    return orvelle::makePreviewCopy(storedPath, m_runFolder->path(), previewPath, function, context);
 }
 
 } // namespace orvelle

@@ -15,15 +15,21 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string_view>
 #include <vector>
 
 namespace orvelle {
 
+class RunFolder;
+
 /// Where a store looks for backups and keeps its data.
 struct BackupStoreOptions {
     std::vector<std::filesystem::path> backupRoots; ///< searched for backups, in order
-    std::filesystem::path dataFolder;               ///< preview copies; created when missing
+    std::filesystem::path dataFolder;               ///< the program's data; created when missing
+    /// Where the store's private run folder is made; empty: chosen by free
+    /// space below the data folder or a drive root (see ScratchFolder.h).
+    std::filesystem::path scratchParent;
 };
 
 /// The options of an ordinary run: the system's backup roots and data folder.
@@ -34,9 +40,10 @@ constexpr std::int64_t kInitialRowIdMark = 20000;
 
 class BackupStore {
 public:
-    /// Creates the data folder, removes old preview copies and lists the backup roots.
+    /// Creates the data folder, removes the run folders of runs that died
+    /// (see RunFolder.h) and lists the backup roots.
     explicit BackupStore(BackupStoreOptions options = defaultBackupStoreOptions());
-    /// Removes the preview copies.
+    /// Removes the store's run folder: its decrypted and preview copies.
     ~BackupStore();
     BackupStore(const BackupStore&) = delete;
     BackupStore& operator=(const BackupStore&) = delete;
@@ -54,6 +61,12 @@ public:
     /// Points the current backup at its decrypted copy: `folder` and `backupRoot` become `folder`.
     void useDecryptedCopy(const std::filesystem::path& folder);
     const std::filesystem::path& dataFolder() const { return m_dataFolder; }
+    /// The store's private folder for decrypted and preview copies, made at
+    /// the first call and removed with the store (see RunFolder.h); empty
+    /// when no private folder can be made.
+    std::filesystem::path runFolder() const;
+    /// The folder for a decrypted copy, inside runFolder(); empty without one.
+    std::filesystem::path decryptedCopyFolder() const;
     /// Paths found under the backup roots at construction.
     const std::vector<std::filesystem::path>& candidates() const { return m_candidates; }
     void clearCandidates() { m_candidates.clear(); }
@@ -95,7 +108,7 @@ public:
     /// FIFO, device, socket or link where a file should be), each once, in
     /// device-path order.
     const std::vector<SkippedFile>& skippedFiles() const { return m_skippedFiles; }
-    /// Copies a stored file to the preview file of its kind in the data folder.
+    /// Copies a stored file to the preview file of its kind in runFolder().
     Status makePreviewCopy(const std::filesystem::path& storedPath, std::filesystem::path& previewPath,
                            PreviewProgress function, void* context) const;
 
@@ -117,6 +130,7 @@ private:
     std::vector<SkippedFile> m_skippedFiles;
     std::int64_t m_largestMessageRowId = kInitialRowIdMark;
     std::int64_t m_largestAddressBookRowId = kInitialRowIdMark;
+    std::unique_ptr<RunFolder> m_runFolder;
 };
 
 } // namespace orvelle

@@ -34,7 +34,7 @@ Status LocalBackupSource::open(std::string_view password) {
     if (backup.encrypted) {
         progress.setStep(kStepEncryptedBackup);
         ScratchDecryption request;
-        request.dataFolder = m_store->dataFolder();
+        request.outputFolder = m_store->decryptedCopyFolder();
         request.backupFolder = folder;
         request.program = m_decryptProgram;
         request.step = kStepEncryptedBackup;

@@ -16,6 +16,7 @@ Status copyChunks(const std::filesystem::path& from, const std::filesystem::path
                   PreviewProgress function, void* context) {
     platform::InputFile in;
     platform::OutputFile out;
+    out.setPrivateToUser(true); // the owner's data, even outside a private folder
     std::error_code ec;
     if (!in.open(from, ec)) return platform::isNotRegularFile(ec) ? kStatusNotRegularFile : kStatusInvalid;
     if (!out.create(to, true, ec)) return kStatusInvalid;
@@ -47,7 +48,7 @@ std::string_view previewNameFor(std::string_view extension) {
     return {};
 }
 
-Status makePreviewCopy(const std::filesystem::path& storedPath, const std::filesystem::path& dataFolder,
+Status makePreviewCopy(const std::filesystem::path& storedPath, const std::filesystem::path& folder,
                        std::filesystem::path& previewPath, PreviewProgress function, void* context) {
     previewPath.clear();
     std::int64_t counter = 0;
@@ -55,20 +56,15 @@ Status makePreviewCopy(const std::filesystem::path& storedPath, const std::files
     detectFileType(storedPath, counter, detected);
     const std::string extension = asciiLower(detectedExtension(detected));
     Status status = kStatusOk;
-    if (extension.empty() || dataFolder.empty()) {
-        // Without a data folder there is nowhere safe to write the copy.
+    if (extension.empty() || folder.empty()) {
+        // Without a private folder there is nowhere safe to write the copy.
         status = kStatusInvalid;
     } else if (const auto name = previewNameFor(extension); !name.empty()) {
-        previewPath = dataFolder / std::string(name);
+        previewPath = folder / std::string(name);
         status = copyChunks(storedPath, previewPath, function, context);
     }
     if (function) function(context, 100);
     return status;
-}
-
-void removePreviewCopies(const std::filesystem::path& dataFolder) {
-    for (auto name : {kPicturePreviewName, kSoundPreviewName, kVideoPreviewName})
-        platform::removeFile(dataFolder / std::string(name));
 }
 
 } // namespace orvelle

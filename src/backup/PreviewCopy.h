@@ -1,7 +1,8 @@
 #pragma once
-/// Copies one stored file to a fixed preview file of the data folder, named by
-/// the kind of its content, so that a viewer or player can open it:
-/// pictures -> "tmp.jpg", sounds -> "tmp.wav", videos -> "tmp.avi".
+/// Copies one stored file to a preview file of the run's private folder (see
+/// RunFolder.h), named by the kind of its content, so that a viewer or player
+/// can open it: pictures -> "tmp.jpg", sounds -> "tmp.wav", videos ->
+/// "tmp.avi". The copy is open to the user alone and goes with the folder.
 
 #include "core/Status.h"
 
@@ -24,16 +25,13 @@ using PreviewProgress = std::int32_t (*)(void* context, std::int32_t percent);
 /// it is none of picture, sound or video.
 std::string_view previewNameFor(std::string_view extension);
 
-/// Detects `storedPath`'s type, picks the preview file in `dataFolder` and copies
+/// Detects `storedPath`'s type, picks the preview file in `folder` and copies
 /// in 64 KiB chunks, reporting copied × 100 / size after each chunk and 100 at
 /// the end in every case. kStatusOk (also when the type has no preview file, in
 /// which case `previewPath` stays empty); kStatusInvalid when the type is not
 /// recognised or a file cannot be opened; the stop answer; or the system's
 /// code of a failed write or read.
-Status makePreviewCopy(const std::filesystem::path& storedPath, const std::filesystem::path& dataFolder,
+Status makePreviewCopy(const std::filesystem::path& storedPath, const std::filesystem::path& folder,
                        std::filesystem::path& previewPath, PreviewProgress function, void* context);
-
-/// Deletes the three preview files of `dataFolder`.
-void removePreviewCopies(const std::filesystem::path& dataFolder);
 
 } // namespace orvelle

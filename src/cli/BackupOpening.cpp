@@ -69,7 +69,7 @@ OpenedBackup openBackupForCommand(const std::string& command, BackupStore& store
     }
     std::filesystem::path decryptedCopy;
     if (opened.info.encrypted)
-        decryptedCopy = decryptIntoScratchForCommand(store.dataFolder(), folder, args.passwordStdin);
+        decryptedCopy = decryptIntoScratchForCommand(store.decryptedCopyFolder(), folder, args.passwordStdin);
     store.clearCandidates();
     store.selectBackup(opened.info);
     opened.manifestStatus = store.loadManifest(folder, decryptedCopy);

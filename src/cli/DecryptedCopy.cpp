@@ -21,12 +21,12 @@ void failDecryption(Status status, const std::string& backupText) {
     throw CLI::RuntimeError(kExitFailure);
 }
 
-std::filesystem::path decryptIntoScratchForCommand(const std::filesystem::path& dataFolder,
+std::filesystem::path decryptIntoScratchForCommand(const std::filesystem::path& outputFolder,
                                                    const std::filesystem::path& backupFolder,
                                                    bool passwordStdin) {
     const std::string password = obtainPassword(passwordStdin);
     ScratchDecryption request;
-    request.dataFolder = dataFolder;
+    request.outputFolder = outputFolder;
     request.backupFolder = backupFolder;
     request.messages = printDecryptMessage;
     std::int32_t progress = 0;

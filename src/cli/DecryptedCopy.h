@@ -9,11 +9,11 @@
 
 namespace orvelle::cli {
 
-/// Decrypts the encrypted backup `backupFolder` into the scratch folder of
-/// `dataFolder` (the store removes the copy when it goes away). Returns the
-/// copy's folder. Fails (message, CLI::RuntimeError) on a wrong password or
-/// when the program fails.
-std::filesystem::path decryptIntoScratchForCommand(const std::filesystem::path& dataFolder,
+/// Decrypts the encrypted backup `backupFolder` into `outputFolder`, the
+/// store's decryptedCopyFolder() (the store removes the copy when it goes
+/// away). Returns the copy's folder. Fails (message, CLI::RuntimeError) on a
+/// wrong password or when the program fails.
+std::filesystem::path decryptIntoScratchForCommand(const std::filesystem::path& outputFolder,
                                                    const std::filesystem::path& backupFolder,
                                                    bool passwordStdin);
 

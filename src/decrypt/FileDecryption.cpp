@@ -51,6 +51,8 @@ public:
 private:
     bool open(std::string& error) {
         std::error_code ec;
+        // Decrypted files are the owner's data: for the user alone, wherever they go.
+        m_file.setPrivateToUser(true);
         if (m_file.isOpen() || m_file.create(m_path, false, ec)) return true;
         error = "cannot create " + m_path.string() + ": " + ec.message();
         return false;

@@ -30,6 +30,11 @@ public:
     /// (std::errc::file_exists when the name is taken).
     bool createNew(const std::filesystem::path& path, std::error_code& ec);
     bool isOpen() const { return m_handle != -1; }
+    /// Files this object creates or truncates from now on are open to the
+    /// current user alone: mode 0600 whatever the umask (a file that existed
+    /// is given that mode too); on Windows an access list for the user alone.
+    /// For decrypted copies of the owner's data.
+    void setPrivateToUser(bool privateToUser) { m_privateToUser = privateToUser; }
     /// Closes the file; false with `ec` set when the last writes failed.
     bool close(std::error_code& ec);
 
@@ -47,6 +52,7 @@ private:
     bool openWith(const std::filesystem::path& path, bool replace, bool hidden, std::error_code& ec);
     /// The system's handle, as in InputFile; -1 when closed.
     std::intptr_t m_handle = -1;
+    bool m_privateToUser = false;
 };
 
 /// Deletes the file `path`; true when it is gone afterwards.

@@ -19,9 +19,16 @@ bool OutputFile::openWith(const std::filesystem::path& path, bool replace, bool 
     close(ec);
     // POSIX systems have no hidden mark beyond a leading dot, which would change the name.
     (void)hidden;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (replace ? O_TRUNC : O_EXCL), 0644);
+    const mode_t mode = m_privateToUser ? S_IRUSR | S_IWUSR : 0644;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (replace ? O_TRUNC : O_EXCL), mode);
     if (fd < 0) {
         ec = lastError();
+        return false;
+    }
+    // The mode given to open applies to a new file only, and after the umask.
+    if (m_privateToUser && ::fchmod(fd, S_IRUSR | S_IWUSR) != 0) {
+        ec = lastError();
+        ::close(fd);
         return false;
     }
     m_handle = fd;

@@ -6,6 +6,9 @@
 
 #include <windows.h>
 
+#include <aclapi.h>
+#include <vector>
+
 namespace orvelle::platform {
 
 namespace {
@@ -14,6 +17,16 @@ HANDLE handleOf(std::intptr_t value) { return reinterpret_cast<HANDLE>(value); }
 
 // One WriteFile moves at most this much; larger writes loop.
 constexpr DWORD kMaxWriteChunk = 1u << 30;
+
+// Gives the open file the access list of `security` (see userOnlySecurity).
+bool restrictToUser(HANDLE file, std::vector<unsigned char>& security) {
+    BOOL present = FALSE;
+    BOOL defaulted = FALSE;
+    PACL list = nullptr;
+    if (!::GetSecurityDescriptorDacl(security.data(), &present, &list, &defaulted) || !present) return false;
+    return ::SetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                             nullptr, nullptr, list, nullptr) == ERROR_SUCCESS;
+}
 
 } // namespace
 
@@ -27,13 +40,30 @@ bool OutputFile::openWith(const std::filesystem::path& path, bool replace, bool 
     // Shared for writing too, as a POSIX file is: an export source may write
     // the new file by its name while the export still holds it open.
     const DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    const HANDLE file =
-        ::CreateFileW(name.c_str(), GENERIC_WRITE, sharing, nullptr, disposition, attributes, nullptr);
+    std::vector<unsigned char> security;
+    SECURITY_ATTRIBUTES privateAttributes{sizeof(SECURITY_ATTRIBUTES), nullptr, FALSE};
+    if (m_privateToUser) {
+        security = windows::userOnlySecurity();
+        if (security.empty()) {
+            ec = windows::errorCode(ERROR_ACCESS_DENIED);
+            return false;
+        }
+        privateAttributes.lpSecurityDescriptor = security.data();
+    }
+    const HANDLE file = ::CreateFileW(name.c_str(), GENERIC_WRITE | (m_privateToUser ? WRITE_DAC : 0), sharing,
+                                      m_privateToUser ? &privateAttributes : nullptr, disposition, attributes,
+                                      nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         ec = windows::lastError();
         return false;
     }
     const bool existed = replace && ::GetLastError() == ERROR_ALREADY_EXISTS;
+    // The attributes given above apply to a new file only.
+    if (existed && m_privateToUser && !restrictToUser(file, security)) {
+        ec = windows::errorCode(ERROR_ACCESS_DENIED);
+        ::CloseHandle(file);
+        return false;
+    }
     if (existed && !::SetEndOfFile(file)) {
         ec = windows::lastError();
         ::CloseHandle(file);

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 namespace orvelle::platform::windows {
 
@@ -33,6 +34,15 @@ std::error_code lastError();
 
 /// `code` (a Windows error number) as an error code in the system category.
 std::error_code errorCode(unsigned long code);
+
+/// A security descriptor (self-relative bytes) whose protected access list
+/// grants the current user alone full control, passed on to the files and
+/// folders made inside; empty when the user cannot be read. (PrivateFolderWindows.cpp)
+std::vector<unsigned char> userOnlySecurity();
+
+/// True when `sid` (a PSID) is the current user, or the owner the user's
+/// token gives what it makes (the Administrators group when elevated).
+bool isCurrentUser(void* sid);
 
 } // namespace orvelle::platform::windows
 

@@ -79,7 +79,7 @@ TEST(PreviewCopy, UnrecognisedOrMissingFilesFailWithAClosingReport) {
         EXPECT_TRUE(preview.empty());
         EXPECT_EQ(percents.values, std::vector<std::int32_t>{100});
     }
-    // Without a data folder nothing is written (not even beside the current folder).
+    // Without a private folder nothing is written (not even beside the current folder).
     test::writeFile(temp / "jpeg", test::mediaSample(MediaSample::JpegJfif));
     std::filesystem::path nowhere;
     EXPECT_EQ(makePreviewCopy(temp / "jpeg", {}, nowhere, nullptr, nullptr), kStatusInvalid);
@@ -89,20 +89,27 @@ TEST(PreviewCopy, UnrecognisedOrMissingFilesFailWithAClosingReport) {
     EXPECT_EQ(makePreviewCopy(temp / "text", temp.path(), preview, nullptr, nullptr), kStatusInvalid);
 }
 
-TEST(PreviewCopy, TheStoreRemovesPreviewFilesAtStartAndEnd) {
+TEST(PreviewCopy, TheStoreKeepsItsPreviewPrivateToItselfUntilItEnds) {
+    namespace fs = std::filesystem;
     TempFolder temp;
     const auto data = temp / "data";
-    test::writeFile(data / "tmp.avi", "left over from an earlier run");
+    const auto parent = temp / "QuorilTempFile";
     test::writeFile(temp / "stored", test::mediaSample(MediaSample::Png));
+    fs::path preview;
     {
-        BackupStore store({{}, data});
-        EXPECT_FALSE(std::filesystem::exists(data / "tmp.avi"));
-        std::filesystem::path preview;
+        BackupStore store({{}, data, parent});
         ASSERT_EQ(store.makePreviewCopy(temp / "stored", preview, nullptr, nullptr), kStatusOk);
-        EXPECT_TRUE(std::filesystem::exists(data / "tmp.jpg"));
+        EXPECT_EQ(preview, store.runFolder() / "tmp.jpg");
+        EXPECT_FALSE(fs::exists(data / "tmp.jpg")) << "no fixed name in the data folder";
+#ifndef _WIN32
+        EXPECT_EQ(fs::status(preview).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+#endif
+        // Another run (a command started meanwhile) neither sees nor removes it.
+        { BackupStore other({{}, data, parent}); }
+        EXPECT_EQ(test::readFile(preview), test::mediaSample(MediaSample::Png));
     }
-    EXPECT_FALSE(std::filesystem::exists(data / "tmp.jpg"));
-    EXPECT_TRUE(std::filesystem::is_directory(data));
+    EXPECT_FALSE(fs::exists(preview)) << "the preview goes with its store";
+    EXPECT_TRUE(fs::is_directory(data));
 }
 
 } // namespace

@@ -1,7 +1,9 @@
 // End to end: orvelle decrypt, and the commands that open a backup given an
 // encrypted one with --password-stdin.
 
+#include "backup/encryption/RunFolder.h"
 #include "backup/encryption/ScratchFolder.h"
+#include "platform/PrivateFolder.h"
 #include "platform/Storage.h"
 #include "support/BackupEncrypter.h"
 #include "support/CliRun.h"
@@ -26,16 +28,25 @@ protected:
         run.out += run.err;
         return run;
     }
-    /// Where the program puts its decrypted copy: below the data folder, or,
+    /// Where the program makes its run folders: below the data folder, or,
     /// when its drive is short of space, in the (test program's own)
     /// temporary folder; the same choice the program makes.
-    fs::path scratchCopy() const {
+    fs::path scratchParent() const {
         const fs::path data = test::dataHome(temp) / "QuorilOrvelle";
         fs::create_directories(data); // as the program makes it before it asks
         std::vector<DriveSpace> drives;
         for (const fs::path& root : platform::scratchDriveRoots())
             drives.push_back({root, platform::freeBytes(root)});
-        return chooseScratchFolder(data, platform::freeBytes(data), drives) / kDecryptOutputFolderName;
+        return chooseScratchFolder(data, platform::freeBytes(data), drives);
+    }
+    /// The run folders in the scratch parent.
+    std::vector<fs::path> runFolders() const {
+        std::vector<fs::path> found;
+        std::error_code ec;
+        for (auto it = fs::directory_iterator(scratchParent(), ec); !ec && it != fs::directory_iterator();
+             it.increment(ec))
+            if (it->path().filename().string().rfind(kRunFolderPrefix, 0) == 0) found.push_back(it->path());
+        return found;
     }
 
     test::TempFolder temp{"orvelle-cli-decrypt"};
@@ -92,9 +103,11 @@ TEST_F(EncryptedCommands, FilesOnAnEncryptedBackupListsWhatThePlainOneHolds) {
     const auto expected = namesAndSizes(plainFiles.out);
     EXPECT_FALSE(expected.empty());
     EXPECT_EQ(namesAndSizes(encryptedFiles.out), expected);
-    EXPECT_NE(encryptedFiles.out.find(test::jsonText(test::arg(scratchCopy()))), std::string::npos)
-        << "stored paths point into the decrypted copy";
-    EXPECT_TRUE(fs::is_empty(scratchCopy())) << "the copy does not outlive the command";
+    const std::string runFolderText = test::jsonText(test::arg(scratchParent() / kRunFolderPrefix));
+    const std::size_t copyAt = encryptedFiles.out.find(runFolderText);
+    ASSERT_NE(copyAt, std::string::npos) << "stored paths point into the run's decrypted copy";
+    EXPECT_NE(encryptedFiles.out.find(kDecryptOutputFolderName, copyAt), std::string::npos);
+    EXPECT_TRUE(runFolders().empty()) << "the copy does not outlive the command";
 
     const test::CliRun wrong = joined({"files", "--password-stdin", test::arg(encrypted)}, "wrong");
     EXPECT_EQ(wrong.exitCode, 1);
@@ -102,12 +115,25 @@ TEST_F(EncryptedCommands, FilesOnAnEncryptedBackupListsWhatThePlainOneHolds) {
 }
 
 TEST_F(EncryptedCommands, ACopyLeftByAnInterruptedRunIsRemovedAtTheNextStart) {
-    test::writeFile(scratchCopy() / "3d0d7e5fb2ce288813306e4d4636395e047a3d28", "left behind");
+    // The folder of a run that died: its marker is there, nobody holds the lock.
+    ASSERT_EQ(platform::makeTrustedFolder(scratchParent()), platform::FolderTrust::Trusted);
+    std::error_code ec;
+    const fs::path dead = platform::makePrivateFolder(scratchParent(), kRunFolderPrefix, ec);
+    ASSERT_FALSE(dead.empty()) << ec.message();
+    {
+        platform::RunLock lock;
+        ASSERT_TRUE(lock.create(dead, kRunMarkerName, ec)) << ec.message();
+    }
+    test::writeFile(dead / kDecryptOutputFolderName / "3d0d7e5fb2ce288813306e4d4636395e047a3d28", "left behind");
+    const fs::path lookAlike = scratchParent() / (std::string(kRunFolderPrefix) + "no-marker");
+    test::writeFile(lookAlike / "file", "not provably the program's");
+
     test::makeDemoBackups(temp / "root");
     const test::CliRun files =
         joined({"files", test::arg(temp / "root" / std::string(test::kDemoRecentFolder))}, "");
     EXPECT_EQ(files.exitCode, 0) << files.out;
-    EXPECT_TRUE(fs::is_empty(scratchCopy()));
+    EXPECT_FALSE(fs::exists(dead));
+    EXPECT_EQ(test::readFile(lookAlike / "file"), "not provably the program's");
 }
 
 } // namespace

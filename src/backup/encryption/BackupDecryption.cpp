@@ -3,7 +3,6 @@
 #include "backup/encryption/DecryptProtocol.h"
 #include "backup/encryption/DecryptedCopies.h"
 #include "backup/encryption/EncryptedBackupListing.h"
-#include "backup/encryption/ScratchFolder.h"
 #include "platform/Folder.h"
 #include "platform/PathText.h"
 #include "platform/Process.h"
@@ -83,10 +82,10 @@ Status decryptBackup(const DecryptRun& run, std::string_view password, std::int3
 
 Status decryptToScratch(const ScratchDecryption& request, std::string_view password, std::int32_t& progress,
                         const ProgressReport& report, std::filesystem::path& outputFolder) {
-    outputFolder = decryptOutputFolder(request.dataFolder);
+    outputFolder = request.outputFolder;
     std::vector<std::filesystem::path> none;
     if (outputFolder.empty() || !platform::createFolders(outputFolder)) {
-        if (request.messages) request.messages("Error: no scratch folder for the decrypted copy");
+        if (request.messages) request.messages("Error: no private scratch folder for the decrypted copy");
         return kStatusInvalid;
     }
     cleanUpDecryptedCopies(outputFolder, none); // one copy at a time: a new one replaces the old

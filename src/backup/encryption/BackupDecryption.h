@@ -31,18 +31,18 @@ struct DecryptRun {
 Status decryptBackup(const DecryptRun& run, std::string_view password, std::int32_t& progress,
                      const ProgressReport& report);
 
-/// A decryption into the process's scratch folder (see ScratchFolder.h).
+/// A decryption into the run's private scratch folder (see RunFolder.h).
 struct ScratchDecryption {
-    std::filesystem::path dataFolder;   // the program's data folder
+    std::filesystem::path outputFolder; // inside the run's folder: BackupStore::decryptedCopyFolder()
     std::filesystem::path backupFolder; // the encrypted backup (only read)
     std::filesystem::path program;      // empty: defaultDecryptProgram()
     std::int32_t step = 10;
     std::function<void(std::string_view line)> messages;
 };
 
-/// Empties the scratch output folder, counts the backup's files and decrypts
-/// the backup into that folder. `outputFolder` receives the folder in every
-/// case. Returns as decryptBackup; on anything but kStatusOk the output
+/// Empties `request.outputFolder` (made when missing), counts the backup's
+/// files and decrypts the backup into that folder. `outputFolder` receives
+/// the folder in every case. Returns as decryptBackup; on anything but kStatusOk the output
 /// folder is emptied again, so no partial copy is left behind.
 Status decryptToScratch(const ScratchDecryption& request, std::string_view password, std::int32_t& progress,
                         const ProgressReport& report, std::filesystem::path& outputFolder);

@@ -1,38 +1,29 @@
 #include "backup/encryption/DecryptedCopies.h"
 
-#include "backup/encryption/ScratchFolder.h"
-#include "platform/Storage.h"
+#include "platform/OutputFile.h"
+#include "platform/PrivateFolder.h"
 
 namespace orvelle {
 
 void cleanUpDecryptedCopies(const std::filesystem::path& outputFolder,
                             std::vector<std::filesystem::path>& decryptedFiles) {
-    std::error_code ec;
-    if (!outputFolder.empty()) {
+    const platform::FolderTrust trust =
+        outputFolder.empty() ? platform::FolderTrust::Missing : platform::checkFolderTrust(outputFolder);
+    if (trust == platform::FolderTrust::Link || trust == platform::FolderTrust::NotFolder) {
+        platform::removeTree(outputFolder); // the link itself, never its target's files
+    } else if (trust != platform::FolderTrust::Missing) {
         std::vector<std::filesystem::path> entries;
-        // Every entry, hidden ones included: listFolder leaves out dot names,
-        // so the folder is walked directly.
+        // Every entry, hidden ones included: listFolder leaves out dot names.
+        std::error_code ec;
         for (auto it = std::filesystem::directory_iterator(outputFolder, ec);
              !ec && it != std::filesystem::directory_iterator(); it.increment(ec))
             entries.push_back(it->path());
         for (const std::filesystem::path& entry : entries)
-            if (!std::filesystem::is_directory(std::filesystem::symlink_status(entry, ec)))
-                std::filesystem::remove(entry, ec);
+            platform::removeTree(entry);
     }
     for (const std::filesystem::path& file : decryptedFiles)
-        std::filesystem::remove(file, ec);
+        platform::removeFile(file);
     decryptedFiles.clear();
-}
-
-void cleanUpDecryptedCopiesAt(const std::filesystem::path& dataFolder) {
-    std::vector<std::filesystem::path> roots = platform::scratchDriveRoots();
-    if (!dataFolder.empty()) roots.insert(roots.begin(), dataFolder);
-    for (const std::filesystem::path& root : roots) {
-        std::vector<std::filesystem::path> none;
-        const std::filesystem::path output = root / kScratchFolderName / kDecryptOutputFolderName;
-        std::error_code ec;
-        if (std::filesystem::is_directory(output, ec)) cleanUpDecryptedCopies(output, none);
-    }
 }
 
 } // namespace orvelle

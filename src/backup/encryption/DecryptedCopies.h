@@ -1,22 +1,17 @@
 #pragma once
 /// Removal of decrypted copies. Only files of the copy are ever deleted; the
-/// encrypted backup itself is never touched.
+/// encrypted backup itself is never touched, and no link is followed.
 
 #include <filesystem>
 #include <vector>
 
 namespace orvelle {
 
-/// Deletes every file directly inside `outputFolder` (sub-folders stay), then
-/// every file named in `decryptedFiles`, and empties that list.
+/// Removes everything inside `outputFolder`, folders included (the folder
+/// itself stays), then every file named in `decryptedFiles`, and empties
+/// that list. A link, inside or at `outputFolder` itself, is removed as
+/// itself: what it leads to stays untouched.
 void cleanUpDecryptedCopies(const std::filesystem::path& outputFolder,
                             std::vector<std::filesystem::path>& decryptedFiles);
-
-/// Deletes the decrypted copy wherever a run of this program may have put it:
-/// the output folder below `dataFolder`'s scratch folder and below every
-/// scratch root (the choice depends on free space, which changes between
-/// runs). Nothing is chosen or created. For start-up and exit, so a copy left
-/// by an interrupted run does not outlive the next run.
-void cleanUpDecryptedCopiesAt(const std::filesystem::path& dataFolder);
 
 } // namespace orvelle

@@ -3,6 +3,7 @@
 #include "platform/Folder.h"
 #include "platform/Storage.h"
 
+#include <algorithm>
 #include <mutex>
 
 namespace orvelle {
@@ -34,14 +35,20 @@ std::filesystem::path scratchFolder(const std::filesystem::path& dataFolder) {
             for (const std::filesystem::path& root : platform::scratchDriveRoots())
                 drives.push_back({root, platform::freeBytes(root)});
         chosen = chooseScratchFolder(dataFolder, dataFree, drives);
-        if (!chosen.empty() && platform::createFolders(chosen)) platform::setHidden(chosen);
     });
     return chosen;
 }
 
-std::filesystem::path decryptOutputFolder(const std::filesystem::path& dataFolder) {
-    const std::filesystem::path scratch = scratchFolder(dataFolder);
-    return scratch.empty() ? scratch : scratch / kDecryptOutputFolderName;
+std::vector<std::filesystem::path> runFolderParents(const std::filesystem::path& dataFolder) {
+    std::vector<std::filesystem::path> parents;
+    if (!dataFolder.empty()) parents.push_back(dataFolder / kScratchFolderName);
+    for (const std::filesystem::path& root : platform::scratchDriveRoots())
+        parents.push_back(root / kScratchFolderName);
+    std::error_code ec;
+    const std::filesystem::path temporary = std::filesystem::temp_directory_path(ec);
+    if (!ec && std::find(parents.begin(), parents.end(), temporary) == parents.end())
+        parents.push_back(temporary);
+    return parents;
 }
 
 } // namespace orvelle

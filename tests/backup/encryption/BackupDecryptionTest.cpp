@@ -48,6 +48,11 @@ TEST_F(BackupDecryption, DecryptsIntoTheOutputFolderWithRisingProgress) {
     for (const auto& f : files)
         EXPECT_EQ(test::readFile(run.outputFolder / f.fileId()), f.content);
     EXPECT_TRUE(fs::exists(run.outputFolder / kDecryptedManifestFile));
+#ifndef _WIN32
+    // The owner's data is for the owner alone, wherever the copy goes.
+    for (const auto& entry : fs::directory_iterator(run.outputFolder))
+        EXPECT_EQ(entry.status().permissions(), fs::perms::owner_read | fs::perms::owner_write) << entry.path();
+#endif
     EXPECT_FALSE(fs::exists(backup / kDecryptedManifestFile)) << "the backup folder stays read-only";
 
     EXPECT_EQ(progress, 1);

@@ -16,7 +16,7 @@ TEST(DecryptedCopies, CleanUpDeletesTheCopyAndNothingElse) {
     test::writeFile(output / "3d0d7e5fb2ce288813306e4d4636395e047a3d28", "decrypted");
     test::writeFile(output / "Manifest.db-decypted", "decrypted manifest");
     test::writeFile(output / ".partial", "hidden leftover");
-    test::writeFile(output / "sub" / "kept", "sub-folders stay");
+    test::writeFile(output / "sub" / "deeper", "decrypted too");
     test::writeFile(temp / "elsewhere" / "listed", "a listed decrypted file");
     test::writeFile(backup / "Manifest.db", "the encrypted backup");
     std::vector<fs::path> decrypted = {temp / "elsewhere" / "listed", temp / "elsewhere" / "already-gone"};
@@ -24,12 +24,30 @@ TEST(DecryptedCopies, CleanUpDeletesTheCopyAndNothingElse) {
     cleanUpDecryptedCopies(output, decrypted);
 
     EXPECT_TRUE(decrypted.empty());
-    EXPECT_FALSE(fs::exists(output / "3d0d7e5fb2ce288813306e4d4636395e047a3d28"));
-    EXPECT_FALSE(fs::exists(output / "Manifest.db-decypted"));
-    EXPECT_FALSE(fs::exists(output / ".partial"));
-    EXPECT_TRUE(fs::exists(output / "sub" / "kept"));
+    EXPECT_TRUE(fs::is_directory(output));
+    EXPECT_TRUE(fs::is_empty(output));
     EXPECT_FALSE(fs::exists(temp / "elsewhere" / "listed"));
     EXPECT_TRUE(fs::exists(backup / "Manifest.db"));
+}
+
+TEST(DecryptedCopies, ALinkIsRemovedAsItselfNeverFollowed) {
+    test::TempFolder temp;
+    const fs::path outside = temp / "outside";
+    test::writeFile(outside / "letter.txt", "the owner's letter");
+    std::error_code ec;
+    // A link inside the copy, and the copy's folder itself a link.
+    test::writeFile(temp / "copy" / "3d0d7e5fb2ce288813306e4d4636395e047a3d28", "decrypted");
+    fs::create_directory_symlink(outside, temp / "copy" / "linked", ec);
+    if (ec) GTEST_SKIP() << "links cannot be made here";
+    fs::create_directory_symlink(outside, temp / "linked-copy", ec);
+    std::vector<fs::path> none;
+
+    cleanUpDecryptedCopies(temp / "copy", none);
+    cleanUpDecryptedCopies(temp / "linked-copy", none);
+
+    EXPECT_TRUE(fs::is_empty(temp / "copy"));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(temp / "linked-copy")));
+    EXPECT_EQ(test::readFile(outside / "letter.txt"), "the owner's letter");
 }
 
 TEST(DecryptedCopies, AMissingOutputFolderIsFine) {

@@ -36,14 +36,22 @@ TEST(ScratchFolder, ChoiceByFreeSpace) {
         EXPECT_EQ(chooseScratchFolder(data, c.dataFree, c.drives), c.expected) << c.name;
 }
 
-TEST(ScratchFolder, ChosenOnceCreatedAndHoldsTheOutputFolder) {
+TEST(ScratchFolder, ChosenOnceAndNotMadeHere) {
     test::TempFolder temp;
     const fs::path first = scratchFolder(temp / "data");
     EXPECT_FALSE(first.empty());
-    EXPECT_TRUE(fs::is_directory(first));
     EXPECT_EQ(first.filename(), "QuorilTempFile");
     EXPECT_EQ(scratchFolder(temp / "elsewhere"), first) << "fixed for the process";
-    EXPECT_EQ(decryptOutputFolder(temp / "data"), first / "QuorilOrvelleBackupPath");
+    EXPECT_FALSE(fs::exists(temp / "data" / "QuorilTempFile")) << "the run folder makes and checks it";
+}
+
+TEST(ScratchFolder, EveryParentARunMayHaveUsed) {
+    test::TempFolder temp;
+    const std::vector<fs::path> parents = runFolderParents(temp / "data");
+    ASSERT_GE(parents.size(), 2u);
+    EXPECT_EQ(parents.front(), temp / "data" / "QuorilTempFile");
+    EXPECT_EQ(parents.back(), fs::temp_directory_path()) << "where a run goes when its parent is unsafe";
+    EXPECT_EQ(runFolderParents({}).front().filename(), "QuorilTempFile");
 }
 
 TEST(EncryptedBackupListing, CountsTwoLevels) {
