@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <aclapi.h>
+#include <cstdint>
 #include <random>
 #include <sddl.h>
 #include <string>
