@@ -27,7 +27,7 @@ void runList(const ListOptions& options) {
     // the reason goes to the error stream, so the table and JSON stay data.
     for (const auto& b : backups)
         if (!b.problem.empty())
-            std::cerr << "orvelle list: " << b.folder << ": unreadable: " << b.problem << '\n';
+            std::cerr << "orvelle list: " << terminalText(b.folder) << ": unreadable: " << b.problem << '\n';
     if (options.json) {
         JsonWriter json(std::cout, true);
         json.beginArray();
