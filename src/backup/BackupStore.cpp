@@ -112,24 +112,27 @@ std::filesystem::path BackupStore::writeAheadLogPath(const std::filesystem::path
 
 Status BackupStore::scanCameraRoll(std::vector<MediaFileRecord>& cameraRoll,
                                    std::vector<MediaFileRecord>& photoStream) {
-    MediaCollector collector(
-        {m_manifest, m_backupRoot, storedLayout(m_current.encrypted, m_twoLevelLayout), &m_skippedFiles}, m_progress);
+    MediaCollector collector({m_manifest, m_backupRoot, storedLayout(m_current.encrypted, m_twoLevelLayout),
+                              &m_skippedFiles},
+                             m_progress);
     const Status status = collector.scanCameraRoll(cameraRoll, photoStream);
     keepSkippedFilesOnce(m_skippedFiles);
     return status;
 }
 
 Status BackupStore::scanMessageAttachments(std::vector<AttachmentRecord>& attachments) {
-    MediaCollector collector(
-        {m_manifest, m_backupRoot, storedLayout(m_current.encrypted, m_twoLevelLayout), &m_skippedFiles}, m_progress);
+    MediaCollector collector({m_manifest, m_backupRoot, storedLayout(m_current.encrypted, m_twoLevelLayout),
+                              &m_skippedFiles},
+                             m_progress);
     const Status status = collector.scanMessageAttachments(attachments);
     keepSkippedFilesOnce(m_skippedFiles);
     return status;
 }
 
 Status BackupStore::scanAppFiles(std::vector<AppFileRecord>& appFiles) {
-    MediaCollector collector(
-        {m_manifest, m_backupRoot, storedLayout(m_current.encrypted, m_twoLevelLayout), &m_skippedFiles}, m_progress);
+    MediaCollector collector({m_manifest, m_backupRoot, storedLayout(m_current.encrypted, m_twoLevelLayout),
+                              &m_skippedFiles},
+                             m_progress);
     const Status status = collector.scanAppFiles(appFiles, m_whatsAppAttachments);
     keepSkippedFilesOnce(m_skippedFiles);
     return status;

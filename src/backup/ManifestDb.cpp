@@ -95,10 +95,9 @@ Status listManifestDb(const std::filesystem::path& databasePath, ManifestList& o
             return platform::isNotRegularFile(ec) ? kStatusNotRegularFile : SQLITE_CANTOPEN;
     }
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(immutableUri(databasePath).c_str(), &db,
-                                   SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX |
-                                       SQLITE_OPEN_NOFOLLOW,
-                                   nullptr);
+    const int rc = sqlite3_open_v2(
+        immutableUri(databasePath).c_str(), &db,
+        SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW, nullptr);
     if (rc != SQLITE_OK) {
         sqlite3_close(db);
         return rc;

@@ -111,7 +111,8 @@ Status parseManifestMbdbBytes(std::string_view bytes, ManifestList& out, MbdbFau
 Status parseManifestMbdb(const std::filesystem::path& path, ManifestList& out, MbdbFault* fault) {
     platform::InputFile file;
     std::error_code ec;
-    if (!file.open(path, ec)) return platform::isNotRegularFile(ec) ? kStatusNotRegularFile : kStatusManifestUnreadable;
+    if (!file.open(path, ec))
+        return platform::isNotRegularFile(ec) ? kStatusNotRegularFile : kStatusManifestUnreadable;
     const std::uint64_t size = file.size(ec);
     if (ec) return kStatusManifestUnreadable;
     std::string bytes;

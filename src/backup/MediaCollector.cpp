@@ -58,7 +58,8 @@ Probe probe(const std::filesystem::path& path, std::int64_t& counter, ProbedFile
 Probe probeEntry(const CollectionSource& source, const ManifestEntry& entry, std::int64_t& counter,
                  ProbedFile& out) {
     bool refused = false;
-    const Probe found = probe(storedFilePath(source.root, entry.fileId, source.layout), counter, out, refused);
+    const Probe found =
+        probe(storedFilePath(source.root, entry.fileId, source.layout), counter, out, refused);
     if (refused && source.skipped)
         source.skipped->push_back({entry.domainPath, entry.fileId, kStatusNotRegularFile});
     return found;

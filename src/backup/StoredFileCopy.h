@@ -11,8 +11,8 @@
 /// status a closing call function(context, 100, status, destination)
 /// follows. A file that cannot be opened (either side) gives kStatusInvalid
 /// and only the closing call; a source that is no regular file (a FIFO,
-/// device, socket or link) gives kStatusNotRegularFile the same way. An empty source gives an empty destination,
-/// result 0 and no report.
+/// device, socket or link) gives kStatusNotRegularFile the same way. An
+/// empty source gives an empty destination, result 0 and no report.
 
 #include "backup/ScanSource.h"
 #include "core/Status.h"

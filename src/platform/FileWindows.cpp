@@ -20,10 +20,6 @@ bool isFolder(const std::wstring& name) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-} // namespace
-
-namespace {
-
 /// Opens `name` for reading; with `reparsePoint` a link is opened itself
 /// instead of what it leads to.
 HANDLE openForReading(const std::wstring& name, bool reparsePoint) {
@@ -39,8 +35,13 @@ HANDLE openForReading(const std::wstring& name, bool reparsePoint) {
 /// points (deduplicated or cloud files) are files of their own.
 bool isLink(HANDLE file) {
     FILE_ATTRIBUTE_TAG_INFO tag{};
-    if (!::GetFileInformationByHandleEx(file, FileAttributeTagInfo, &tag, sizeof tag)) return true;
-    return (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && IsReparseTagNameSurrogate(tag.ReparseTag);
+    if (::GetFileInformationByHandleEx(file, FileAttributeTagInfo, &tag, sizeof tag))
+        return (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+               IsReparseTagNameSurrogate(tag.ReparseTag);
+    // Where the tag cannot be asked for, every reparse point counts as a link.
+    BY_HANDLE_FILE_INFORMATION info{};
+    return !::GetFileInformationByHandle(file, &info) ||
+           (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
 /// True when the open handle is a file on a disk, not a folder, device or pipe.
@@ -81,11 +82,11 @@ bool InputFile::open(const std::filesystem::path& path, std::error_code& ec, Lin
             // it must still be the same file (not a link put in its place).
             const HANDLE presented = openForReading(name, false);
             BY_HANDLE_FILE_INFORMATION first{}, second{};
-            const bool same = presented != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(file, &first) &&
-                              ::GetFileInformationByHandle(presented, &second) &&
-                              first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
-                              first.nFileIndexHigh == second.nFileIndexHigh &&
-                              first.nFileIndexLow == second.nFileIndexLow;
+            const bool same =
+                presented != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(file, &first) &&
+                ::GetFileInformationByHandle(presented, &second) &&
+                first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+                first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
             ::CloseHandle(file);
             if (!same) {
                 if (presented != INVALID_HANDLE_VALUE) ::CloseHandle(presented);

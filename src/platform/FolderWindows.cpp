@@ -93,7 +93,8 @@ bool createFoldersWithin(const std::filesystem::path& base, const std::filesyste
                 return false;
             }
         }
-        if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
+            (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
             ec = FileRefusal::linkedFolder;
             return false;
         }

@@ -64,7 +64,8 @@ Status SqliteFile::open(const std::filesystem::path& path, const LogOptions& log
     return kStatusOk;
 }
 
-void SqliteFile::openLog(const std::filesystem::path& database, const LogOptions& log, platform::LinkRule links) {
+void SqliteFile::openLog(const std::filesystem::path& database, const LogOptions& log,
+                         platform::LinkRule links) {
     if (!log.read) return;
     std::filesystem::path logPath = log.path;
     if (logPath.empty()) {
@@ -73,7 +74,8 @@ void SqliteFile::openLog(const std::filesystem::path& database, const LogOptions
     }
     // A missing log is the ordinary case; an unusable one is left out (its
     // problem stays for the caller to show).
-    if (m_log.open(logPath, m_pageSize, links) == kStatusOk) m_log.limitDatabasePages((m_fileSize + m_pageSize - 1) / m_pageSize);
+    if (m_log.open(logPath, m_pageSize, links) == kStatusOk)
+        m_log.limitDatabasePages((m_fileSize + m_pageSize - 1) / m_pageSize);
 }
 
 Status SqliteFile::readLogFrame(const LogFrame& frame, std::vector<std::uint8_t>& buffer) const {

@@ -36,7 +36,8 @@ std::uint32_t LogChecksum::word(const std::uint8_t* p) const {
     return m_bigEndian ? readBigEndian32(p) : readLittleEndian32(p);
 }
 
-Status WriteAheadLog::open(const std::filesystem::path& path, std::uint32_t pageSize, platform::LinkRule links) {
+Status WriteAheadLog::open(const std::filesystem::path& path, std::uint32_t pageSize,
+                           platform::LinkRule links) {
     close();
     std::error_code ec;
     if (!platform::pathExists(path)) return kStatusFileMissing;

@@ -45,8 +45,8 @@ ProbeResult probeQuery(const std::filesystem::path& path, std::string_view query
         }
     }
     sqlite3* db = nullptr;
-    const int flags =
-        SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | (links == platform::LinkRule::refuse ? SQLITE_OPEN_NOFOLLOW : 0);
+    const int flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_URI |
+                      (links == platform::LinkRule::refuse ? SQLITE_OPEN_NOFOLLOW : 0);
     if (sqlite3_open_v2(immutableUri(path).c_str(), &db, flags, nullptr) != SQLITE_OK) {
         sqlite3_close(db);
         result.status = kStatusSqliteQueryFailed;
