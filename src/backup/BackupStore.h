@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -67,6 +68,10 @@ public:
     std::filesystem::path runFolder() const;
     /// The folder for a decrypted copy, inside runFolder(); empty without one.
     std::filesystem::path decryptedCopyFolder() const;
+    /// Why the last open of the current backup failed, in words (the
+    /// decryption program's reason); empty when it did not fail or gave none.
+    const std::string& openProblem() const { return m_openProblem; }
+    void setOpenProblem(std::string text) { m_openProblem = std::move(text); }
     /// Paths found under the backup roots at construction.
     const std::vector<std::filesystem::path>& candidates() const { return m_candidates; }
     void clearCandidates() { m_candidates.clear(); }
@@ -123,6 +128,7 @@ private:
     std::filesystem::path m_dataFolder;
     std::filesystem::path m_backupRoot;
     BackupInfo m_current;
+    std::string m_openProblem;
     ManifestList m_manifest;
     bool m_twoLevelLayout = false;
     ScanProgress m_progress;

@@ -4,9 +4,24 @@
 #include "backup/DatabaseScans.h"
 #include "backup/StoredFileCopy.h"
 #include "backup/encryption/BackupDecryption.h"
+#include "backup/encryption/DecryptProtocol.h"
 #include "platform/PathText.h"
 
 namespace orvelle {
+
+namespace {
+
+// The REASON of an "Error: REASON" line of the decryption program; empty for other lines.
+std::string_view errorReason(std::string_view line) {
+    const std::string_view prefix = kErrorText;
+    if (line.substr(0, prefix.size()) != prefix) return {};
+    line.remove_prefix(prefix.size());
+    while (!line.empty() && line.front() == ' ')
+        line.remove_prefix(1);
+    return line;
+}
+
+} // namespace
 
 Status LocalBackupSource::attach(BackupStore* store) {
     m_store = store;
@@ -27,6 +42,7 @@ Status LocalBackupSource::open(std::string_view password) {
     if (const Status answer = progress.report(0)) return answer;
     m_store->clearCandidates();
     m_store->clearManifest();
+    m_store->setOpenProblem({});
 
     const BackupInfo& backup = m_store->currentBackup();
     const std::filesystem::path folder = platform::utf8Path(backup.folder);
@@ -38,11 +54,21 @@ Status LocalBackupSource::open(std::string_view password) {
         request.backupFolder = folder;
         request.program = m_decryptProgram;
         request.step = kStepEncryptedBackup;
+        // The program's (or the start's) "Error: REASON" line: why the
+        // backup cannot be opened, for the front end to show.
+        std::string reason;
+        request.messages = [&reason](std::string_view line) {
+            if (const std::string_view text = errorReason(line); !text.empty()) reason = text;
+        };
         std::int32_t value = progress.progress();
         const Status status = decryptToScratch(
             request, password, value, [&progress](std::int32_t v) { return progress.report(v); },
             decryptedCopy);
         progress.setProgress(value);
+        if (status != kStatusOk) m_store->setOpenProblem(reason);
+        // A copy that could not be made leaves no manifest to read: the
+        // backup cannot be opened (not "a backup without a manifest").
+        if (status == kStatusInvalid) return kStatusFailed;
         if (status != kStatusOk) return status;
     } else {
         progress.setProgress(1);

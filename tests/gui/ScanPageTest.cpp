@@ -394,6 +394,27 @@ private slots:
         QVERIFY(button("BtnHome")->isEnabled());
     }
 
+    // No password opens a backup whose keybag is damaged: the warning says
+    // so with the decryption's reason, and never asks for the password again.
+    void aDamagedKeybagIsNamedWithItsReasonNotAWrongPassword() {
+        makeSlowPage();
+        m_control->openResult = kStatusEncryptionDamaged;
+        const std::string reason = "the backup's keybag is damaged: its iteration count ITER is 0";
+        m_store->setOpenProblem(reason);
+        QSignalSpy ended(m_page.get(), &ScanPage::scanEnded);
+        QSignalSpy password(m_page.get(), &ScanPage::passwordNeeded);
+        DialogScript::answerMessageBox(kAnswerOk);
+        m_page->startScan(choiceOf({}, {ItemKind::Contacts}));
+        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 5000);
+        QCOMPARE(DialogScript::messageBoxes(),
+                 QStringList{QStringLiteral("Warning: ") +
+                             formatMessage(message("MSG0514"), {QString::fromStdString(reason)})});
+        QVERIFY(DialogScript::messageBoxes().front().contains(QStringLiteral("ITER is 0")));
+        QCOMPARE(password.count(), 0);
+        QVERIFY(!m_page->hasResults());
+        m_store->setOpenProblem({});
+    }
+
     void aWrongPasswordAsksAgainWithoutEndingTheScan() {
         m_page = std::make_unique<ScanPage>(*m_store);
         m_page->show();

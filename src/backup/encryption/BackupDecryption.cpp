@@ -29,6 +29,22 @@ void drainOutput(platform::ChildProcess& child) {
     }
 }
 
+// The status of the program's exit code, for a run that ended on its own.
+Status statusOfExit(int exitCode) {
+    switch (exitCode) {
+    case kDecryptExitOk:
+        return kStatusOk;
+    case kDecryptExitWrongPassword:
+        return kStatusWrongPassword;
+    case kDecryptExitDamaged:
+        return kStatusEncryptionDamaged;
+    case kDecryptExitInterrupted:
+        return kStatusStopped;
+    default:
+        return kStatusInvalid;
+    }
+}
+
 } // namespace
 
 std::filesystem::path defaultDecryptProgram() {
@@ -61,7 +77,12 @@ Status decryptBackup(const DecryptRun& run, std::string_view password, std::int3
     while (result == kStatusOk) {
         std::string chunk;
         const auto status = child.readOutput(chunk, kReadSize, kReadTimeoutMs);
-        if (status == platform::ChildProcess::ReadStatus::Timeout) continue;
+        if (status == platform::ChildProcess::ReadStatus::Timeout) {
+            // Quiet while it derives the password key (seconds): a stop
+            // request must still be heard.
+            result = tracker.onQuiet();
+            continue;
+        }
         if (status == platform::ChildProcess::ReadStatus::Data) {
             result = tracker.onOutput(chunk);
             continue;
@@ -74,8 +95,7 @@ Status decryptBackup(const DecryptRun& run, std::string_view password, std::int3
     if (result != kStatusOk && result != kStatusWrongPassword) child.terminate();
     if (!outputEnded) drainOutput(child);
     const int exitCode = child.wait();
-    if (result == kStatusOk && exitCode != kDecryptExitOk)
-        result = exitCode == kDecryptExitWrongPassword ? kStatusWrongPassword : kStatusInvalid;
+    if (result == kStatusOk) result = statusOfExit(exitCode);
     tracker.finish();
     return result;
 }

@@ -24,10 +24,15 @@ struct DecryptRun {
 
 /// Decrypts `run.backupFolder` into `run.outputFolder` with `password` (handed
 /// to the program on its standard input). Reports through `report` as
-/// DecryptProgress describes, updating `progress`. Returns kStatusOk,
-/// kStatusWrongPassword, kStatusInvalid when the program cannot be started or
-/// fails, or the report's non-zero stop answer (the program is then told to
-/// end, and removes what it wrote).
+/// DecryptProgress describes, updating `progress`; while the program prints
+/// nothing (it derives the password key) the last value is reported again
+/// every few dozen milliseconds, so a stop answer is heard at once. Returns
+/// kStatusOk, kStatusWrongPassword, kStatusEncryptionDamaged (the keybag or
+/// manifest is damaged), kStatusStopped when the program was interrupted
+/// (Ctrl+C reaches it too), kStatusInvalid when it cannot be started or fails
+/// otherwise, or the report's non-zero stop answer (the program is then told
+/// to end, and removes what it wrote). The reason of a failure arrives as an
+/// "Error: ..." line through `run.messages`.
 Status decryptBackup(const DecryptRun& run, std::string_view password, std::int32_t& progress,
                      const ProgressReport& report);
 

@@ -338,9 +338,16 @@ void ScanPage::onOpeningFailed(int generation) {
 }
 
 void ScanPage::warnCannotOpen() {
+    const State& s = *m_state;
+    // A damaged keybag or manifest: no password opens the backup, so it is
+    // told apart from a wrong password, with the reason the decryption gave.
+    const std::string& reason = s.run.store().openProblem();
+    QString text = messageText(QStringLiteral("MSG0512"));
+    if (s.run.openResult() == kStatusEncryptionDamaged && !reason.empty())
+        text = formatMessage(messageText(QStringLiteral("MSG0514")), {QString::fromStdString(reason)});
     // A notice, not a question: only OK.
     MessageBox box(window(), MessageKind::Warning);
-    box.setText(messageText(QStringLiteral("MSG0512")));
+    box.setText(text);
     box.setCancelShown(false);
     box.run();
 }
