@@ -73,11 +73,14 @@ TEST(LocalBackupSource, OpenOfAnEncryptedBackupRisesFrom1To11AndReports11Twice) 
     ASSERT_EQ(s.source->open(test::kDemoPassword), kStatusOk);
     const auto& v = s.reports.values;
     ASSERT_GE(v.size(), 4u);
-    EXPECT_EQ(v[0], 0);
-    EXPECT_EQ(v[1], 1);
-    // Output pieces without a count line report the running value again; the scan page ignores non-rising
-    // values.
-    EXPECT_TRUE(std::all_of(v.begin() + 1, v.end(), [](std::int32_t x) { return x >= 1 && x <= 11; }))
+    // Output pieces without a count line, and every quiet moment of the decryption program (its key
+    // derivation), report the running value again; the scan page ignores values that do not rise.
+    std::vector<std::int32_t> rising(v);
+    rising.erase(std::unique(rising.begin(), rising.end()), rising.end());
+    ASSERT_GE(rising.size(), 2u) << ::testing::PrintToString(v);
+    EXPECT_EQ(rising[0], 0);
+    EXPECT_EQ(rising[1], 1);
+    EXPECT_TRUE(std::all_of(rising.begin() + 1, rising.end(), [](std::int32_t x) { return x >= 1 && x <= 11; }))
         << ::testing::PrintToString(v);
     EXPECT_EQ(v[v.size() - 2], 11);
     EXPECT_EQ(v.back(), 11);
