@@ -177,10 +177,51 @@ std::string_view extensionOf(FileType type) {
     return {};
 }
 
+namespace {
+
+/// Types that share one container, whose extensions are used for each other:
+/// a phone's ".HEIC" is often of the "mif1" brand (detected as HEIF), and the
+/// ISO media brands of ".mov", ".mp4", ".m4v" and ".3gp" overlap.
+enum class Container { heif, isoMedia, other };
+
+Container containerOf(FileType type) {
+    switch (type) {
+    case FileType::Heic:
+    case FileType::Heif:
+        return Container::heif;
+    case FileType::QuickTime:
+    case FileType::Mp4:
+    case FileType::M4v:
+    case FileType::ThreeGp:
+        return Container::isoMedia;
+    default:
+        return Container::other;
+    }
+}
+
+/// Usual extensions of a container that name no row of the signature table.
+struct ExtraExtension {
+    Container container;
+    std::string_view extension;
+};
+constexpr std::array<ExtraExtension, 3> kExtraExtensions{{
+    {Container::heif, "hif"},
+    {Container::isoMedia, "qt"},
+    {Container::isoMedia, "3g2"},
+}};
+
+} // namespace
+
 bool isExtensionOf(FileType type, std::string_view extension) {
     if (type == FileType::Unknown || extension.empty()) return false;
-    for (const auto& row : kSignatureTable)
-        if (row.type == type && equalsIgnoreCase(row.extension, extension)) return true;
+    const Container container = containerOf(type);
+    for (const auto& row : kSignatureTable) {
+        const bool sameKind = row.type == type || (container != Container::other && row.detector &&
+                                                   containerOf(row.type) == container);
+        if (sameKind && equalsIgnoreCase(row.extension, extension)) return true;
+    }
+    for (const auto& extra : kExtraExtensions)
+        if (extra.container == container && equalsIgnoreCase(extra.extension, extension)) return true;
     return false;
 }
 

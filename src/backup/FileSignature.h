@@ -71,8 +71,9 @@ FileType detectSignature(std::span<const unsigned char> head);
 std::string_view extensionOf(FileType type);
 
 /// True when `extension` (without the dot, any case) is one of the type's own
-/// extensions: "JPG", "jpeg" and "jpe" for a JPEG, "mpg" and "vob" for MPEG.
-/// False for Unknown and for an empty extension.
+/// extensions: "JPG", "jpeg" and "jpe" for a JPEG, "mpg" and "vob" for MPEG;
+/// the types of one container share theirs ("HEIC" for HEIF, "mov", "mp4",
+/// "m4v" and "3gp" for each other). False for Unknown and for an empty extension.
 bool isExtensionOf(FileType type, std::string_view extension);
 
 /// Detection over a file: reads its first 512 bytes. kStatusOk with `name` set
