@@ -6,6 +6,7 @@
 #include "cli/Command.h"
 #include "cli/Password.h"
 #include "cli/ProgressBar.h"
+#include "core/TerminalText.h"
 #include "platform/PathText.h"
 #include "platform/Signals.h"
 
@@ -40,7 +41,8 @@ std::set<ItemKind> parseCategoryList(const std::string& command, const std::stri
     while (std::getline(in, name, ',')) {
         const auto category = categoryByCliName(name);
         if (!category) {
-            std::cerr << "orvelle " << command << ": unknown category \"" << name << "\"; known:";
+            std::cerr << "orvelle " << command << ": unknown category \"" << terminalText(name)
+                      << "\"; known:";
             for (const auto& c : kCategories)
                 std::cerr << ' ' << c.cliName;
             std::cerr << '\n';
@@ -72,7 +74,7 @@ void refuseInsideBackup(const std::string& command, const std::filesystem::path&
     const std::filesystem::path relative = std::filesystem::weakly_canonical(path, ec).lexically_relative(
         std::filesystem::weakly_canonical(platform::utf8Path(request.backup.folder), ec));
     if (relative.empty() || *relative.begin() == "..") return;
-    std::cerr << "orvelle " << command << ": " << shown
+    std::cerr << "orvelle " << command << ": " << terminalText(shown)
               << " lies inside the backup; nothing is ever written into a backup folder\n";
     throw CLI::RuntimeError(kExitUsage);
 }
@@ -116,15 +118,28 @@ CommandScanOutcome CommandScan::run(const ScanRequest& request) {
     bar.clear();
     outcome.openStatus = scan.openResult();
     if (bar.passwordWasNeeded() || outcome.openStatus == kStatusWrongPassword) {
-        std::cerr << "orvelle " << command << ": wrong password for " << request.backup.folder << '\n';
+        std::cerr << "orvelle " << command << ": wrong password for " << terminalText(request.backup.folder)
+                  << '\n';
         throw CLI::RuntimeError(kExitFailure);
     }
     if (bar.openHasFailed()) {
-        std::cerr << "orvelle " << command << ": " << request.backup.folder << " could not be opened\n";
-        throw CLI::RuntimeError(kExitFailure);
+        const std::string& reason = m_store->openProblem();
+        std::cerr << "orvelle " << command << ": " << terminalText(request.backup.folder)
+                  << " could not be opened" << (reason.empty() ? std::string() : ": " + terminalText(reason))
+                  << '\n';
+        // A damaged keybag or manifest: the backup cannot be read at all.
+        throw CLI::RuntimeError(outcome.openStatus == kStatusEncryptionDamaged ? kExitUnreadableBackup
+                                                                               : kExitFailure);
+    }
+    if (outcome.openStatus == kStatusStopped) {
+        // Ctrl+C while the backup was opened (its password key derived):
+        // there are no results to show, partial or not.
+        std::cerr << "orvelle " << command << ": interrupted while " << terminalText(request.backup.folder)
+                  << " was being opened; nothing was read\n";
+        throw CLI::RuntimeError(kExitInterrupted);
     }
     if (outcome.openStatus != kStatusOk && outcome.openStatus != kStatusStopped)
-        std::cerr << "orvelle " << command << ": warning: " << request.backup.folder << ": "
+        std::cerr << "orvelle " << command << ": warning: " << terminalText(request.backup.folder) << ": "
                   << manifestStatusText(outcome.openStatus) << '\n';
     reportSkippedFiles(command, *m_store);
     return outcome;
@@ -138,7 +153,7 @@ int CommandScan::reportUnreadableCategories(const std::set<ItemKind>& asked) con
         if (outcome.state != CategoryState::unreadable) continue;
         ++unreadable;
         std::cerr << "orvelle " << m_command << ": warning: " << category.treeLabel
-                  << " could not be read: " << outcome.reason << '\n';
+                  << " could not be read: " << terminalText(outcome.reason) << '\n';
     }
     return unreadable;
 }

@@ -52,8 +52,10 @@ public:
     CommandScan& operator=(const CommandScan&) = delete;
 
     /// Starts the scan of `request` and waits for its end, showing a progress
-    /// bar. Fails (message, CLI::RuntimeError) on a wrong password or a backup
-    /// that cannot be opened; a manifest problem is printed as a warning.
+    /// bar. Fails (message, CLI::RuntimeError) on a wrong password, a backup
+    /// that cannot be opened (with its reason; kExitUnreadableBackup when its
+    /// keybag or manifest is damaged) and a Ctrl+C before the backup was
+    /// opened (kExitInterrupted); a manifest problem is printed as a warning.
     CommandScanOutcome run(const ScanRequest& request);
 
     ScanRun& scan() { return *m_scan; }

@@ -6,7 +6,9 @@
 #include "cli/Command.h"
 #include "cli/DecryptedCopy.h"
 #include "cli/Password.h"
+#include "core/TerminalText.h"
 #include "platform/PathText.h"
+#include "platform/Signals.h"
 #include "platform/Terminal.h"
 
 #include <algorithm>
@@ -34,7 +36,7 @@ void runDecrypt(const DecryptOptions& options) {
     const std::filesystem::path backup = absolutePath(options.backup);
     std::error_code ec;
     if (!std::filesystem::is_directory(backup, ec)) {
-        std::cerr << "orvelle: " << options.backup << " is not a folder\n";
+        std::cerr << "orvelle: " << terminalText(options.backup) << " is not a folder\n";
         throw CLI::RuntimeError(kExitFailure);
     }
     const std::string password = obtainPassword(options.passwordStdin);
@@ -49,15 +51,20 @@ void runDecrypt(const DecryptOptions& options) {
     run.messages = printDecryptMessage;
     const bool showProgress = platform::standardErrorIsTerminal();
     std::int32_t progress = 0;
-    const Status status = decryptBackup(run, password, progress, [&](std::int32_t value) {
+    // Ctrl+C or a terminate request: the program is told to end (a Ctrl+C
+    // in a terminal reaches it as well) and removes what it wrote.
+    platform::catchInterrupts();
+    const Status status = decryptBackup(run, password, progress, [&](std::int32_t value) -> std::int32_t {
+        if (platform::interruptRequested()) return kStatusStopped;
         // value runs from 1 to 1 + step as the files are done
         if (showProgress && value >= 1)
             std::cerr << "\rDecrypting: " << std::min(100, (value - 1) * 100 / run.step) << "%" << std::flush;
         return 0;
     });
     if (showProgress) std::cerr << '\n';
-    if (status != kStatusOk) failDecryption(status, options.backup);
-    std::cout << "Decrypted " << options.backup << " into " << platform::pathText(run.outputFolder) << '\n';
+    if (status != kStatusOk) failDecryption(status, terminalText(options.backup));
+    std::cout << "Decrypted " << terminalText(options.backup) << " into "
+              << terminalText(platform::pathText(run.outputFolder)) << '\n';
 }
 
 void setup(CLI::App& app) {

@@ -8,6 +8,7 @@
 #include "cli/Command.h"
 #include "cli/CommandScan.h"
 #include "cli/ProgressBar.h"
+#include "core/TerminalText.h"
 #include "export/ExportJob.h"
 #include "export/ScanSourceExport.h"
 #include "platform/PathText.h"
@@ -51,7 +52,7 @@ public:
         checkInterrupts();
         const int overall = p.expected ? static_cast<int>(std::uint64_t{p.done} * 100 / p.expected) : 100;
         m_bar.show(overall, std::to_string(p.done) + "/" + std::to_string(p.expected) + " " +
-                                shortName(platform::pathText(p.current.filename())));
+                                shortName(terminalText(platform::pathText(p.current.filename()))));
     }
     void clear() { m_bar.clear(); }
     bool interrupted() const { return m_interrupted; }
@@ -78,41 +79,53 @@ private:
     bool m_interrupted = false;
 };
 
-fs::path prepareDestination(const ExportOptions& options, const ScanRequest& request) {
+/// The destination's full path; refused when it lies inside the backup.
+fs::path checkDestination(const ExportOptions& options, const ScanRequest& request) {
     std::error_code ec;
     fs::path destination = fs::absolute(platform::utf8Path(options.destination), ec).lexically_normal();
     refuseInsideBackup("export", destination, options.destination, request);
     if (!destination.has_filename()) destination = destination.parent_path(); // no trailing separator
-    fs::create_directories(destination, ec);
-    if (!fs::is_directory(destination)) {
-        std::cerr << "orvelle export: cannot create " << options.destination
-                  << (ec ? ": " + ec.message() : std::string()) << '\n';
+    if (fs::exists(destination, ec) && !fs::is_directory(destination, ec)) {
+        std::cerr << "orvelle export: " << terminalText(options.destination) << " is a file, not a folder\n";
         throw CLI::RuntimeError(kExitFailure);
     }
     return destination;
 }
 
+/// Makes the destination folder, once the backup has been opened: a backup
+/// that cannot be opened leaves nothing behind.
+void createDestination(const ExportOptions& options, const fs::path& destination) {
+    std::error_code ec;
+    fs::create_directories(destination, ec);
+    if (!fs::is_directory(destination)) {
+        std::cerr << "orvelle export: cannot create " << terminalText(options.destination)
+                  << (ec ? ": " + ec.message() : std::string()) << '\n';
+        throw CLI::RuntimeError(kExitFailure);
+    }
+}
+
 void printSummary(const ExportSummary& summary, const fs::path& destination) {
     std::cout << (summary.stopped ? "Export stopped: " : "Exported ") << summary.done - summary.failed
-              << " of " << summary.expected << " items to " << platform::pathText(destination) << " ("
-              << summary.done << " files finished, " << summary.failed << " failed)\n";
+              << " of " << summary.expected << " items to " << terminalText(platform::pathText(destination))
+              << " (" << summary.done << " files finished, " << summary.failed << " failed)\n";
     if (summary.failures.empty()) return;
     std::cout << "Failed files:\n";
     for (const ExportFailure& failure : summary.failures)
-        std::cout << "  " << platform::pathText(failure.file) << ": " << failure.text << '\n';
+        std::cout << "  " << terminalText(platform::pathText(failure.file)) << ": "
+                  << terminalText(failure.text) << '\n';
 }
 
 void run(const ExportOptions& options) {
     const std::set<ItemKind> kinds = parseCategoryList("export", options.categories);
     const ScanRequest request = scanRequestFor("export", options.backup, kinds);
-    const fs::path destination = prepareDestination(options, request);
+    const fs::path destination = checkDestination(options, request);
 
     ExportTemplates templates;
     fs::path badTemplate;
     if (const Status status =
             loadExportTemplates(templateFolder(), request.backup.displayName, templates, &badTemplate);
         status != kStatusOk) {
-        std::cerr << "orvelle export: the template " << platform::pathText(badTemplate)
+        std::cerr << "orvelle export: the template " << terminalText(platform::pathText(badTemplate))
                   << " cannot be read; nothing was exported\n";
         throw CLI::RuntimeError(kExitFailure);
     }
@@ -122,6 +135,7 @@ void run(const ExportOptions& options) {
         std::cerr << "orvelle export: the scan was stopped; nothing was exported\n";
         throw CLI::RuntimeError(kExitInterrupted);
     }
+    createDestination(options, destination);
     ScanRun& run = scan.scan();
     const int unreadable = scan.reportUnreadableCategories(kinds);
     if (options.deletedOnly)
