@@ -108,6 +108,17 @@ private slots:
         QCOMPARE(list()->header()->sectionSize(1), 270);
     }
 
+    void unreadableBackupShowsItsFolderAndReason() {
+        BackupListModel model;
+        BackupInfo refused;
+        refused.folder = (fs::path("root") / "00008110-DEEP").string();
+        refused.problem = "Info.plist: the property list is nested too deeply";
+        model.setBackups({refused});
+        const QModelIndex name = model.index(0, BackupListModel::NameColumn);
+        QCOMPARE(name.data().toString(), QStringLiteral("00008110-DEEP"));
+        QVERIFY(name.data(Qt::ToolTipRole).toString().contains(qs(refused.problem)));
+    }
+
     void nextTakesTheSelectedBackup_data() {
         QTest::addColumn<int>("row");
         QTest::addColumn<bool>("doubleClick");

@@ -7,6 +7,7 @@
 #include <QIcon>
 #include <QPixmap>
 #include <QSize>
+#include <filesystem>
 
 namespace orvelle::gui {
 
@@ -19,6 +20,13 @@ QString oneLine(const std::string& text) {
     QString shown = QString::fromStdString(text);
     shown.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
     return shown;
+}
+
+/// A backup whose Info.plist was refused has no name of its own: its folder's
+/// name stands in, so the row can still be told apart.
+QString shownName(const BackupInfo& backup) {
+    if (!backup.displayName.empty() || backup.problem.empty()) return oneLine(backup.displayName);
+    return oneLine(std::filesystem::path(backup.folder).filename().string());
 }
 
 QString iconName(const BackupInfo& backup) {
@@ -73,7 +81,7 @@ QVariant BackupListModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
         switch (index.column()) {
         case NameColumn:
-            return oneLine(backup.displayName);
+            return shownName(backup);
         case DateColumn:
             return oneLine(backup.lastBackupDate);
         case SerialColumn:
@@ -81,10 +89,13 @@ QVariant BackupListModel::data(const QModelIndex& index, int role) const {
         }
         break;
     case Qt::ToolTipRole:
-        // The full name and where the backup lies, for names cut short.
-        if (index.column() == NameColumn)
-            return plainToolTip(oneLine(backup.displayName) + QLatin1Char('\n') +
-                                QString::fromStdString(backup.folder));
+        // The full name and where the backup lies, for names cut short, and
+        // why it could not be read in full.
+        if (index.column() == NameColumn) {
+            QString tip = shownName(backup) + QLatin1Char('\n') + QString::fromStdString(backup.folder);
+            if (!backup.problem.empty()) tip += QLatin1Char('\n') + oneLine(backup.problem);
+            return plainToolTip(tip);
+        }
         break;
     case Qt::DecorationRole:
         if (index.column() == NameColumn) return backup.encrypted ? m_lockIcon : m_backupIcon;
