@@ -62,6 +62,7 @@ OpenedBackup openBackupForCommand(const std::string& command, BackupStore& store
     const std::filesystem::path folder = requireBackupFolder(command, args.folder);
     OpenedBackup opened;
     opened.hasInfoPlist = readBackupFolder(folder, opened.info) == kStatusOk;
+    reportRefusedSummary(command, args.folder, opened.info);
     if (!opened.hasInfoPlist) {
         // A copied backup may have lost its Info.plist; the manifest still maps its files.
         opened.info = BackupInfo{};
@@ -84,6 +85,12 @@ OpenedBackup openBackupForCommand(const std::string& command, BackupStore& store
         std::cerr << "orvelle " << command << ": warning: " << terminalText(args.folder) << ": "
                   << manifestStatusText(opened.manifestStatus) << '\n';
     return opened;
+}
+
+void reportRefusedSummary(const std::string& command, const std::string& shownFolder, const BackupInfo& info) {
+    if (info.problem.empty()) return;
+    std::cerr << "orvelle " << command << ": warning: " << terminalText(shownFolder) << ": "
+              << terminalText(info.problem) << '\n';
 }
 
 void reportSkippedFiles(const std::string& command, const BackupStore& store) {

@@ -50,6 +50,10 @@ struct OpenedBackup {
 /// cannot be decrypted.
 OpenedBackup openBackupForCommand(const std::string& command, BackupStore& store, const BackupArguments& args);
 
+/// Prints a warning when the backup's Info.plist or Manifest.plist was
+/// refused (`info.problem`): the command goes on with what could be read.
+void reportRefusedSummary(const std::string& command, const std::string& shownFolder, const BackupInfo& info);
+
 /// Prints a warning line for each stored file the store's scans refused
 /// (device path, file ID and why: "not a regular file: skipped").
 void reportSkippedFiles(const std::string& command, const BackupStore& store);

@@ -58,7 +58,9 @@ ScanRequest scanRequestFor(const std::string& command, const BackupArguments& ar
     ScanRequest request;
     request.categories = categories;
     const std::filesystem::path folder = requireBackupFolder(command, args.folder);
-    if (readBackupFolder(folder, request.backup) != kStatusOk) {
+    const Status summary = readBackupFolder(folder, request.backup);
+    reportRefusedSummary(command, args.folder, request.backup);
+    if (summary != kStatusOk) {
         // A copied backup may have lost its Info.plist; the manifest still maps its files.
         request.backup = BackupInfo{};
         request.backup.encrypted = isEncryptedBackup(folder);

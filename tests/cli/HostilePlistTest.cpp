@@ -59,6 +59,7 @@ TEST(HostilePlist, DeepPlistsMakeOneFolderUnreadableAndHideNoOther) {
         const CliRun scan = orvelle(temp, {"scan", test::arg(root / h.folder)});
         EXPECT_GE(scan.exitCode, 0);
         EXPECT_LT(scan.exitCode, 128) << "the scan ended by a signal: " << scan.err;
+        EXPECT_NE(scan.err.find(kTooDeep), std::string::npos) << "the refusal is told: " << scan.err;
     }
 }
 
