@@ -14,29 +14,27 @@ extern "C" void onInterrupt(int) {
     g_interrupted = 1;
     if (g_interruptCount < 1000) g_interruptCount = g_interruptCount + 1;
 }
-} // namespace
 
-void catchInterrupts() {
-    std::signal(SIGINT, onInterrupt);
-    std::signal(SIGTERM, onInterrupt);
+/// Gives every signal that asks the program to end the same handler.
+void handleEndSignals(void (*handler)(int)) {
+    std::signal(SIGINT, handler);
+    std::signal(SIGTERM, handler);
 #ifdef SIGHUP
-    std::signal(SIGHUP, onInterrupt);
+    std::signal(SIGHUP, handler);
 #endif
 #ifdef SIGPIPE
     // Whoever read our output is gone: nobody wants the rest.
-    std::signal(SIGPIPE, onInterrupt);
+    std::signal(SIGPIPE, handler);
 #endif
+}
+} // namespace
+
+void catchInterrupts() {
+    handleEndSignals(onInterrupt);
 }
 
 void releaseInterrupts() {
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
-#ifdef SIGHUP
-    std::signal(SIGHUP, SIG_DFL);
-#endif
-#ifdef SIGPIPE
-    std::signal(SIGPIPE, SIG_DFL);
-#endif
+    handleEndSignals(SIG_DFL);
 }
 
 bool interruptRequested() {
