@@ -1,6 +1,7 @@
 #include "decrypt/BackupDecrypter.h"
 
 #include "backup/encryption/DecryptProtocol.h"
+#include "core/TerminalText.h"
 #include "decrypt/BackupFileEntry.h"
 #include "decrypt/ClassKeyRing.h"
 #include "decrypt/FileDecryption.h"
@@ -140,14 +141,16 @@ BackupDecrypter::Outcome BackupDecrypter::decryptFiles(const ClassKeyRing& keys,
     std::uint64_t done = 0;
     auto finished = [&](std::size_t group) {
         for (std::size_t i : groups[group]) {
-            const std::string name = files[i].fileId.empty() ? "(no file ID)" : files[i].fileId;
+            // A file ID comes from the manifest: shown as terminal text, since
+            // these lines reach a terminal when the program is run by hand.
+            const std::string name = files[i].fileId.empty() ? "(no file ID)" : terminalText(files[i].fileId);
             if (!outcomes[i].warning.empty())
-                m_warnings << "Warning: " << name << ": " << outcomes[i].warning
+                m_warnings << "Warning: " << name << ": " << terminalText(outcomes[i].warning)
                            << '\n'
                            << std::flush;
             if (outcomes[i].problem.empty()) continue;
             ++m_skipped;
-            m_messages << "Skipped " << name << ": " << outcomes[i].problem << '\n' << std::flush;
+            m_messages << "Skipped " << name << ": " << terminalText(outcomes[i].problem) << '\n' << std::flush;
         }
         done += groups[group].size();
         printer.update(done);

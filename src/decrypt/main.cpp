@@ -5,6 +5,7 @@
 // See backup/encryption/DecryptProtocol.h for what it prints and writes.
 
 #include "backup/encryption/DecryptProtocol.h"
+#include "core/TerminalText.h"
 #include "decrypt/BackupDecrypter.h"
 #include "decrypt/OrderedWork.h"
 #include "decrypt/PasswordInput.h"
@@ -60,11 +61,11 @@ int main(int argc, char** argv) {
         std::cout << "Error: interrupted; the files written so far were removed" << std::endl;
         return kDecryptExitInterrupted;
     case decrypt::BackupDecrypter::Outcome::Damaged:
-        std::cout << kErrorText << ' ' << error << std::endl;
+        std::cout << kErrorText << ' ' << terminalText(error) << std::endl;
         return kDecryptExitDamaged;
     case decrypt::BackupDecrypter::Outcome::Failed:
         break;
     }
-    std::cout << kErrorText << ' ' << error << std::endl;
+    std::cout << kErrorText << ' ' << terminalText(error) << std::endl;
     return kDecryptExitFailed;
 }
