@@ -60,7 +60,9 @@ TEST_F(BackupDecryption, DecryptsIntoTheOutputFolderWithRisingProgress) {
     EXPECT_FALSE(fs::exists(backup / kDecryptedManifestFile)) << "the backup folder stays read-only";
 
     EXPECT_EQ(progress, 1);
-    ASSERT_GE(reports.size(), 3u);
+    // Repeats are not recorded, so a run whose count lines all arrive in one
+    // piece (1, then 1 again) shows only the first and the closing report.
+    ASSERT_GE(reports.size(), 2u);
     EXPECT_EQ(reports.front(), 1);
     EXPECT_EQ(reports.back(), 11) << "closing report: progress + step";
     EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end() - 1));
