@@ -3,6 +3,7 @@
 #include "platform/Folder.h"
 
 #include "platform/File.h"
+#include "platform/FolderInternal.h"
 #include "platform/WindowsInternal.h"
 
 #include <windows.h>
@@ -61,43 +62,23 @@ bool createFolders(const std::filesystem::path& folder) {
     return isFolder(name);
 }
 
-bool createFoldersWithin(const std::filesystem::path& base, const std::filesystem::path& folder,
-                         std::error_code& ec) {
-    ec.clear();
-    std::filesystem::path top = base.lexically_normal();
-    if (!top.has_filename() && top.has_relative_path()) top = top.parent_path(); // "out\" is "out"
-    const std::filesystem::path relative = folder.lexically_normal().lexically_relative(top);
-    if (relative.empty() || *relative.begin() == "..") {
-        ec = std::make_error_code(std::errc::invalid_argument);
-        return false;
-    }
-    if (!createFolders(top)) {
-        ec = windows::lastError();
-        if (!ec) ec = std::make_error_code(std::errc::no_such_file_or_directory);
-        return false;
-    }
-    // The attributes of each name are its own: a junction or a symbolic link
+bool makeOwnFolder(const std::filesystem::path& folder, std::error_code& ec) {
+    // The attributes of a name are its own: a junction or a symbolic link
     // shows FILE_ATTRIBUTE_REPARSE_POINT rather than its target's attributes.
-    std::filesystem::path current = top;
-    for (const std::filesystem::path& part : relative) {
-        if (part.empty() || part == ".") continue;
-        current /= part;
-        const std::wstring name = windows::longPath(current);
-        DWORD attributes = ::GetFileAttributesW(name.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES) {
-            const DWORD error = ::GetLastError();
-            if ((error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) ||
-                (!::CreateDirectoryW(name.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) ||
-                (attributes = ::GetFileAttributesW(name.c_str())) == INVALID_FILE_ATTRIBUTES) {
-                ec = windows::lastError();
-                return false;
-            }
-        }
-        if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
-            (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-            ec = FileRefusal::linkedFolder;
+    const std::wstring name = windows::longPath(folder);
+    DWORD attributes = ::GetFileAttributesW(name.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = ::GetLastError();
+        if ((error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) ||
+            (!::CreateDirectoryW(name.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) ||
+            (attributes = ::GetFileAttributesW(name.c_str())) == INVALID_FILE_ATTRIBUTES) {
+            ec = windows::lastError();
             return false;
         }
+    }
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        ec = FileRefusal::linkedFolder;
+        return false;
     }
     return true;
 }
