@@ -8,7 +8,8 @@
 #
 # ORVELLE_WINDOWS_DEPS (cache variable, or environment variable of the same
 # name) is the prefix holding the dependencies built for Windows: SQLite,
-# OpenSSL's libcrypto, libplist, zlib, protobuf's lite runtime, GoogleTest and CLI11's headers.
+# OpenSSL's libcrypto, libplist, zlib, protobuf's lite runtime, GoogleTest,
+# CLI11's headers, libheif with libde265, and Qt 6 in qt6/.
 # scripts/test-windows.sh builds it. Programs and tests are linked statically
 # (libgcc, libstdc++, winpthread) so that they run under Wine, or on a
 # Windows PC, without any of the toolchain's DLLs beside them. Test discovery
@@ -41,6 +42,14 @@ if(ORVELLE_WINDOWS_DEPS)
   set(ENV{PKG_CONFIG_LIBDIR} "${ORVELLE_WINDOWS_DEPS}/lib/pkgconfig")
   set(ENV{PKG_CONFIG_SYSROOT_DIR} "")
   set(ENV{PKG_CONFIG_PATH} "")
+endif()
+# Qt 6 for Windows, when the prefix has it, lives in a folder of its own;
+# Debian's Qt 6 of the same version is the host Qt whose moc, rcc and uic
+# run during the build.
+if(ORVELLE_WINDOWS_DEPS AND EXISTS "${ORVELLE_WINDOWS_DEPS}/qt6/lib/cmake/Qt6")
+  list(PREPEND CMAKE_FIND_ROOT_PATH "${ORVELLE_WINDOWS_DEPS}/qt6")
+  set(QT_HOST_PATH /usr CACHE PATH "")
+  set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake CACHE PATH "")
 endif()
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
