@@ -6,8 +6,10 @@
 #include "gui/common/DialogScript.h"
 #include "gui/preview/MediaPlayers.h"
 #include "gui/support/GuiFixture.h"
+#include "platform/PathText.h"
 #include "support/TempFolder.h"
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -52,6 +54,17 @@ std::string oneSecondWave() {
 
 QString program(const char* name) { return QStandardPaths::findExecutable(QString::fromLatin1(name)); }
 
+/// The tests' own child program (tests/support/tools/orvelle-test-child.cpp),
+/// which echoes and sleeps alike on every system; a player started with it
+/// gets the file as its last step.
+QString childProgram() {
+#ifdef _WIN32
+    return QStringLiteral(ORVELLE_BIN_DIR "/orvelle-test-child.exe");
+#else
+    return QStringLiteral(ORVELLE_BIN_DIR "/orvelle-test-child");
+#endif
+}
+
 } // namespace
 
 class MediaPlayersTest : public QObject {
@@ -75,10 +88,16 @@ private slots:
     void settingsComeFromTheProgramFolder() {
         orvelle::test::TempFolder folder("orvelle-players-config");
         orvelle::test::writeFile(folder / "config.ini", "[Players]\nSound=soundplayer\nVideo=/opt/video/play\n");
-        orvelle::test::writeFile(folder / "soundplayer", "#!/bin/sh\n");
-        fs::permissions(folder / "soundplayer", fs::perms::owner_all);
+#ifdef _WIN32
+        const fs::path shipped = folder / "soundplayer.exe"; // found by its bare name too
+#else
+        const fs::path shipped = folder / "soundplayer";
+#endif
+        orvelle::test::writeFile(shipped, "#!/bin/sh\n");
+        fs::permissions(shipped, fs::perms::owner_all);
         const PlayerSettings settings = PlayerSettings::fromProgramFolder(folder.path());
-        QCOMPARE(settings.sound.program, QString::fromStdString((folder / "soundplayer").string()));
+        QCOMPARE(QFileInfo(settings.sound.program).absoluteFilePath(),
+                 QFileInfo(QString::fromStdString(orvelle::platform::pathText(shipped))).absoluteFilePath());
         QCOMPARE(settings.video.program, QStringLiteral("/opt/video/play"));
         QVERIFY(settings.sound.arguments.isEmpty());
         QVERIFY(settings.video.arguments.contains("16:9"));
@@ -111,8 +130,8 @@ private slots:
     void silentPlayerIsReported_data() {
         QTest::addColumn<QString>("program");
         QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("ends without progress") << program("sh") << QStringList{"-c", "echo hi", "player"};
-        QTest::newRow("stays silent") << program("sleep") << QStringList{"30"};
+        QTest::newRow("ends without progress") << childProgram() << QStringList{"echo", "hi", "echo"};
+        QTest::newRow("stays silent") << childProgram() << QStringList{"sleep", "30000", "echo"};
         QTest::newRow("missing program") << QStringLiteral("/nonexistent/player") << QStringList{};
     }
     void silentPlayerIsReported() {
@@ -124,7 +143,7 @@ private slots:
         QSignalSpy playing(&players, &MediaPlayers::videoPlaying);
         QSignalSpy failed(&players, &MediaPlayers::videoFailed);
         DialogScript::answerMessageBox(1);
-        players.playVideo(QStringLiteral("0.1")); // sleep's duration after its own "30"
+        players.playVideo(QStringLiteral("0.1")); // the last step's text
         QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, 5000);
         QTRY_COMPARE_WITH_TIMEOUT(DialogScript::messageBoxes().size(), 1, 2000);
         QVERIFY(DialogScript::messageBoxes().at(0).endsWith(messageText("MSG1207")));
@@ -145,19 +164,18 @@ private slots:
     }
 
     void stopEndsOnlyOurPlayers() {
-        const QString sleep = program("sleep");
-        QVERIFY(!sleep.isEmpty());
+        const QString sleep = childProgram();
         // Another process of the same program, not started by the players.
         QProcess unrelated;
-        unrelated.start(sleep, {"30"});
+        unrelated.start(sleep, {"sleep", "30000"});
         QVERIFY(unrelated.waitForStarted(5000));
 
         MediaPlayers players(nullptr);
-        players.setSettings({{sleep, {}}, {sleep, {}}});
+        players.setSettings({{sleep, {"sleep"}}, {sleep, {"sleep"}}});
         players.setVideoStartTimeout(60000);
         QSignalSpy failed(&players, &MediaPlayers::videoFailed);
-        players.playSound(QStringLiteral("30"));
-        players.playVideo(QStringLiteral("30"));
+        players.playSound(QStringLiteral("30000"));
+        players.playVideo(QStringLiteral("30000"));
         QTRY_COMPARE(int(players.runningIds().size()), 2);
         for (qint64 id : players.runningIds()) QVERIFY(id != unrelated.processId());
         players.stopPlayers();
@@ -169,17 +187,20 @@ private slots:
     }
 
     void destructionEndsRunningPlayers() {
-        const QString sleep = program("sleep");
         qint64 id = 0;
         {
             MediaPlayers players(nullptr);
-            players.setSettings({{sleep, {}}, {}});
-            players.playSound(QStringLiteral("30"));
+            players.setSettings({{childProgram(), {"sleep"}}, {}});
+            players.playSound(QStringLiteral("30000"));
             QTRY_COMPARE(int(players.runningIds().size()), 1);
             id = players.runningIds().front();
         }
+#ifdef _WIN32
+        QVERIFY(id != 0); // Windows has no /proc to look the process up in
+#else
         // The process is gone (not even a zombie of ours: QProcess reaped it).
         QVERIFY(!fs::exists("/proc/" + std::to_string(id)));
+#endif
     }
 };
 

@@ -229,6 +229,10 @@ private slots:
         QTest::newRow("video") << int(orvelle::test::MediaSample::Avi) << QStringLiteral("tmp.avi");
     }
     void soundsAndVideosGoToTheirPlayers() {
+#ifdef _WIN32
+        QSKIP("tells the players apart by their command lines in /proc, which Windows has not "
+              "(MediaPlayersTest starts and ends players there)");
+#endif
         QFETCH(int, sample);
         QFETCH(QString, copyName);
         const fs::path path = file("clip-" + copyName.toStdString());

@@ -26,6 +26,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStackedWidget>
@@ -249,13 +250,18 @@ private slots:
         });
         scan->toolBand()->findChild<QAbstractButton*>(QStringLiteral("BtnPrint"))->click();
         QVERIFY(saved);
-        QProcess pdfText;
-        pdfText.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-        QVERIFY(pdfText.waitForFinished(kStepTimeout));
-        const QString printed = QString::fromUtf8(pdfText.readAllStandardOutput());
-        for (const char* name : {"James Chen", "Maria Lopez", "Priya Patel", "Old Friend"})
-            QVERIFY2(printed.contains(QString::fromLatin1(name)), name);
-        QVERIFY(!printed.contains(QStringLiteral("Tom Baker")));
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+            // None under Wine: the rest of the session still runs.
+            qWarning("pdftotext is not installed: the printed names are not read back");
+        } else {
+            QProcess pdfText;
+            pdfText.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+            QVERIFY(pdfText.waitForFinished(kStepTimeout));
+            const QString printed = QString::fromUtf8(pdfText.readAllStandardOutput());
+            for (const char* name : {"James Chen", "Maria Lopez", "Priya Patel", "Old Friend"})
+                QVERIFY2(printed.contains(QString::fromLatin1(name)), name);
+            QVERIFY(!printed.contains(QStringLiteral("Tom Baker")));
+        }
 
         // Home asks first, then the wizard is back at the backup list.
         DialogScript::answerMessageBox(1);

@@ -2,9 +2,63 @@
 
 #include <QFile>
 #include <QPainter>
+#ifdef ORVELLE_ICONS_AS_PICTURES
+#include <QImage>
+#else
 #include <QSvgRenderer>
+#endif
+
+#include <algorithm>
+#include <iterator>
 
 namespace orvelle::gui {
+
+#ifdef ORVELLE_ICONS_AS_PICTURES
+
+// A Qt without its SVG module: each icon was drawn at build time at these
+// sizes as ":/skin/<name>-<size>.png".
+namespace {
+
+constexpr int kPictureSizes[] = {16, 24, 32, 48, 64, 96, 128, 256};
+
+QString picturePath(const QString& name, int size) {
+    return QStringLiteral(":/skin/%1-%2.png").arg(name).arg(size);
+}
+
+} // namespace
+
+QIcon skinIcon(const QString& name) {
+    QIcon icon;
+    for (const int size : kPictureSizes) {
+        const QString path = picturePath(name, size);
+        if (QFile::exists(path)) icon.addFile(path, QSize(size, size));
+    }
+    return icon;
+}
+
+QPixmap skinPixmap(const QString& name, QSize size, qreal devicePixelRatio) {
+    const QSize pixels = size * devicePixelRatio;
+    QPixmap pixmap(pixels);
+    pixmap.fill(Qt::transparent);
+    // The smallest picture at least as large as asked for, else the largest.
+    const int wanted = std::max(pixels.width(), pixels.height());
+    int chosen = *std::prev(std::end(kPictureSizes));
+    for (const int candidate : kPictureSizes) {
+        if (candidate >= wanted) {
+            chosen = candidate;
+            break;
+        }
+    }
+    const QImage picture(picturePath(name, chosen));
+    if (!picture.isNull()) {
+        QPainter painter(&pixmap);
+        painter.drawImage(QPoint(0, 0), picture.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    }
+    pixmap.setDevicePixelRatio(devicePixelRatio);
+    return pixmap;
+}
+
+#else
 
 namespace {
 
@@ -29,6 +83,8 @@ QPixmap skinPixmap(const QString& name, QSize size, qreal devicePixelRatio) {
     pixmap.setDevicePixelRatio(devicePixelRatio);
     return pixmap;
 }
+
+#endif
 
 QIcon categoryIcon(const CategoryInfo& category) {
     QString name;

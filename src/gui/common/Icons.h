@@ -1,6 +1,8 @@
 #pragma once
 /// The program's own icon set: SVG files of skin/, compiled into the program
-/// as ":/skin/<name>.svg", drawn sharp at any scale.
+/// as ":/skin/<name>.svg", drawn sharp at any scale. A Qt without its SVG
+/// module (the Windows build) gets them drawn at build time as pictures of
+/// several sizes, scaled from the nearest larger one.
 ///
 /// Names: logo, lock, backup, step-1, step-2, step-3, assist, group,
 /// camera-roll, photo-stream, app-photos, app-videos, messages,

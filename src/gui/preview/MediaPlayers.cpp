@@ -3,6 +3,7 @@
 #include "gui/app/LanguageTexts.h"
 #include "gui/common/MessageBox.h"
 #include "platform/IniFile.h"
+#include "platform/PathText.h"
 #include "platform/ProgramFolder.h"
 
 #include <QFileInfo>
@@ -39,10 +40,13 @@ QStringList defaultVideoArguments() {
 QString resolvePlayerProgram(const QString& name, const std::filesystem::path& programFolder) {
     const QString program = name.trimmed().isEmpty() ? QString::fromLatin1(kDefaultPlayer) : name.trimmed();
     if (QFileInfo(program).isAbsolute()) return program;
-    const QString besideUs = QString::fromStdString((programFolder / program.toStdString()).string());
-    if (program.contains(QLatin1Char('/'))) return besideUs;
-    const QFileInfo shipped(besideUs);
-    if (!programFolder.empty() && shipped.isFile() && shipped.isExecutable()) return besideUs;
+    const QString folder = QString::fromStdString(platform::pathText(programFolder));
+    if (program.contains(QLatin1Char('/'))) return folder.isEmpty() ? program : folder + QLatin1Char('/') + program;
+    // A program shipped beside us: on Windows "vlc" also finds "vlc.exe".
+    if (!programFolder.empty()) {
+        const QString shipped = QStandardPaths::findExecutable(program, {folder});
+        if (!shipped.isEmpty()) return shipped;
+    }
     const QString found = QStandardPaths::findExecutable(program);
     return found.isEmpty() ? program : found;
 }

@@ -1,7 +1,8 @@
-// orvelle-gui-screenshots OUT [NAME...]: renders every window, page, dialog
-// and message box of the desktop program, in every shipped language, to
-// OUT/<language>/<name>.png (on the offscreen platform unless a display is
-// chosen). With names, only those registrations run.
+// orvelle-gui-screenshots OUT [--language=NAME] [NAME...]: renders every
+// window, page, dialog and message box of the desktop program, in every
+// shipped language (or the one named), to OUT/<language>/<name>.png (on the
+// offscreen platform unless a display is chosen). With names, only those
+// registrations run.
 
 #include "Screenshots.h"
 
@@ -11,13 +12,16 @@
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
+#include <QStringList>
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <iostream>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace orvelle::gui::shots {
 
@@ -60,22 +64,28 @@ int main(int argc, char** argv) {
     using namespace orvelle::gui;
     QApplication application(argc, argv);
     if (argc < 2) {
-        std::cerr << "usage: orvelle-gui-screenshots OUT [NAME...]\n";
+        std::cerr << "usage: orvelle-gui-screenshots OUT [--language=NAME] [NAME...]\n";
         return 2;
     }
     const std::filesystem::path out = argv[1];
+    QStringList languages{QStringLiteral("English"), QStringLiteral("Chinese")};
+    std::vector<std::string> names;
+    const QString languageOption = QStringLiteral("--language=");
+    for (int i = 2; i < argc; ++i) {
+        const QString argument = QString::fromLocal8Bit(argv[i]);
+        if (argument.startsWith(languageOption)) languages = {argument.mid(languageOption.size())};
+        else names.emplace_back(argv[i]);
+    }
     test::ProgramFolderCopy program;
     test::DemoCatalogue catalogue;
     DialogScript::start(); // nothing may wait for a click
     int failures = 0;
-    for (const QString language : {QStringLiteral("English"), QStringLiteral("Chinese")}) {
+    for (const QString& language : languages) {
         LanguageTexts::instance().setLanguage(language);
         shots::ShotContext context{out / language.toStdString(), &catalogue, language};
         std::filesystem::create_directories(context.outFolder);
         for (auto& [name, function] : shots::registry()) {
-            bool wanted = argc == 2;
-            for (int i = 2; i < argc; ++i) wanted = wanted || name == argv[i];
-            if (!wanted) continue;
+            if (!names.empty() && std::find(names.begin(), names.end(), name) == names.end()) continue;
             try {
                 function(context);
             } catch (const std::exception& e) {
