@@ -2,6 +2,7 @@
 // the running window to the front and ends.
 
 #include "backup/BackupStore.h"
+#include "gui/app/InterfaceFont.h"
 #include "gui/app/LanguageTexts.h"
 #include "gui/app/SingleInstance.h"
 #include "gui/common/MessageBox.h"
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
     using namespace orvelle::gui;
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Free Orvelle"));
+    useInterfaceFontStandIns();
 
     SingleInstance instance;
     switch (instance.start()) {

@@ -6,6 +6,7 @@
 
 #include "Screenshots.h"
 
+#include "gui/app/InterfaceFont.h"
 #include "gui/app/LanguageTexts.h"
 #include "gui/common/DialogScript.h"
 
@@ -63,6 +64,7 @@ void saveShot(const ShotContext& context, QWidget* widget, const QString& name) 
 int main(int argc, char** argv) {
     using namespace orvelle::gui;
     QApplication application(argc, argv);
+    useInterfaceFontStandIns();
     if (argc < 2) {
         std::cerr << "usage: orvelle-gui-screenshots OUT [--language=NAME] [NAME...]\n";
         return 2;
