@@ -149,8 +149,12 @@ private slots:
 
     void decodesHeicThroughThePane() {
         const fs::path heic = file("IMG_0001.HEIC");
-        const QString why = writeHeic(heic);
-        if (!why.isEmpty()) QSKIP(qPrintable("cannot make a HEIC picture here: " + why));
+        if (!writeHeic(heic).isEmpty()) {
+            // No HEVC encoder (the Windows build has the decoder only): the
+            // same gradient, made once with one.
+            fs::copy_file(fs::path(ORVELLE_SOURCE_DIR) / "tests/data/heic/gradient-128x96.heic", heic,
+                          fs::copy_options::overwrite_existing);
+        }
         QString error;
         const QImage direct = decodePicture(QString::fromStdString(heic.string()), &error);
         QVERIFY2(varied(direct), qPrintable(error));
