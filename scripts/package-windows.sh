@@ -26,29 +26,14 @@ for arg in "$@"; do
   esac
 done
 
-build_dir=${ORVELLE_WINDOWS_BUILD_DIR:-build-windows}
-mkdir -p "$build_dir"
-build_dir=$(cd "$build_dir" && pwd)
-build_type=${ORVELLE_WINDOWS_BUILD_TYPE:-Release}
 choose_places
-
 staging=""
-wine_started=""
-display_pid=""
-cleanup() {
-  local rc=$?
-  forget_source_lists
-  [ -n "$wine_started" ] && stop_wine
-  [ -n "$display_pid" ] && kill "$display_pid" 2>/dev/null || true
-  [ -n "$staging" ] && rm -rf "$staging"
-  summary
-  exit $rc
-}
-trap cleanup EXIT
+trap 'rc=$?; [ -n "$staging" ] && rm -rf "$staging"; end_run $rc' EXIT
 trap 'echo "!! ${BASH_SOURCE[0]}:$LINENO: command failed: $BASH_COMMAND" >&2' ERR
 
 phase "packages"
 install_packages "${windows_packages[@]}" zip unzip xvfb x11-utils
+choose_prefix
 for dependency in "${windows_dependencies[@]}"; do
   build_dependency "$dependency"
 done
@@ -80,15 +65,9 @@ phase "check (Wine)"
 check_dir=$staging/check
 mkdir -p "$check_dir"
 (cd "$check_dir" && unzip -q "$zip_file")
-# A virtual display for the desktop program, there before Wine starts (its
-# desktop process keeps the display it started with).
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
-display_pid=$!
-export DISPLAY=$display
-for _ in $(seq 1 50); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.2; done
+# A virtual display for the desktop program.
+start_display
 start_wine "$staging/wine"
-wine_started=1
 unset WINEQT_QPA_FONTDIR
 program=$check_dir/Orvelle
 version=$(wine "$program/orvelle.exe" --version 2>/dev/null | tr -d '\r')
@@ -109,7 +88,6 @@ for _ in $(seq 1 120); do
 done
 kill "$gui_pid" 2>/dev/null || true
 stop_wine
-wine_started=""
 [ -n "$window" ] || { echo "!! orvelle-gui.exe opened no window" >&2; exit 1; }
 echo "   orvelle-gui.exe window:$window"
 after=$(find "$program" | sort)

@@ -36,25 +36,13 @@ for arg in "$@"; do
   esac
 done
 
-build_dir=${ORVELLE_WINDOWS_BUILD_DIR:-build-windows}
-mkdir -p "$build_dir"
-build_dir=$(cd "$build_dir" && pwd)
-build_type=${ORVELLE_WINDOWS_BUILD_TYPE:-Release}
 choose_places
-
-wine_started=""
-cleanup() {
-  local rc=$?
-  forget_source_lists
-  [ -n "$wine_started" ] && stop_wine
-  summary
-  exit $rc
-}
-trap cleanup EXIT
+trap 'end_run $?' EXIT
 trap 'echo "!! ${BASH_SOURCE[0]}:$LINENO: command failed: $BASH_COMMAND" >&2' ERR
 
 phase "packages"
 install_packages "${windows_packages[@]}"
+choose_prefix
 
 for dependency in "${windows_dependencies[@]}"; do
   build_dependency "$dependency"
@@ -66,7 +54,6 @@ forget_source_lists
 # Wine prefix is set up first.
 phase "wine prefix"
 start_wine "$build_dir/wine"
-wine_started=1
 
 phase "configure"
 configure_orvelle "$build_dir" "${cmake_args[@]}"

@@ -36,15 +36,27 @@ toolchain_key() {
   echo "$triple-gcc$compiler-crt$runtime"
 }
 
-# Sets $cache, $downloads, $deps and $work (made if missing).
+# Sets $build_dir, $build_type, $cache, $downloads and $logs (made if
+# missing).
 choose_places() {
+  build_dir=${ORVELLE_WINDOWS_BUILD_DIR:-build-windows}
+  mkdir -p "$build_dir"
+  build_dir=$(cd "$build_dir" && pwd)
+  build_type=${ORVELLE_WINDOWS_BUILD_TYPE:-Release}
   cache=${ORVELLE_WINDOWS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/orvelle/windows}
   downloads=$cache/downloads
+  logs=$cache/logs
+  mkdir -p "$downloads" "$logs"
+}
+
+# Sets $deps and $work for the installed toolchain (so only once the
+# packages are in).
+choose_prefix() {
   local key
   key=$(toolchain_key)
   deps=${ORVELLE_WINDOWS_DEPS:-$cache/$key/prefix}
   work=${ORVELLE_WINDOWS_WORK:-$cache/$key/work}
-  mkdir -p "$downloads" "$deps/lib/pkgconfig" "$deps/include" "$work/logs"
+  mkdir -p "$deps/lib/pkgconfig" "$deps/include" "$work/logs"
   deps=$(cd "$deps" && pwd)
   export PKG_CONFIG_LIBDIR=$deps/lib/pkgconfig   # never the machine's own .pc files
   export PKG_CONFIG_PATH=""
@@ -98,8 +110,8 @@ install_packages() {
   done
   [ ${#missing[@]} -eq 0 ] && return
   echo "Installing: ${missing[*]}"
-  logged "$work/logs/apt.log" $sudo_cmd apt-get update -qq -o DPkg::Lock::Timeout=600
-  logged "$work/logs/apt.log" env DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install \
+  logged "$logs/apt.log" $sudo_cmd apt-get update -qq -o DPkg::Lock::Timeout=600
+  logged "$logs/apt.log" env DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install \
     -y -qq --no-install-recommends -o DPkg::Lock::Timeout=600 "${missing[@]}"
 }
 
@@ -132,8 +144,8 @@ prepare_source_lists() {
     -o Dir::Cache::pkgcache= -o Dir::Cache::srcpkgcache=
     -o APT::Sandbox::User=root
   )
-  apt-get "${apt_src_opts[@]}" update -qq >"$work/logs/apt-sources.log" 2>&1 || {
-    tail -n 20 "$work/logs/apt-sources.log" >&2; exit 1; }
+  apt-get "${apt_src_opts[@]}" update -qq >"$logs/apt-sources.log" 2>&1 || {
+    tail -n 20 "$logs/apt-sources.log" >&2; exit 1; }
 }
 forget_source_lists() {
   [ -n "$source_lists" ] && rm -rf "$source_lists"
@@ -154,7 +166,7 @@ fetch_source() {
   for ver in $(apt-cache "${apt_src_opts[@]}" showsrc "$pkg" | awk '/^Version:/ { print $2 }' | sort -V -r -u); do
     rm -rf "$dir"; mkdir -p "$dir"
     if (cd "$dir" && apt-get "${apt_src_opts[@]}" source --download-only -qq "$pkg=$ver") \
-         >>"$work/logs/apt-sources.log" 2>&1; then
+         >>"$logs/apt-sources.log" 2>&1; then
       upstream=${ver#*:}; upstream=${upstream%-*}
       tarball=$(find "$dir" -maxdepth 1 -name "${pkg}_${upstream}.orig.tar.*" ! -name '*.asc' | head -n 1)
       if [ -n "$tarball" ]; then
@@ -165,7 +177,7 @@ fetch_source() {
     echo "   ($pkg $ver not available, trying an older version)" >&2
   done
   echo "!! could not fetch the source package $pkg" >&2
-  tail -n 20 "$work/logs/apt-sources.log" >&2
+  tail -n 20 "$logs/apt-sources.log" >&2
   exit 1
 }
 
@@ -242,6 +254,7 @@ start_wine() {
   # the fonts of this folder (Wine hands QT_* variables on as WINEQT_*).
   export WINEQT_QPA_FONTDIR=Z:/usr/share/fonts/truetype/dejavu
   mkdir -p "$WINEPREFIX" # wineserver will not start for a prefix folder that does not exist yet
+  wine_started=1
   wineserver -p >/dev/null 2>&1
   wineboot --init >/dev/null 2>&1 || true
 }
@@ -251,6 +264,35 @@ stop_wine() {
   wineboot --end-session --shutdown >/dev/null 2>&1 || true
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w || true
+  wine_started=""
+}
+
+# start_display: a virtual display (Xvfb) as $DISPLAY, ready when this
+# returns. Start it before Wine: Wine's desktop process keeps the display it
+# started with.
+display_pid=""
+start_display() {
+  local display=:$((90 + RANDOM % 100))
+  Xvfb "$display" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
+  display_pid=$!
+  export DISPLAY=$display
+  for _ in $(seq 1 50); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.2; done
+}
+stop_display() {
+  [ -n "$display_pid" ] && kill "$display_pid" 2>/dev/null || true
+  display_pid=""
+}
+
+# end_run RC: what every script does on its way out (trap 'end_run $?' EXIT):
+# forgets the temporary source lists, stops Wine and the display if they
+# were started, prints the times, and exits with RC.
+wine_started=""
+end_run() {
+  forget_source_lists
+  [ -n "$wine_started" ] && stop_wine
+  stop_display
+  summary
+  exit "$1"
 }
 
 # configure_orvelle BUILD_DIR [cmake options...]: configures this tree for

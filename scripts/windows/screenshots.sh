@@ -12,23 +12,12 @@ choose_places
 install_packages xvfb x11-utils
 
 scripts/test-windows.sh --no-test >&2
-build_dir=${ORVELLE_WINDOWS_BUILD_DIR:-build-windows}
-build_dir=$(cd "$build_dir" && pwd)
 
 names=("$@")
 [ ${#names[@]} -eq 0 ] && names=(main-window scan-progress results-messages export-finished)
 
-display_pid=""
-cleanup() {
-  stop_wine
-  [ -n "$display_pid" ] && kill "$display_pid" 2>/dev/null || true
-}
-trap cleanup EXIT
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
-display_pid=$!
-export DISPLAY=$display
-for _ in $(seq 1 50); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.2; done
+trap 'end_run $?' EXIT
+start_display
 start_wine "$build_dir/wine"
 unset WINEQT_QPA_FONTDIR
 mkdir -p docs/screenshots/Windows
