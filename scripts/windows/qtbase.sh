@@ -39,7 +39,10 @@ build_recipe() {
     "qt6-base_${host%%-*}.orig."*) ;;
     *) echo "!! the host Qt ($host) and $(basename "$tarball") differ" >&2; exit 1 ;;
   esac
-  # A folder of its own inside the prefix, found through CMAKE_PREFIX_PATH.
+  # Installed into a folder of its own inside the prefix, which the toolchain
+  # file adds to the search roots. The other dependencies are hidden from
+  # Qt's configure (a prefix that does not exist), so that it takes its
+  # bundled copies, as the options say.
   logged "$log" cmake -S "$src" -B build -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DORVELLE_WINDOWS_DEPS="$deps/no-dependencies" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$deps/qt6" "${qtbase_options[@]}"
